@@ -1,0 +1,65 @@
+// FilterSession: the working block of one host session, kept by the host in its `data`
+// value as a handle and locked on every call. WorkBuffer: the module-owned block of
+// tables allocated together with the settings record.
+#pragma once
+
+#include <cstdint>
+
+#include "host/plugin_api.h"
+#include "host/sun_parameters.h"
+
+namespace rx {
+
+constexpr int kControlCount = 150;
+constexpr int kSpectrumEntries = 93;
+
+// Module memory that holds the render tables kept outside the settings record and the
+// dialog's enabled flags. Zero-filled when allocated.
+struct WorkBuffer {
+    int16_t noiseTable[2048];
+    int16_t spikeRamp[3][600];
+    int16_t ringRamp[3][201];
+    int32_t spectrumBase[3][kSpectrumEntries];
+    int32_t spectrumScratch[3][kSpectrumEntries];
+    int16_t flareAngles[104];
+    int32_t controlEnabled[kControlCount];
+};
+
+struct SpikeLines {
+    int32_t a[256];
+    int32_t b[256];
+    int32_t c[256];
+    int32_t e[256];
+};
+
+struct FilterSession {
+    int16_t* result;
+    FilterRecord* filterRecord;
+    Rect previewArea;
+    WorkBuffer* workBuffer;
+    int32_t firstRow, lastRow, firstColumn, lastColumn;
+    int32_t progressTotal, progressDone;
+    int32_t nextRow;
+    int32_t maskBandTop;
+    uint8_t busy;
+    Rect savedFilterRect;
+    int32_t fitScale;
+    int32_t renderWidth, renderHeight;
+    int32_t currentRow;
+    int32_t lensCapacity;
+    int32_t* lensTable;  // lensCapacity entries; only the low signed 16 bits of each are read
+    BufferID lensTableId;
+
+    // Render tables kept in the session.
+    SpikeLines spikeLines;
+    int16_t spikeProfile[301];
+    int32_t lensLast;
+};
+
+// The settings record of a session: the first word of the host's `parameters` handle.
+inline SunParameters* sunParameters(const FilterSession& session) {
+    Handle h = session.filterRecord ? session.filterRecord->parameters : nullptr;
+    return h ? reinterpret_cast<SunParameters*>(*h) : nullptr;
+}
+
+}  // namespace rx

@@ -1,0 +1,12 @@
+// The settings dialog as the start selector sees it. Runs modally; leaves 0 in the
+// session's result code on OK and userCanceledErr on Cancel. Builds without a dialog
+// (the native module) leave the result at 0, so the run renders the record's settings.
+#pragma once
+
+#include "host/filter_session.h"
+
+namespace rx {
+
+void RunSettingsDialog(FilterSession& session);
+
+}  // namespace rx
