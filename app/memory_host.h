@@ -1,0 +1,154 @@
+// An in-memory host of the filter plug-in interface: holds one image and serves the
+// module as a paint program would — FilterRecord, handle and buffer suites, advanceState
+// delivering inData/outData/maskData for the rectangles, planes and padding asked for,
+// progress and abort callbacks. Every suite and callback can be left out so that the
+// module's fallbacks run. Used by the tests and by the `radiantix` command.
+//
+// The host talks to the module only through the entry point it is given, so the same host
+// drives a statically linked module (tests) and a loaded module file (the command).
+// One host runs a module at a time: the interface's callbacks carry no context, so the
+// running host is kept in a process-wide pointer for the duration of each entry call.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "host/plugin_api.h"
+
+namespace rx {
+
+// 8-bit image, pixels interleaved: colour planes (1 grey or 3 RGB), then alpha when
+// present. The mask, when not empty, is one byte per pixel (255 = fully selected).
+struct HostImage {
+    int32_t width = 0;
+    int32_t height = 0;
+    int32_t colourPlanes = 3;
+    bool hasAlpha = false;
+    std::vector<uint8_t> pixels;
+    std::vector<uint8_t> mask;
+
+    static HostImage make(int32_t width, int32_t height, int32_t colourPlanes,
+                          bool alpha = false);
+    int32_t channels() const { return colourPlanes + (hasAlpha ? 1 : 0); }
+    uint8_t* at(int32_t x, int32_t y) { return &pixels[(size_t(y) * width + x) * channels()]; }
+    const uint8_t* at(int32_t x, int32_t y) const {
+        return &pixels[(size_t(y) * width + x) * channels()];
+    }
+};
+
+struct MemoryHostOptions {
+    // Switches: false leaves the suite or callback out (a null pointer in the record).
+    bool handleProcs = true;
+    bool bufferProcs = true;
+    bool advanceState = true;
+    bool progressProc = true;
+    bool abortProc = true;
+    bool displayPixels = true;
+    bool colorServices = true;
+
+    // Version and count fields of the suites as the host reports them.
+    int16_t handleProcsVersion = 1;
+    int16_t handleProcsCount = 8;
+    int16_t bufferProcsVersion = 2;
+    int16_t bufferProcsCount = 8;
+
+    // The alpha plane is handed to the module as an extra plane only when true.
+    bool exposeAlpha = false;
+
+    // Extra bytes at the end of every delivered row, so that row bytes differ from the
+    // width (catches modules that assume tightly packed rows).
+    int32_t rowPadding = 0;
+
+    // Allocation failures for -108 paths: the first N handle / buffer allocations
+    // succeed, later ones fail. Negative = never fail.
+    int failHandlesAfter = -1;
+    int failBuffersAfter = -1;
+
+    // Host signature reported in hostSig.
+    OSType hostSignature = fourCC('R', 'X', 'M', 'H');
+
+    // Safety net against a module that never empties its rectangles.
+    int64_t maxContinueCalls = 10'000'000;
+};
+
+// One recorded call of the progress procedure.
+struct ProgressCall {
+    int32_t done;
+    int32_t total;
+};
+
+class MemoryHost {
+public:
+    explicit MemoryHost(HostImage image, MemoryHostOptions options = {});
+    ~MemoryHost();
+    MemoryHost(const MemoryHost&) = delete;
+    MemoryHost& operator=(const MemoryHost&) = delete;
+
+    HostImage& image() { return image_; }
+    const HostImage& image() const { return image_; }
+    MemoryHostOptions& options() { return options_; }
+
+    // The area the filter works on; the whole image unless set. The mask (when present)
+    // is read at image coordinates.
+    void setFilterRect(const Rect& r);
+
+    // User callbacks. Progress calls are also recorded in progressCalls().
+    std::function<void(int32_t done, int32_t total)> onProgress;
+    std::function<bool()> onAbort;  // true = the user asked to stop
+    std::function<OSErr(const PSPixelMap*, const VRect*, int32_t, int32_t, void*)> onDisplayPixels;
+    std::function<OSErr(ColorServicesInfo*)> onColorServices;
+    // Called after the prepare selector succeeded, before start: the place to change the
+    // settings record (see parameters()) for this run.
+    std::function<void(MemoryHost&)> afterPrepare;
+
+    // One call of the entry point with the host's record, data and result. Returns the
+    // result code. Selector 0 passes an AboutRecord.
+    int16_t call(PluginEntryProc entry, int16_t selector);
+
+    // A whole filter run: [parameters,] prepare, start, continue until the module empties
+    // its rectangles, finish. Stops at the first nonzero result and returns it.
+    int16_t runFilter(PluginEntryProc entry, bool showDialog = false);
+
+    // The host's `parameters` handle and the data it holds (null when none yet).
+    Handle parametersHandle() const { return record_.parameters; }
+    void* parameters() const { return record_.parameters ? *record_.parameters : nullptr; }
+    // Starts a new host session: the `data` value goes back to 0 while the parameters
+    // handle is kept (as a host does for the next session of the same filter).
+    void newSession() { data_ = 0; }
+    intptr_t sessionData() const { return data_; }
+
+    FilterRecord& record() { return record_; }
+    const std::vector<ProgressCall>& progressCalls() const { return progress_; }
+    int64_t advanceStateCalls() const { return advanceCalls_; }
+    int64_t continueCalls() const { return continueCalls_; }
+    int64_t abortPolls() const { return abortPolls_; }
+
+    // Live host handles and buffers (the module's leaks show here).
+    size_t liveHandles() const;
+    size_t liveBuffers() const;
+    // True when h was made by this host's newProc (and not yet disposed).
+    bool ownsHandle(Handle h) const;
+
+    // For the callbacks: the host running a module right now.
+    static MemoryHost* active();
+
+    struct Impl;
+
+private:
+    HostImage image_;
+    MemoryHostOptions options_;
+    FilterRecord record_{};
+    intptr_t data_ = 0;
+    int16_t result_ = 0;
+    std::vector<ProgressCall> progress_;
+    int64_t advanceCalls_ = 0;
+    int64_t continueCalls_ = 0;
+    int64_t abortPolls_ = 0;
+    std::unique_ptr<Impl> impl_;
+
+    friend struct Impl;
+};
+
+}  // namespace rx
