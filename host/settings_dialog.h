@@ -9,4 +9,8 @@ namespace rx {
 
 void RunSettingsDialog(FilterSession& session);
 
+// The about box of selector 0, owned by the window in the record's platformData. Builds
+// without a dialog show nothing.
+void ShowAboutBox(const AboutRecord* about);
+
 }  // namespace rx
