@@ -1,0 +1,318 @@
+// The settings dialog's control model and control arithmetic, checked without a window.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <set>
+
+#include "ui/control_model.h"
+
+using namespace rx;
+using namespace rx::ui;
+
+namespace {
+
+PixelRect rectOf(int id) {
+    PixelRect r{};
+    EXPECT_TRUE(layoutRect(id, &r)) << "id " << id;
+    return r;
+}
+
+const int kLabelIds[] = {4,  15, 22, 24, 31, 36, 38, 40,  42,  44,  46,  49,  50,  53, 54,
+                         56, 58, 60, 62, 64, 66, 68, 70, 76, 97, 102, 106, 109, 113};
+
+}  // namespace
+
+TEST(DialogControls, KindsFollowTheDescriptionTable) {
+    std::set<int> labels(std::begin(kLabelIds), std::end(kLabelIds));
+    int sliders = 0, valueBoxes = 0;
+    for (int id = 0; id < kControls; ++id) {
+        const int kind = controlKind(id);
+        if (labels.count(id)) EXPECT_EQ(kind, kindLabel) << id;
+        else if (kind == kindLabel) ADD_FAILURE() << "unexpected label " << id;
+        sliders += kind == kindSlider;
+        valueBoxes += kind == kindValueBox;
+        // A value box answers its slider's row but is never treated as a slider.
+        if (kind == kindValueBox) {
+            const ControlDescription d = describeControl(id);
+            EXPECT_EQ(d.kind, kindSlider);
+            EXPECT_EQ(d.valueBoxId, id);
+            EXPECT_FALSE(isSlider(id));
+            EXPECT_FALSE(isCapturable(id));
+            EXPECT_EQ(valueBoxOf(d.id), id);
+        }
+    }
+    EXPECT_EQ(sliders, 25);
+    EXPECT_EQ(valueBoxes, 25);
+    for (int id : {30, 48, 52, 105}) {
+        EXPECT_TRUE(isToggle(id));
+        EXPECT_TRUE(isCapturable(id));
+        const ControlDescription d = describeControl(id);
+        EXPECT_EQ(d.pictures[0], 148);
+        EXPECT_EQ(d.pictures[1], 149);
+        EXPECT_EQ(d.pictures[2], 150);
+        EXPECT_EQ(d.pictures[3], 151);
+    }
+    EXPECT_EQ(controlKind(112), kindDirectionPad);
+    EXPECT_EQ(describeControl(112).pictures[0], 116);
+    EXPECT_EQ(describeControl(100).pictures[0], 117);
+    EXPECT_TRUE(isCapturable(100));
+    EXPECT_EQ(controlKind(73), kindModePicker);
+    EXPECT_FALSE(isCapturable(73));
+    EXPECT_EQ(describeControl(35).pictures[0], 224);
+    EXPECT_EQ(describeControl(26).pictures[0], 223);
+    EXPECT_EQ(describeControl(72).pictures[0], 228);
+    EXPECT_EQ(describeControl(75).pictures[0], 111);
+    EXPECT_EQ(describeControl(37).pictures[0], 101);
+    EXPECT_EQ(describeControl(71).pictures[0], 102);
+    EXPECT_EQ(describeControl(59).pictures[0], 101);  // bow radius: the cool track
+    EXPECT_EQ(describeControl(61).pictures[0], 102);
+    EXPECT_EQ(controlKind(3), kindNone);
+    EXPECT_EQ(controlKind(149), kindNone);
+    EXPECT_EQ(describeControl(149).valueBoxId, kNoValueBox);
+}
+
+TEST(DialogControls, LayoutMatchesTheControlTable) {
+    // Sliders are 135 by 12, value boxes 24 by 12 five pixels right of them.
+    for (int id = 0; id < kControls; ++id) {
+        if (!isSlider(id)) continue;
+        const PixelRect s = rectOf(id);
+        EXPECT_EQ(s.width(), 135) << id;
+        EXPECT_EQ(s.height(), 12) << id;
+        const PixelRect b = rectOf(valueBoxOf(id));
+        EXPECT_EQ(b.left, s.right + 5);
+        EXPECT_EQ(b.width(), 24);
+        EXPECT_EQ(b.top, s.top);
+        EXPECT_EQ(b.bottom, s.bottom);
+    }
+    struct Expect {
+        int id, l, t, r, b;
+    };
+    const Expect cases[] = {
+        {37, 105, 19, 240, 31},  {86, 245, 19, 269, 31},   {47, 105, 114, 240, 126},
+        {114, 105, 228, 240, 240}, {67, 105, 380, 240, 392}, {57, 105, 437, 240, 449},
+        {59, 489, 323, 624, 335}, {104, 629, 380, 653, 392}, {107, 489, 418, 624, 430},
+        {48, 289, 76, 303, 90},   {105, 673, 323, 687, 337}, {30, 573, 267, 587, 281},
+        {7, 285, 19, 305, 39},    {9, 285, 418, 305, 438},   {101, 328, 17, 363, 52},
+        {73, 661, 416, 696, 451}, {100, 308, 152, 393, 237}, {112, 308, 266, 393, 351},
+        {18, 401, 0, 707, 253},   {33, 469, 267, 483, 281},  {34, 489, 266, 524, 283},
+        {32, 529, 267, 543, 281}, {76, 401, 289, 707, 307},  {72, 105, 475, 165, 500},
+        {26, 357, 475, 417, 500}, {2, 561, 475, 621, 500},   {3, 637, 475, 697, 500},
+        // Labels: 30 wide, 6 left of the slider, 16 high; 24 and the toggle labels differ.
+        {36, 69, 19, 99, 35},     {58, 453, 323, 483, 339},  {106, 453, 418, 483, 434},
+        {24, 69, 285, 100, 299},  {49, 305, 79, 370, 92},    {53, 306, 98, 371, 111},
+        {31, 590, 270, 655, 283},
+    };
+    for (const Expect& e : cases) {
+        const PixelRect r = rectOf(e.id);
+        EXPECT_EQ(r.left, e.l) << e.id;
+        EXPECT_EQ(r.top, e.t) << e.id;
+        EXPECT_EQ(r.right, e.r) << e.id;
+        EXPECT_EQ(r.bottom, e.b) << e.id;
+    }
+    PixelRect none;
+    EXPECT_FALSE(layoutRect(0, &none));
+    EXPECT_FALSE(layoutRect(1, &none));
+    EXPECT_STREQ(labelText(44), "Swirl count");
+    EXPECT_STREQ(labelText(106), " ");
+    EXPECT_STREQ(labelText(31), "Auto Preview");
+    EXPECT_EQ(valueBoxColour(90), 0xC9D8D8u);
+    EXPECT_EQ(valueBoxColour(115), 0xC9D8D8u);
+    EXPECT_EQ(valueBoxColour(86), 0xE4D8D8u);
+    EXPECT_EQ(valueBoxColour(108), 0xE4D8D8u);
+}
+
+TEST(DialogControls, ControlAtFindsOnlyInteractiveControls) {
+    EXPECT_EQ(controlAt(105, 19), 37);
+    EXPECT_EQ(controlAt(239, 30), 37);
+    EXPECT_EQ(controlAt(240, 30), -1);  // right edge excluded
+    EXPECT_EQ(controlAt(250, 20), -1);  // value box
+    EXPECT_EQ(controlAt(80, 20), -1);   // label
+    EXPECT_EQ(controlAt(290, 20), -1);  // colour swatch is a real button
+    EXPECT_EQ(controlAt(500, 100), 18);
+    EXPECT_EQ(controlAt(350, 200), 100);
+    EXPECT_EQ(controlAt(670, 430), 73);
+    EXPECT_EQ(controlAt(580, 270), 30);
+    EXPECT_EQ(controlAt(0, 0), -1);
+}
+
+TEST(DialogControls, LoadStoreAndSnapshotCoverTheIntegerSettings) {
+    EXPECT_EQ(integerControlCount(), 31);
+    SunParameters p{};
+    int32_t n = 1;
+    for (int id = 0; id < kControls; ++id)
+        if (int32_t* f = controlSetting(p, id)) *f = n++;
+    EXPECT_EQ(n, 32);
+    EXPECT_EQ(controlSetting(p, 37), &p.sunRadius);
+    EXPECT_EQ(controlSetting(p, 10), &p.spikeRadius);
+    EXPECT_EQ(controlSetting(p, 103), &p.bowSmear);
+    EXPECT_EQ(controlSetting(p, 73), &p.blendMode);
+    EXPECT_EQ(controlSetting(p, 101), &p.lightingMode);
+    EXPECT_EQ(reinterpret_cast<void*>(controlSetting(p, 30)), &p.autoPreview);
+    EXPECT_EQ(controlSetting(p, 100), nullptr);
+    EXPECT_EQ(controlSetting(p, 86), nullptr);
+
+    ControlTables t;
+    fillPictureTables(t);
+    EXPECT_EQ(t.image[48], 148);
+    EXPECT_EQ(t.imageOnPressed[48], 151);
+    EXPECT_EQ(t.image[0], -1);
+    EXPECT_EQ(t.imageOn[37], -1);
+    setSliderRanges(t);
+    EXPECT_EQ(t.minimum[37], 0);
+    EXPECT_EQ(t.maximum[37], 100);
+    EXPECT_EQ(t.maximum[86], 0);  // value boxes get no range
+
+    loadControls(t, p);
+    EXPECT_EQ(t.value[37], p.sunRadius);
+    SunParameters q{};
+    storeControls(t, q);
+    for (int id = 0; id < kControls; ++id)
+        if (int32_t* f = controlSetting(p, id)) {
+            EXPECT_EQ(*controlSetting(q, id), *f) << id;
+        }
+
+    // The snapshot keeps colours, numbers, seed and vectors but not the blend mode.
+    p.sunColor = {1, 2, 3};
+    p.extraColor = {4, 5, 6};
+    p.seed = 77;
+    p.flareVector = {0.5f, -0.25f, -1.0f};
+    const SettingsSnapshot s = takeSnapshot(p);
+    SunParameters changed = p;
+    changed.sunColor = {9, 9, 9};
+    changed.extraColor = {9, 9, 9};
+    changed.spikeBrightness = 99;
+    changed.spikeDetail = 99;
+    changed.seed = 5;
+    changed.flareVector = {1, 1, 1};
+    changed.spikeVector = {1, 1, 1};
+    changed.blendMode = 7;
+    changed.autoPreview = 0;
+    changed.sunCenterX = 123;
+    restoreSnapshot(s, changed);
+    EXPECT_EQ(changed.sunColor.blue, 3);
+    EXPECT_EQ(changed.extraColor.red, 4);
+    EXPECT_EQ(changed.spikeBrightness, p.spikeBrightness);
+    EXPECT_EQ(changed.spikeDetail, p.spikeDetail);
+    EXPECT_EQ(changed.seed, 77);
+    EXPECT_EQ(changed.flareVector.z, -1.0f);
+    EXPECT_EQ(changed.spikeVector.x, 0.0f);
+    EXPECT_EQ(changed.blendMode, 7);
+    EXPECT_EQ(changed.autoPreview, 0u);
+    EXPECT_EQ(changed.sunCenterX, 123);
+}
+
+TEST(DialogControls, SliderThumbAndValue) {
+    const PixelRect s{105, 19, 240, 31};
+    EXPECT_EQ(sliderThumbLeft(s, 0, 0, 100), 106);
+    EXPECT_EQ(sliderThumbLeft(s, 100, 0, 100), 105 + 121);  // touches the track's end
+    EXPECT_EQ(sliderThumbLeft(s, 50, 0, 100), 106 + 60);
+    EXPECT_EQ(sliderThumbLeft(s, 5, 5, 5), 106);  // empty range counts as 1
+    EXPECT_EQ(sliderValueAt(s, 105 + 4, 0, 100), 0);
+    EXPECT_EQ(sliderValueAt(s, 105 + 5, 0, 100), 0);  // truncation toward zero
+    EXPECT_EQ(sliderValueAt(s, 0, 0, 100), 0);
+    EXPECT_EQ(sliderValueAt(s, 105 + 126, 0, 100), 100);
+    EXPECT_EQ(sliderValueAt(s, 105 + 125, 0, 100), 99);
+    EXPECT_EQ(sliderValueAt(s, 700, 0, 100), 100);
+    // ((x - 4 - left - 1) * 100) / 121
+    EXPECT_EQ(sliderValueAt(s, 105 + 1 + 60 + 4, 0, 100), 6000 / 121);
+    // The value a press gives draws the 12-pixel thumb under the pointer: the pointer
+    // sits 2 to 6 pixels in from the thumb's left edge along the whole track.
+    for (int x = 109; x <= 231; ++x) {
+        const int thumb = sliderThumbLeft(s, sliderValueAt(s, x, 0, 100), 0, 100);
+        EXPECT_GE(x - thumb, 2) << x;
+        EXPECT_LE(x - thumb, 6) << x;
+    }
+}
+
+TEST(DialogControls, ToggleStates) {
+    // Press, leave, come back, release inside: flips once.
+    int32_t v = 0;
+    v = toggleTrack(v, true);
+    EXPECT_EQ(v, kTogglePressed);
+    v = toggleTrack(v, false);
+    EXPECT_EQ(v, 0);
+    v = toggleTrack(v, true);
+    bool flipped = false;
+    v = toggleRelease(v, &flipped);
+    EXPECT_TRUE(flipped);
+    EXPECT_EQ(v, 1);
+    // Released outside: unchanged.
+    v = toggleRelease(toggleTrack(v, false), &flipped);
+    EXPECT_FALSE(flipped);
+    EXPECT_EQ(v, 1);
+    v = toggleRelease(toggleTrack(v, true), &flipped);
+    EXPECT_EQ(v, 0);
+    EXPECT_EQ(toggleTrack(0x1FF, false), 0xFD);  // only the low 8 bits are kept
+}
+
+TEST(DialogControls, DirectionPad) {
+    const PixelRect pad{308, 152, 393, 237};
+    Vector3f v{0.3f, 0.3f, -2.0f};
+    padVectorAt(pad, 308 + 43, 152 + 41, &v);
+    EXPECT_EQ(v.x, 0.0f);
+    EXPECT_EQ(v.y, 0.0f);
+    EXPECT_EQ(v.z, -2.0f);  // z is only read
+    padVectorAt(pad, 308 + 43 + 66, 152 + 41, &v);
+    EXPECT_EQ(v.x, 1.0f);
+    EXPECT_EQ(v.y, 0.0f);
+    padVectorAt(pad, 308 + 43, 152 + 41 + 11, &v);  // inside 33 pixels: linear
+    EXPECT_FLOAT_EQ(v.y, 1.0f / 3.0f);
+    padVectorAt(pad, 308 + 43 - 30, 152 + 41 - 40, &v);  // beyond: unit length
+    EXPECT_FLOAT_EQ(v.x, -0.6f);
+    EXPECT_FLOAT_EQ(v.y, -0.8f);
+
+    const PixelPoint centre = padKnob(pad, Vector3f{0, 0, 0});
+    EXPECT_EQ(centre.x, 308 + 42);
+    EXPECT_EQ(centre.y, 152 + 41);
+    const PixelPoint k = padKnob(pad, Vector3f{-1.0f, 0.5f, 0});
+    EXPECT_EQ(k.x, 308 + 42 - 33);
+    EXPECT_EQ(k.y, 152 + 41 + 16);
+    EXPECT_EQ(padLineStart(pad).x, 349);
+    EXPECT_EQ(padLineStart(pad).y, 192);
+    EXPECT_EQ(padLineColour(Vector3f{0, 0, 0}), 0x00FFFFu);  // yellow
+    EXPECT_EQ(padLineColour(Vector3f{0, 0, -0.1f}), 0xFF00FFu);  // magenta
+}
+
+TEST(DialogControls, TextPlacementAndCentring) {
+    // A 16-pixel label drawn with offset -2: the text's top 2 above the label's top.
+    EXPECT_EQ(textOrigin({69, 19, 99, 35}, alignRight, 20, -2).y, 17);
+    EXPECT_EQ(textOrigin({69, 19, 99, 35}, alignRight, 20, -2).x, 79);
+    EXPECT_EQ(textOrigin({69, 19, 99, 35}, alignRight, 50, -2).x, 49);  // overhangs left
+    // A 12-pixel value box with offset -1: 3 above.
+    EXPECT_EQ(textOrigin({245, 19, 269, 31}, alignCentre, 13, -1).y, 16);
+    EXPECT_EQ(textOrigin({245, 19, 269, 31}, alignCentre, 13, -1).x, 250);
+    EXPECT_EQ(textOrigin({0, 0, 100, 30}, alignLeft, 40, 0).x, 0);
+
+    // Over a large parent: a third of the way down, shifted left by the caption shift.
+    PixelPoint p = centredDialogOrigin({100, 100, 1100, 900}, 400, 300, 12, 1920, 1080);
+    EXPECT_EQ(p.x, 100 + 300 - 12);
+    EXPECT_EQ(p.y, 100 + 500 / 3);
+    // Larger than the parent: at the parent's left minus the shift, never off-screen.
+    p = centredDialogOrigin({200, 50, 400, 150}, 723, 547, 12, 1920, 1080);
+    EXPECT_EQ(p.x, 188);
+    EXPECT_EQ(p.y, 50);
+    p = centredDialogOrigin({0, 0, 300, 200}, 723, 547, 12, 1920, 1080);
+    EXPECT_EQ(p.x, 0);
+    // Past the screen's right or bottom edge: pulled back inside.
+    p = centredDialogOrigin({1800, 1000, 1900, 1060}, 400, 300, 12, 1920, 1080);
+    EXPECT_EQ(p.x, 1520);
+    EXPECT_EQ(p.y, 780);
+    p = centredOnParent({100, 100, 500, 300}, 200, 100);
+    EXPECT_EQ(p.x, 200);
+    EXPECT_EQ(p.y, 150);
+    p = centredOnParent({0, 0, 100, 100}, 300, 300);
+    EXPECT_EQ(p.x, 0);
+    EXPECT_EQ(p.y, 0);
+}
+
+TEST(DialogControls, ValueText) {
+    char s[12];
+    valueText(0, s);
+    EXPECT_STREQ(s, "0");
+    valueText(100, s);
+    EXPECT_STREQ(s, "100");
+    valueText(-7, s);
+    EXPECT_STREQ(s, "-7");
+    valueText(INT32_MIN, s);
+    EXPECT_STREQ(s, "-2147483648");
+}
