@@ -1,0 +1,41 @@
+// 32-bit integer helpers of the per-pixel code. Products and sums that may leave 32 bits
+// wrap modulo 2^32 (two's complement), formed in unsigned arithmetic so that no signed
+// overflow occurs; the same bits come out on every compiler and target.
+#pragma once
+
+#include <cstdint>
+
+namespace rx {
+
+inline int32_t wrapMul(int32_t a, int32_t b) {
+    return static_cast<int32_t>(static_cast<uint32_t>(a) * static_cast<uint32_t>(b));
+}
+inline int32_t wrapAdd(int32_t a, int32_t b) {
+    return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
+}
+inline int32_t wrapSub(int32_t a, int32_t b) {
+    return static_cast<int32_t>(static_cast<uint32_t>(a) - static_cast<uint32_t>(b));
+}
+// |v| as an unsigned magnitude: exact for every v, INT32_MIN included.
+inline uint32_t magnitude(int32_t v) {
+    return v < 0 ? 0u - static_cast<uint32_t>(v) : static_cast<uint32_t>(v);
+}
+// |v| in two's complement: INT32_MIN stays INT32_MIN, as a 32-bit machine gives it.
+inline int32_t wrapAbs(int32_t v) { return static_cast<int32_t>(magnitude(v)); }
+
+// Division truncating toward zero. The two quotients a 32-bit machine cannot form are
+// given values instead of trapping: x / 0 is 0, INT32_MIN / -1 wraps to INT32_MIN.
+inline int32_t truncDiv(int32_t a, int32_t b) {
+    if (b == 0) return 0;
+    if (b == -1) return wrapSub(0, a);
+    return a / b;
+}
+
+// The largest r with r * r <= n: exact for every 32-bit n.
+int32_t isqrt(uint32_t n);
+
+// The same result, found by a search that starts from `seed` (the result for a nearby n),
+// so that neighbouring pixels cost a few steps.
+int32_t isqrtSeeded(uint32_t n, int32_t seed);
+
+}  // namespace rx

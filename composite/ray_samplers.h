@@ -1,0 +1,45 @@
+// The two noise samplers of the compositor: the streak sampler that averages noise along
+// a short segment pointing at the sun's centre (the flare's radial streaks), and the core
+// surface value with its swirl displacement and smear walk.
+#pragma once
+
+#include <cstdint>
+
+#include "host/filter_session.h"
+
+namespace rx {
+
+// What the core surface reads: the noise tables and the derived swirl values.
+struct SurfaceInputs {
+    const int16_t* noiseTable;    // 2048 entries
+    const int32_t* cellWeights;   // 512 entries
+    int32_t octaves;              // surfaceOctaves
+    int32_t smearStep;            // at least 1
+    int32_t swirlReach;           // R
+    int32_t swirlForce;           // F
+    int32_t swirlCount;           // 0..100
+    bool vortices;
+    bool monopoles;
+    const int16_t* swirlCenterH;  // 100 entries
+    const int16_t* swirlCenterV;
+};
+
+// The inputs of the current render, taken from the session's tables and settings.
+SurfaceInputs surfaceInputsOf(const FilterSession& session);
+
+// Noise of one pixel (X, Y) at scale s for the streak sampler, 0..255.
+int32_t streakSample(const int16_t* noiseTable, int32_t X, int32_t Y, int32_t s);
+
+// Weighted mean of streakSample over a two-row line from (x0, y0) to (x1, y1), both ends
+// included. 0..255.
+int32_t streakNoise(const int16_t* noiseTable, int32_t x0, int32_t y0, int32_t x1, int32_t y1,
+                    int32_t s);
+
+// Plain mean of surfaceNoise along a line walked in strides of smearStep pixels.
+int32_t smearLine(const SurfaceInputs& in, int32_t x0, int32_t y0, int32_t x1, int32_t y1);
+
+// The core's surface brightness at sphere-mapped position (u, v), 0..255: plain surface
+// noise, or displaced by the swirls and smeared along the displacement.
+int32_t coreSurface(const SurfaceInputs& in, int32_t u, int32_t v);
+
+}  // namespace rx
