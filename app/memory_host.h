@@ -148,6 +148,7 @@ private:
     int64_t abortPolls_ = 0;
     std::unique_ptr<Impl> impl_;
 
+    void applySwitches();  // the options' switches into the record, before every call
     friend struct Impl;
 };
 

@@ -1,0 +1,491 @@
+#include "app/memory_host.h"
+
+#include <algorithm>
+#include <cstring>
+#include <map>
+#include <stdexcept>
+
+namespace rx {
+
+// [SECTION] State kept behind the record
+
+namespace {
+
+MemoryHost* gActive = nullptr;
+
+// A host handle: the first word is the data pointer, as hosts lay out their handles.
+struct HostHandle {
+    char* data;
+    int32_t size;
+    int32_t locks;
+};
+
+struct HostBuffer {
+    std::vector<char> bytes;
+    int32_t locks;
+};
+
+// Fresh host memory holds this pattern, so that a module relying on zero-filled
+// memory from the host shows up in tests.
+constexpr uint8_t kFreshFill = 0xCD;
+
+constexpr OSErr kParamErr = -50;
+constexpr OSErr kHostInsufficient = -30900;
+
+bool rectEmpty(const Rect& r) { return r.bottom <= r.top || r.right <= r.left; }
+
+bool sameRect(const Rect& a, const Rect& b) {
+    return a.top == b.top && a.left == b.left && a.bottom == b.bottom && a.right == b.right;
+}
+
+// What the host delivered for one of the three areas.
+struct Delivered {
+    Rect rect{0, 0, 0, 0};
+    int16_t lo = 0, hi = -1;
+    std::vector<uint8_t> bytes;
+    int32_t rowBytes = 0;
+    int32_t planes() const { return hi - lo + 1; }
+};
+
+}  // namespace
+
+struct MemoryHost::Impl {
+    MemoryHost& host;
+    HandleProcs handleProcs{};
+    BufferProcs bufferProcs{};
+    PlatformData platform{};
+    std::map<Handle, std::unique_ptr<HostHandle>> handles;
+    std::map<BufferID, std::unique_ptr<HostBuffer>> buffers;
+    int handleAllocations = 0;
+    int bufferAllocations = 0;
+    std::vector<uint8_t> source;  // the image as it was when the run started
+    Delivered in, out, mask;
+
+    explicit Impl(MemoryHost& h) : host(h) {}
+
+    // [SECTION] Handle suite
+
+    static Handle RX_CDECL newHandle(int32_t size) {
+        Impl& m = *active().impl_;
+        if (size < 0) return nullptr;
+        if (m.host.options_.failHandlesAfter >= 0 &&
+            m.handleAllocations >= m.host.options_.failHandlesAfter)
+            return nullptr;
+        ++m.handleAllocations;
+        auto hh = std::make_unique<HostHandle>();
+        hh->data = new char[size_t(size) + 1];
+        std::memset(hh->data, kFreshFill, size_t(size) + 1);
+        hh->size = size;
+        hh->locks = 0;
+        Handle h = &hh->data;
+        m.handles[h] = std::move(hh);
+        return h;
+    }
+    static HostHandle* find(Handle h) {
+        Impl& m = *active().impl_;
+        auto it = m.handles.find(h);
+        return it == m.handles.end() ? nullptr : it->second.get();
+    }
+    static void RX_CDECL disposeHandle(Handle h) {
+        Impl& m = *active().impl_;
+        auto it = m.handles.find(h);
+        if (it == m.handles.end()) return;
+        delete[] it->second->data;
+        m.handles.erase(it);
+    }
+    static int32_t RX_CDECL getSize(Handle h) {
+        HostHandle* hh = find(h);
+        return hh ? hh->size : 0;
+    }
+    static OSErr RX_CDECL setSize(Handle h, int32_t size) {
+        HostHandle* hh = find(h);
+        if (!hh || size < 0) return kParamErr;
+        if (hh->locks > 0) return kParamErr;  // a locked handle cannot move
+        char* data = new char[size_t(size) + 1];
+        std::memset(data, kFreshFill, size_t(size) + 1);
+        std::memcpy(data, hh->data, size_t(std::min(size, hh->size)));
+        delete[] hh->data;
+        hh->data = data;
+        hh->size = size;
+        return noErr;
+    }
+    static Ptr RX_CDECL lockHandle(Handle h, Boolean) {
+        HostHandle* hh = find(h);
+        if (!hh) return nullptr;
+        ++hh->locks;
+        return hh->data;
+    }
+    static void RX_CDECL unlockHandle(Handle h) {
+        HostHandle* hh = find(h);
+        if (hh && hh->locks > 0) --hh->locks;
+    }
+    static void RX_CDECL recoverSpace(int32_t) {}
+
+    // [SECTION] Buffer suite
+
+    static OSErr allocate(int64_t size, BufferID* id) {
+        Impl& m = *active().impl_;
+        *id = nullptr;
+        if (size < 0) return kParamErr;
+        if (m.host.options_.failBuffersAfter >= 0 &&
+            m.bufferAllocations >= m.host.options_.failBuffersAfter)
+            return memFullErr;
+        ++m.bufferAllocations;
+        auto b = std::make_unique<HostBuffer>();
+        b->bytes.assign(size_t(size) + 1, char(kFreshFill));
+        b->locks = 0;
+        *id = reinterpret_cast<BufferID>(b.get());
+        m.buffers[*id] = std::move(b);
+        return noErr;
+    }
+    static OSErr RX_CDECL allocateBuffer(int32_t size, BufferID* id) { return allocate(size, id); }
+    static OSErr RX_CDECL allocateBuffer64(int64_t size, BufferID* id) { return allocate(size, id); }
+    static HostBuffer* findBuffer(BufferID id) {
+        Impl& m = *active().impl_;
+        auto it = m.buffers.find(id);
+        return it == m.buffers.end() ? nullptr : it->second.get();
+    }
+    static Ptr RX_CDECL lockBuffer(BufferID id, Boolean) {
+        HostBuffer* b = findBuffer(id);
+        if (!b) return nullptr;
+        ++b->locks;
+        return b->bytes.data();
+    }
+    static void RX_CDECL unlockBuffer(BufferID id) {
+        HostBuffer* b = findBuffer(id);
+        if (b && b->locks > 0) --b->locks;
+    }
+    static void RX_CDECL freeBuffer(BufferID id) { active().impl_->buffers.erase(id); }
+    static int32_t RX_CDECL bufferSpace() { return active().record_.maxSpace; }
+    static OSErr RX_CDECL reserveSpace(int32_t) { return noErr; }
+    static int64_t RX_CDECL bufferSpace64() { return active().record_.maxSpace; }
+
+    // [SECTION] Callbacks
+
+    static Boolean RX_CDECL testAbort() {
+        MemoryHost& h = active();
+        ++h.abortPolls_;
+        return h.onAbort && h.onAbort() ? 1 : 0;
+    }
+    static void RX_CDECL progress(int32_t done, int32_t total) {
+        MemoryHost& h = active();
+        h.progress_.push_back({done, total});
+        if (h.onProgress) h.onProgress(done, total);
+    }
+    static OSErr RX_CDECL advanceState() {
+        MemoryHost& h = active();
+        ++h.advanceCalls_;
+        return h.impl_->exchange();
+    }
+    static OSErr RX_CDECL displayPixels(const PSPixelMap* map, const VRect* rect, int32_t row,
+                                        int32_t col, void* context) {
+        MemoryHost& h = active();
+        return h.onDisplayPixels ? h.onDisplayPixels(map, rect, row, col, context) : OSErr(noErr);
+    }
+    static OSErr RX_CDECL colorServices(ColorServicesInfo* info) {
+        MemoryHost& h = active();
+        return h.onColorServices ? h.onColorServices(info) : kHostInsufficient;
+    }
+
+    // [SECTION] Delivering and taking back pixels
+
+    // Fills `d` with `rect` of planes lo..hi read through `pixel(x, y, plane)`, padding
+    // outside the image as `padding` says. Returns an error code.
+    template <typename Pixel>
+    OSErr deliver(Delivered& d, const Rect& rect, int16_t lo, int16_t hi, int16_t padding,
+                  int32_t channels, Pixel pixel) {
+        d.rect = rect;
+        d.lo = lo;
+        d.hi = hi;
+        d.bytes.clear();
+        d.rowBytes = 0;
+        if (rectEmpty(rect)) return noErr;
+        if (lo < 0 || hi < lo || hi >= channels) return kParamErr;
+        const HostImage& img = host.image_;
+        const bool outside = rect.top < 0 || rect.left < 0 || rect.bottom > img.height ||
+                             rect.right > img.width;
+        if (outside && padding == -3) return kParamErr;
+        const int32_t w = rect.right - rect.left, ht = rect.bottom - rect.top;
+        const int32_t n = d.planes();
+        d.rowBytes = w * n + host.options_.rowPadding;
+        d.bytes.assign(size_t(d.rowBytes) * ht, kFreshFill);
+        for (int32_t y = 0; y < ht; ++y) {
+            uint8_t* row = &d.bytes[size_t(y) * d.rowBytes];
+            for (int32_t x = 0; x < w; ++x) {
+                int32_t ix = rect.left + x, iy = rect.top + y;
+                const bool in = ix >= 0 && iy >= 0 && ix < img.width && iy < img.height;
+                for (int32_t p = 0; p < n; ++p) {
+                    uint8_t& dst = row[size_t(x) * n + p];
+                    if (in) {
+                        dst = pixel(ix, iy, lo + p);
+                    } else if (padding >= 0 && padding <= 255) {
+                        dst = uint8_t(padding);
+                    } else if (padding == -1) {
+                        dst = pixel(std::clamp(ix, 0, img.width - 1),
+                                    std::clamp(iy, 0, img.height - 1), lo + p);
+                    }  // -2: the module asked for no padding; the bytes stay as they are
+                }
+            }
+        }
+        return noErr;
+    }
+
+    // Writes the output buffer back into the image, inside the image only. With autoMask
+    // still set the host applies the selection itself, as paint programs do.
+    void commit() {
+        Delivered& d = out;
+        if (d.bytes.empty()) return;
+        HostImage& img = host.image_;
+        const FilterRecord& r = host.record_;
+        const bool masking = r.autoMask && !img.mask.empty() && !source.empty();
+        const int32_t n = d.planes(), ch = img.channels();
+        for (int32_t y = d.rect.top; y < d.rect.bottom; ++y) {
+            if (y < 0 || y >= img.height) continue;
+            const uint8_t* row = &d.bytes[size_t(y - d.rect.top) * d.rowBytes];
+            for (int32_t x = d.rect.left; x < d.rect.right; ++x) {
+                if (x < 0 || x >= img.width) continue;
+                const size_t px = size_t(y) * img.width + x;
+                for (int32_t p = 0; p < n; ++p) {
+                    int32_t v = row[size_t(x - d.rect.left) * n + p];
+                    if (masking) {
+                        int32_t s = source[px * ch + d.lo + p], m = img.mask[px];
+                        v = s + ((v - s) * m + (v >= s ? 127 : -127)) / 255;
+                    }
+                    img.pixels[px * ch + d.lo + p] = uint8_t(v);
+                }
+            }
+        }
+    }
+
+    // advanceState: takes back the output, then delivers what the record asks for now.
+    OSErr exchange() {
+        commit();
+        FilterRecord& r = host.record_;
+        const HostImage& img = host.image_;
+        const int32_t ch = img.channels();
+        const int32_t planes = r.planes;
+        if ((!rectEmpty(r.inRect) && r.inputRate != 0x10000) ||
+            (!rectEmpty(r.maskRect) && r.haveMask && r.maskRate != 0x10000)) {
+            // Reduced sampling rates are not served yet.
+            clearDelivered();
+            return kHostInsufficient;
+        }
+        const std::vector<uint8_t>& src = source.empty() ? img.pixels : source;
+        OSErr err = deliver(in, r.inRect, r.inLoPlane, r.inHiPlane, r.inputPadding, planes,
+                            [&](int32_t x, int32_t y, int32_t p) {
+                                return src[(size_t(y) * img.width + x) * ch + p];
+                            });
+        if (err == noErr)
+            err = deliver(out, r.outRect, r.outLoPlane, r.outHiPlane, r.outputPadding, planes,
+                          [&](int32_t x, int32_t y, int32_t p) {
+                              return img.pixels[(size_t(y) * img.width + x) * ch + p];
+                          });
+        if (err == noErr) {
+            if (r.haveMask && !img.mask.empty())
+                err = deliver(mask, r.maskRect, 0, 0, r.maskPadding, 1,
+                              [&](int32_t x, int32_t y, int32_t) {
+                                  return img.mask[size_t(y) * img.width + x];
+                              });
+            else
+                mask = Delivered{};
+        }
+        if (err != noErr) {
+            clearDelivered();
+            return err;
+        }
+        publish();
+        return noErr;
+    }
+
+    void clearDelivered() {
+        in = Delivered{};
+        out = Delivered{};
+        mask = Delivered{};
+        publish();
+    }
+
+    void publish() {
+        FilterRecord& r = host.record_;
+        r.inData = in.bytes.empty() ? nullptr : in.bytes.data();
+        r.inRowBytes = in.rowBytes;
+        r.inColumnBytes = in.planes() > 0 ? in.planes() : 0;
+        r.inPlaneBytes = 1;
+        r.outData = out.bytes.empty() ? nullptr : out.bytes.data();
+        r.outRowBytes = out.rowBytes;
+        r.outColumnBytes = out.planes() > 0 ? out.planes() : 0;
+        r.outPlaneBytes = 1;
+        r.maskData = mask.bytes.empty() ? nullptr : mask.bytes.data();
+        r.maskRowBytes = mask.rowBytes;
+    }
+
+    // True when what the record asks for differs from what was delivered.
+    bool requestChanged() const {
+        const FilterRecord& r = host.record_;
+        const bool wantMask = r.haveMask && !host.image_.mask.empty();
+        return !sameRect(r.inRect, in.rect) || r.inLoPlane != in.lo || r.inHiPlane != in.hi ||
+               !sameRect(r.outRect, out.rect) || r.outLoPlane != out.lo ||
+               r.outHiPlane != out.hi || (wantMask && !sameRect(r.maskRect, mask.rect));
+    }
+
+    static MemoryHost& active() { return *gActive; }
+};
+
+// [SECTION] HostImage
+
+HostImage HostImage::make(int32_t width, int32_t height, int32_t colourPlanes, bool alpha) {
+    HostImage img;
+    img.width = width;
+    img.height = height;
+    img.colourPlanes = colourPlanes;
+    img.hasAlpha = alpha;
+    img.pixels.assign(size_t(width) * height * img.channels(), 0);
+    return img;
+}
+
+// [SECTION] MemoryHost
+
+MemoryHost::MemoryHost(HostImage image, MemoryHostOptions options)
+    : image_(std::move(image)), options_(options), impl_(std::make_unique<Impl>(*this)) {
+    if (image_.width < 1 || image_.height < 1 || image_.width > 30000 || image_.height > 30000)
+        throw std::invalid_argument("image size must be 1 to 30000 pixels on each side");
+    if (image_.colourPlanes != 1 && image_.colourPlanes != 3)
+        throw std::invalid_argument("images are grey (1 plane) or RGB (3 planes)");
+    if (image_.pixels.size() != size_t(image_.width) * image_.height * image_.channels())
+        throw std::invalid_argument("pixel buffer does not match the image size");
+    if (!image_.mask.empty() && image_.mask.size() != size_t(image_.width) * image_.height)
+        throw std::invalid_argument("mask does not match the image size");
+
+    Impl& m = *impl_;
+    m.handleProcs.handleProcsVersion = options_.handleProcsVersion;
+    m.handleProcs.numHandleProcs = options_.handleProcsCount;
+    m.handleProcs.newProc = &Impl::newHandle;
+    m.handleProcs.disposeProc = &Impl::disposeHandle;
+    m.handleProcs.getSizeProc = &Impl::getSize;
+    m.handleProcs.setSizeProc = &Impl::setSize;
+    m.handleProcs.lockProc = &Impl::lockHandle;
+    m.handleProcs.unlockProc = &Impl::unlockHandle;
+    m.handleProcs.recoverSpaceProc = &Impl::recoverSpace;
+    m.handleProcs.disposeRegularHandleProc = &Impl::disposeHandle;
+
+    m.bufferProcs.bufferProcsVersion = options_.bufferProcsVersion;
+    m.bufferProcs.numBufferProcs = options_.bufferProcsCount;
+    m.bufferProcs.allocateProc = &Impl::allocateBuffer;
+    m.bufferProcs.lockProc = &Impl::lockBuffer;
+    m.bufferProcs.unlockProc = &Impl::unlockBuffer;
+    m.bufferProcs.freeProc = &Impl::freeBuffer;
+    m.bufferProcs.spaceProc = &Impl::bufferSpace;
+    m.bufferProcs.reserveProc = &Impl::reserveSpace;
+    m.bufferProcs.allocateProc64 = &Impl::allocateBuffer64;
+    m.bufferProcs.spaceProc64 = &Impl::bufferSpace64;
+
+    FilterRecord& r = record_;
+    std::memset(&r, 0, sizeof r);
+    const bool alphaPlane = options_.exposeAlpha && image_.hasAlpha;
+    r.imageSize = Point{int16_t(image_.height), int16_t(image_.width)};
+    r.wholeSize = r.imageSize;
+    r.planes = int16_t(image_.colourPlanes + (alphaPlane ? 1 : 0));
+    r.filterRect = Rect{0, 0, int16_t(image_.height), int16_t(image_.width)};
+    r.background = RGBColor{0xFFFF, 0xFFFF, 0xFFFF};
+    r.foreground = RGBColor{0, 0, 0};
+    r.backColor[0] = r.backColor[1] = r.backColor[2] = 255;
+    r.maxSpace = 256 << 20;
+    r.haveMask = image_.mask.empty() ? 0 : 1;
+    r.autoMask = 1;
+    r.hostSig = options_.hostSignature;
+    r.imageMode = image_.colourPlanes == 1 ? plugInModeGrayScale : plugInModeRGBColor;
+    r.imageHRes = r.imageVRes = 72 << 16;
+    r.monitor.gamma = 0x0001CCCD;  // 1.8
+    r.platformData = &m.platform;
+    r.filterCase = int16_t(alphaPlane ? (r.haveMask ? 5 : 4) : (r.haveMask ? 2 : 1));
+    r.dummyPlaneValue = -1;
+    r.supportsPadding = 1;
+    r.inputPadding = r.outputPadding = r.maskPadding = -3;
+    r.inputRate = r.maskRate = 0x10000;
+    r.inLayerPlanes = r.outLayerPlanes = int16_t(image_.colourPlanes);
+    r.inTransparencyMask = r.outTransparencyMask = alphaPlane ? 1 : 0;
+    r.absLayerPlanes = int16_t(image_.colourPlanes);
+    applySwitches();
+}
+
+MemoryHost::~MemoryHost() {
+    for (auto& kv : impl_->handles) delete[] kv.second->data;
+}
+
+void MemoryHost::applySwitches() {
+    FilterRecord& r = record_;
+    Impl& m = *impl_;
+    m.handleProcs.handleProcsVersion = options_.handleProcsVersion;
+    m.handleProcs.numHandleProcs = options_.handleProcsCount;
+    m.bufferProcs.bufferProcsVersion = options_.bufferProcsVersion;
+    m.bufferProcs.numBufferProcs = options_.bufferProcsCount;
+    r.handleProcs = options_.handleProcs ? &m.handleProcs : nullptr;
+    r.bufferProcs = options_.bufferProcs ? &m.bufferProcs : nullptr;
+    r.advanceState = options_.advanceState ? &Impl::advanceState : nullptr;
+    r.progressProc = options_.progressProc ? &Impl::progress : nullptr;
+    r.abortProc = options_.abortProc ? &Impl::testAbort : nullptr;
+    r.displayPixels = options_.displayPixels ? &Impl::displayPixels : nullptr;
+    r.colorServices = options_.colorServices ? &Impl::colorServices : nullptr;
+}
+
+void MemoryHost::setFilterRect(const Rect& r) { record_.filterRect = r; }
+
+MemoryHost* MemoryHost::active() { return gActive; }
+
+size_t MemoryHost::liveHandles() const { return impl_->handles.size(); }
+size_t MemoryHost::liveBuffers() const { return impl_->buffers.size(); }
+bool MemoryHost::ownsHandle(Handle h) const { return impl_->handles.count(h) != 0; }
+
+int16_t MemoryHost::call(PluginEntryProc entry, int16_t selector) {
+    struct Activate {
+        MemoryHost* previous;
+        explicit Activate(MemoryHost* h) : previous(gActive) { gActive = h; }
+        ~Activate() { gActive = previous; }
+    } activate(this);
+    applySwitches();
+    Impl& m = *impl_;
+    result_ = 0;
+    if (selector == filterSelectorAbout) {
+        AboutRecord about{};
+        about.platformData = &m.platform;
+        entry(selector, &about, &data_, &result_);
+        return result_;
+    }
+    if (selector == filterSelectorStart) {
+        m.source = image_.pixels;
+        m.clearDelivered();
+    }
+    entry(selector, &record_, &data_, &result_);
+    if (selector == filterSelectorStart || selector == filterSelectorContinue) {
+        // The output of the last band goes back into the image; without advanceState the
+        // host now delivers what the module asked for.
+        m.commit();
+        FilterRecord& r = record_;
+        bool done = rectEmpty(r.inRect) && rectEmpty(r.outRect) && rectEmpty(r.maskRect);
+        if (done || result_ != noErr) {
+            m.clearDelivered();
+        } else if (!r.advanceState || m.requestChanged()) {
+            OSErr err = m.exchange();
+            if (err != noErr && result_ == noErr) result_ = err;
+        }
+    }
+    return result_;
+}
+
+int16_t MemoryHost::runFilter(PluginEntryProc entry, bool showDialog) {
+    progress_.clear();
+    advanceCalls_ = continueCalls_ = abortPolls_ = 0;
+    int16_t r = noErr;
+    if (showDialog && (r = call(entry, filterSelectorParameters)) != noErr) return r;
+    if ((r = call(entry, filterSelectorPrepare)) != noErr) return r;
+    if (afterPrepare) afterPrepare(*this);
+    if ((r = call(entry, filterSelectorStart)) != noErr) return r;
+    for (;;) {
+        const FilterRecord& rec = record_;
+        if (rectEmpty(rec.inRect) && rectEmpty(rec.outRect) && rectEmpty(rec.maskRect)) break;
+        if (++continueCalls_ > options_.maxContinueCalls) return kHostInsufficient;
+        if ((r = call(entry, filterSelectorContinue)) != noErr) return r;
+    }
+    return call(entry, filterSelectorFinish);
+}
+
+}  // namespace rx

@@ -1,0 +1,203 @@
+// The entry point: the session block kept in the host's `data`, the settings record in
+// the host's `parameters` handle, and the table of selector handlers.
+#include "host/session.h"
+
+#include <cstring>
+
+#include "host/band_loop.h"
+#include "host/host_memory.h"
+#include "host/plugin_api_layout.h"
+#include "host/setting_table.h"
+#include "host/settings_dialog.h"
+#include "platform/clock.h"
+#include "platform/memory.h"
+#include "settings/cache_file.h"
+
+namespace rx {
+
+// [SECTION] Session block
+
+FilterSession* LockSession(FilterRecord* record, intptr_t* data, int16_t* result) {
+    if (*data == 0) {
+        Handle h = NewHandle(record, int32_t(sizeof(FilterSession)));
+        if (!h) return nullptr;
+        auto* session = reinterpret_cast<FilterSession*>(LockHandle(record, h));
+        if (!session) {
+            DisposeHandle(record, h);
+            return nullptr;
+        }
+        // Host handles need not be zero-filled; the session's pointers (work buffer,
+        // lensTable) must start out null for the "allocate when there is none" rules.
+        std::memset(session, 0, sizeof(FilterSession));
+        session->result = result;
+        session->filterRecord = record;
+        *result = noErr;
+        *data = reinterpret_cast<intptr_t>(h);
+        return session;
+    }
+    auto* session = reinterpret_cast<FilterSession*>(
+        LockHandle(record, reinterpret_cast<Handle>(*data)));
+    if (!session) return nullptr;
+    session->result = result;
+    session->filterRecord = record;
+    *result = noErr;
+    return session;
+}
+
+void UnlockSession(FilterRecord* record, intptr_t data) {
+    if (data) UnlockHandle(record, reinterpret_cast<Handle>(data));
+}
+
+// [SECTION] Settings record
+
+void ApplyDefaults(SunParameters& p) {
+    size_t count = 0;
+    const SettingInfo* table = settingTable(&count);
+    for (size_t i = 0; i < count; ++i) {
+        const SettingInfo& s = table[i];
+        if (!s.hasDefault) continue;
+        switch (s.kind) {
+            case SettingKind::Colour:
+                *settingColour(p, s) = s.defaultColour;
+                break;
+            case SettingKind::Vector:
+                *settingVector(p, s) = Vector3f{0.0f, 0.0f, 0.0f};
+                break;
+            default:
+                *settingInt(p, s) = s.defaultValue;
+                break;
+        }
+    }
+    p.haloColor2 = p.haloColor;
+}
+
+void ApplyDefaults(FilterSession& session) {
+    if (SunParameters* p = sunParameters(session)) ApplyDefaults(*p);
+}
+
+namespace {
+
+bool ensureWorkBuffer(FilterSession& session) {
+    if (!session.workBuffer)
+        session.workBuffer =
+            static_cast<WorkBuffer*>(platform::allocateLockedMemory(sizeof(WorkBuffer)));
+    return session.workBuffer != nullptr;
+}
+
+// A record the host hands back that cannot hold SunParameters (no data, or a size the
+// host reports as too small) is replaced rather than read past its end.
+bool recordUsable(const FilterRecord* record, Handle h) {
+    if (!*h) return false;
+    if (HostHandlesUsable(record))
+        return record->handleProcs->getSizeProc(h) >= int32_t(sizeof(SunParameters));
+    return true;
+}
+
+}  // namespace
+
+void EnsureSettingsRecord(FilterSession& session) {
+    FilterRecord* record = session.filterRecord;
+    if (record->parameters && !recordUsable(record, record->parameters)) {
+        DisposeHandle(record, record->parameters);
+        record->parameters = nullptr;
+    }
+    if (record->parameters) {
+        if (!ensureWorkBuffer(session)) *session.result = memFullErr;
+        return;
+    }
+
+    Handle h = NewHandle(record, int32_t(sizeof(SunParameters)));
+    bool haveWork = ensureWorkBuffer(session);
+    if (!h || !*h || !haveWork) {
+        // Leave no half-made record behind: the next call would take it for a real one.
+        if (h) DisposeHandle(record, h);
+        *session.result = memFullErr;
+        return;
+    }
+    record->parameters = h;
+    auto* p = reinterpret_cast<SunParameters*>(*h);
+    std::memset(p, 0, sizeof(SunParameters));
+    p->hostPreview = 0;
+    p->previewScale = 1;
+    p->previewRendering = 0;
+    p->autoPreview = 1;
+    p->blendMode = 1;
+    ApplyDefaults(*p);
+    readCacheFile(session);
+}
+
+// [SECTION] Selector handlers
+
+void HandleParameters(FilterSession& session) {
+    EnsureSettingsRecord(session);
+    if (*session.result != noErr) return;
+    sunParameters(session)->dialogPending = 1;
+}
+
+void HandlePrepare(FilterSession& session) {
+    FilterRecord* record = session.filterRecord;
+    record->bufferSpace = 0;
+    EnsureSettingsRecord(session);
+    if (*session.result != noErr) return;
+    session.savedFilterRect = record->filterRect;
+    PrepareBands(session);
+    SunParameters* p = sunParameters(session);
+    const Rect& r = record->filterRect;
+    p->sunCenterX = (int32_t(r.right) - r.left) / 2;
+    p->sunCenterY = (int32_t(r.bottom) - r.top) / 2;
+    platform::seedRandomFromClock();
+}
+
+void HandleStart(FilterSession& session) { StartRun(session); }
+
+void HandleContinue(FilterSession& session) { ContinueRun(session); }
+
+void HandleFinish(FilterSession&) {}
+
+namespace {
+
+using SelectorHandler = void (*)(FilterSession&);
+
+constexpr SelectorHandler kHandlers[5] = {
+    HandleParameters, HandlePrepare, HandleStart, HandleContinue, HandleFinish,
+};
+
+void dispatch(int16_t selector, FilterRecord* record, intptr_t* data, int16_t* result) {
+    FilterSession* session = LockSession(record, data, result);
+    if (!session) {
+        *result = memFullErr;
+        return;
+    }
+    try {
+        EnsureSettingsRecord(*session);
+        if (*result == noErr) {
+            if (selector >= filterSelectorParameters && selector <= filterSelectorFinish)
+                kHandlers[selector - 1](*session);
+            else
+                *result = filterBadParameters;
+        }
+    } catch (...) {
+        // Nothing may unwind into the host.
+        *result = memFullErr;
+    }
+    UnlockSession(record, *data);
+}
+
+}  // namespace
+
+}  // namespace rx
+
+extern "C" void RX_CDECL ENTRYPOINT(int16_t selector, void* record, intptr_t* data,
+                                    int16_t* result) {
+    using namespace rx;
+    if (selector == filterSelectorAbout) {
+        ShowAboutBox(static_cast<const AboutRecord*>(record));
+        return;
+    }
+    if (!result) return;
+    if (!record || !data) {
+        *result = filterBadParameters;
+        return;
+    }
+    dispatch(selector, static_cast<FilterRecord*>(record), data, result);
+}
