@@ -1,0 +1,377 @@
+// Preset files: layout, every version's conversions and fix-ups, short and odd files, the
+// vector rounding that keeps repeated saves from drifting, and the file forms.
+#include "settings/preset_file.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "host/session.h"
+#include "host/setting_table.h"
+
+namespace rx {
+namespace {
+
+SunParameters defaults() {
+    SunParameters p;
+    std::memset(&p, 0, sizeof p);
+    ApplyDefaults(p);
+    return p;
+}
+
+// A record whose every setting differs from its default.
+SunParameters distinctSettings() {
+    SunParameters p = defaults();
+    size_t n = 0;
+    const SettingInfo* table = settingTable(&n);
+    for (size_t i = 0; i < n; ++i) {
+        const SettingInfo& s = table[i];
+        if (s.kind == SettingKind::Colour) {
+            RGB16& c = *settingColour(p, s);
+            c = RGB16{uint16_t(0x1000 + i), uint16_t(0x2000 + i), uint16_t(0xF000 + i)};
+        } else if (s.kind == SettingKind::Vector) {
+            *settingVector(p, s) = Vector3f{0.25f + float(i), -0.5f, 0.13f};
+        } else {
+            *settingInt(p, s) = int32_t(i) + 2;
+        }
+    }
+    return p;
+}
+
+int32_t valueAt(const std::array<uint8_t, kPresetFileSize>& b, size_t offset) {
+    return int32_t(uint32_t(b[offset]) << 24 | uint32_t(b[offset + 1]) << 16 |
+                   uint32_t(b[offset + 2]) << 8 | b[offset + 3]);
+}
+
+void putValue(std::vector<uint8_t>& b, size_t offset, int32_t v) {
+    uint32_t u = uint32_t(v);
+    b[offset] = uint8_t(u >> 24);
+    b[offset + 1] = uint8_t(u >> 16);
+    b[offset + 2] = uint8_t(u >> 8);
+    b[offset + 3] = uint8_t(u);
+}
+
+// A complete version 16 file of `p` with another version number. Versions from 8 on lay
+// the fields out at the same offsets, only shorter.
+std::vector<uint8_t> fileOfVersion(const SunParameters& p, int32_t version) {
+    auto bytes = serializePreset(p);
+    std::vector<uint8_t> b(bytes.begin(), bytes.end());
+    putValue(b, 0, version);
+    return b;
+}
+
+bool sameSettings(SunParameters a, SunParameters b) {
+    size_t n = 0;
+    const SettingInfo* table = settingTable(&n);
+    for (size_t i = 0; i < n; ++i) {
+        const SettingInfo& s = table[i];
+        bool same = s.kind == SettingKind::Colour
+                        ? std::memcmp(settingColour(a, s), settingColour(b, s), sizeof(RGB16)) == 0
+                    : s.kind == SettingKind::Vector
+                        ? std::memcmp(settingVector(a, s), settingVector(b, s), sizeof(Vector3f)) == 0
+                        : *settingInt(a, s) == *settingInt(b, s);
+        if (!same) {
+            ADD_FAILURE() << "setting differs: " << s.name;
+            return false;
+        }
+    }
+    return true;
+}
+
+TEST(PresetLayout, CarriesEverySettingOnceAtItsOffset) {
+    size_t n = 0;
+    const PresetSlot* layout = presetLayout(&n);
+    ASSERT_EQ(n, 58u);
+    std::set<std::string> seen;
+    int32_t lastFrom = 1;
+    for (size_t i = 0; i < n; ++i) {
+        EXPECT_GE(layout[i].fromVersion, lastFrom) << "slot " << i;  // newer fields come later
+        lastFrom = layout[i].fromVersion;
+        if (!layout[i].setting) continue;
+        const SettingInfo* s = findSetting(layout[i].setting);
+        ASSERT_NE(s, nullptr) << layout[i].setting;
+        bool multi = s->kind == SettingKind::Colour || s->kind == SettingKind::Vector;
+        EXPECT_EQ(layout[i].kind, s->kind == SettingKind::Colour   ? PresetValueKind::Colour
+                                  : s->kind == SettingKind::Vector ? PresetValueKind::Vector
+                                                                   : PresetValueKind::Integer);
+        if (!multi || layout[i].component == 0) {
+            EXPECT_TRUE(seen.insert(s->name).second) << s->name;
+        }
+    }
+    size_t count = 0;
+    settingTable(&count);
+    EXPECT_EQ(seen.size(), count);  // every user setting is saved
+
+    SunParameters p = distinctSettings();
+    auto b = serializePreset(p);
+    EXPECT_EQ(valueAt(b, 0), 16);
+    EXPECT_EQ(valueAt(b, 96), p.haloBrightness);
+    EXPECT_EQ(valueAt(b, 164), p.lightingMode);
+    EXPECT_EQ(valueAt(b, 168), p.blendMode);
+    EXPECT_EQ(valueAt(b, 172), 1);
+    EXPECT_EQ(valueAt(b, 192), p.spikeDetail);
+    EXPECT_EQ(valueAt(b, 220), p.seed);
+    EXPECT_EQ(valueAt(b, 224), p.flareBrightness);
+    EXPECT_EQ(valueAt(b, 228), 1);
+    EXPECT_EQ(valueAt(b, 144), p.extraColor.red);
+    EXPECT_EQ(valueAt(b, 140), p.spikeColor.blue);  // 0xF0xx, zero-extended
+    EXPECT_EQ(b[220], (p.seed >> 24) & 0xFF);  // most significant byte first
+}
+
+TEST(PresetFile, RoundTripKeepsEverySettingAndTwoDecimalsOfVectors) {
+    SunParameters p = distinctSettings();
+    p.spikeVector = Vector3f{0.567f, -0.567f, 0.7f};
+    p.flareVector = Vector3f{-0.7f, 0.29f, -0.01f};
+    SunParameters back = defaults();
+    PresetReadInfo info = parsePreset(serializePreset(p).data(), kPresetFileSize, back);
+    EXPECT_TRUE(info.hasVersion);
+    EXPECT_EQ(info.version, 16);
+    EXPECT_EQ(info.bytesUsed, kPresetFileSize);
+    EXPECT_TRUE(info.missingSettings().empty());
+
+    EXPECT_EQ(back.spikeVector.x, 0.56f);   // truncated toward zero
+    EXPECT_EQ(back.spikeVector.y, -0.56f);
+    EXPECT_EQ(back.spikeVector.z, 0.70f);   // 0.69999999 * 100 writes 70, not 69
+    EXPECT_EQ(back.flareVector.x, -0.70f);
+    EXPECT_EQ(back.flareVector.y, 0.29f);
+    EXPECT_EQ(back.flareVector.z, -0.01f);
+    back.spikeVector = p.spikeVector;
+    back.flareVector = p.flareVector;
+    EXPECT_TRUE(sameSettings(back, p));
+}
+
+TEST(PresetFile, RepeatedSaveAndLoadDoesNotDrift) {
+    EXPECT_EQ(presetVectorValue(0.7f), 70);
+    EXPECT_EQ(presetVectorValue(-0.7f), -70);
+    EXPECT_EQ(presetVectorValue(0.567f), 56);
+    EXPECT_EQ(presetVectorValue(0.6999f), 69);
+    EXPECT_EQ(presetVectorValue(1e30f), 2147483647);
+    EXPECT_EQ(presetVectorValue(-1e30f), -2147483647 - 1);
+    EXPECT_EQ(presetVectorValue(std::nanf("")), 0);
+    // Every stored value a vector can reasonably hold comes back unchanged, so that the
+    // cache, rewritten after every accepted dialog, keeps its looks.
+    for (int32_t stored = -200000; stored <= 200000; ++stored) {
+        float loaded = float(float(stored) * 0.01);
+        ASSERT_EQ(presetVectorValue(loaded), stored);
+    }
+    SunParameters p = distinctSettings();
+    p.spikeVector = Vector3f{0.123456f, -0.98765f, 123.456f};
+    SunParameters once = defaults(), twice = defaults();
+    parsePreset(serializePreset(p).data(), kPresetFileSize, once);
+    parsePreset(serializePreset(once).data(), kPresetFileSize, twice);
+    EXPECT_TRUE(sameSettings(once, twice));
+}
+
+TEST(PresetFile, VersionOneFileTakesItsFixUps) {
+    // Version 1: the version and 35 values, up to spikeColor.
+    SunParameters src = distinctSettings();
+    std::vector<uint8_t> b = fileOfVersion(src, 1);
+    b.resize(144);
+    putValue(b, 96, 30);  // halo brightness, stored the other way round
+    SunParameters p = defaults();
+    p.extraColor = RGB16{1, 2, 3};
+    SunParameters before = p;
+    PresetReadInfo info = parsePreset(b.data(), b.size(), p);
+    EXPECT_EQ(info.bytesUsed, 144u);
+    EXPECT_EQ(info.expectedSize(), 144u);
+
+    EXPECT_EQ(p.spikeBrightness, src.spikeBrightness);
+    EXPECT_EQ(p.flareCount, src.flareCount);
+    EXPECT_EQ(p.haloBrightness, 70);
+    EXPECT_EQ(std::memcmp(&p.haloColor2, &src.haloColor2, sizeof(RGB16)), 0);
+    // Absent from version 1: keep what the record held.
+    EXPECT_EQ(std::memcmp(&p.extraColor, &before.extraColor, sizeof(RGB16)), 0);
+    EXPECT_EQ(p.flareRadius, before.flareRadius);
+    EXPECT_EQ(p.lightingMode, before.lightingMode);
+    EXPECT_EQ(p.blendMode, before.blendMode);
+    EXPECT_EQ(p.masterBrightness, before.masterBrightness);
+    EXPECT_EQ(p.seed, before.seed);
+    EXPECT_EQ(p.flareBrightness, before.flareBrightness);
+    EXPECT_EQ(p.spikeVector.x, before.spikeVector.x);
+    // Fix-ups of files before versions 7 and 9.
+    EXPECT_EQ(std::memcmp(&p.spikeColor, &p.sunColor, sizeof(RGB16)), 0);
+    EXPECT_EQ(std::memcmp(&p.sunColor, &src.sunColor, sizeof(RGB16)), 0);
+    EXPECT_EQ(p.spikeDiffraction, 100);
+    EXPECT_EQ(p.spikeGamma, 50);
+    EXPECT_EQ(p.bowSmear, 0);
+
+    std::vector<std::string> missing = info.missingSettings();
+    std::vector<std::string> expected = {
+        "extraColor",  "bowSmear",   "flareRadius", "lightingMode", "blendMode",
+        "masterBrightness", "flareDetail", "bowInvert", "spikeDiffraction", "spikeDetail",
+        "spikeVector", "flareVector", "seed",        "flareBrightness"};
+    EXPECT_EQ(missing, expected);
+}
+
+TEST(PresetFile, OldVersionsConvertWhatChangedMeaning) {
+    SunParameters src = distinctSettings();
+    struct Case {
+        int32_t version;
+        size_t offset;
+        int32_t stored;
+        int32_t SunParameters::*field;
+        int32_t expected;
+    };
+    const Case cases[] = {
+        {10, 164, 0, &SunParameters::lightingMode, 1},
+        {10, 164, 2, &SunParameters::lightingMode, 3},
+        {11, 164, 2, &SunParameters::lightingMode, 2},
+        {12, 192, 30, &SunParameters::spikeDetail, 70},
+        {13, 192, 30, &SunParameters::spikeDetail, 30},
+        {14, 96, 30, &SunParameters::haloBrightness, 70},
+        {15, 96, 30, &SunParameters::haloBrightness, 30},
+        {10, 164, 2147483647, &SunParameters::lightingMode, -2147483647 - 1},  // wraps, no overflow
+        {12, 192, -2147483647 - 1, &SunParameters::spikeDetail, -2147483647 - 1 + 100},
+    };
+    for (const Case& c : cases) {
+        std::vector<uint8_t> b = fileOfVersion(src, c.version);
+        putValue(b, c.offset, c.stored);
+        SunParameters p = defaults();
+        parsePreset(b.data(), b.size(), p);
+        EXPECT_EQ(p.*c.field, c.expected) << "version " << c.version << " offset " << c.offset;
+    }
+    // Versions 8..13 lack the flare brightness; 12 and later carry the seed.
+    SunParameters p = defaults();
+    PresetReadInfo info = parsePreset(fileOfVersion(src, 12).data(), kPresetFileSize, p);
+    EXPECT_EQ(p.seed, src.seed);
+    EXPECT_EQ(p.flareBrightness, defaults().flareBrightness);
+    EXPECT_EQ(info.bytesUsed, 224u);
+    EXPECT_EQ(info.missingSettings(), std::vector<std::string>{"flareBrightness"});
+    // Versions 7 and 8: the bow smear is reset below 9 only; vectors come with 8.
+    p = defaults();
+    parsePreset(fileOfVersion(src, 8).data(), kPresetFileSize, p);
+    EXPECT_EQ(p.bowSmear, 0);
+    EXPECT_EQ(p.spikeVector.x, src.spikeVector.x);
+    EXPECT_EQ(p.spikeGamma, src.spikeGamma);
+    p = defaults();
+    parsePreset(fileOfVersion(src, 9).data(), kPresetFileSize, p);
+    EXPECT_EQ(p.bowSmear, src.bowSmear);
+}
+
+TEST(PresetFile, NewerVersionsReadLikeSixteen) {
+    SunParameters src = distinctSettings();
+    SunParameters as16 = defaults();
+    parsePreset(fileOfVersion(src, 16).data(), kPresetFileSize, as16);
+    for (int32_t v : {17, 100, 2147483647}) {
+        SunParameters p = defaults();
+        PresetReadInfo info = parsePreset(fileOfVersion(src, v).data(), kPresetFileSize, p);
+        EXPECT_EQ(info.version, v);
+        EXPECT_TRUE(sameSettings(p, as16)) << "version " << v;
+    }
+}
+
+TEST(PresetFile, ColoursKeepTheLowSixteenBits) {
+    std::vector<uint8_t> b = fileOfVersion(distinctSettings(), 16);
+    putValue(b, 4, 0x12345678);
+    putValue(b, 8, -1);
+    putValue(b, 12, 0x10000);
+    SunParameters p = defaults();
+    parsePreset(b.data(), b.size(), p);
+    EXPECT_EQ(p.sunColor.red, 0x5678);
+    EXPECT_EQ(p.sunColor.green, 0xFFFF);
+    EXPECT_EQ(p.sunColor.blue, 0);
+}
+
+TEST(PresetFile, ShortDataStopsAtTheLastWholeValue) {
+    SunParameters src = distinctSettings();
+    std::vector<uint8_t> b = fileOfVersion(src, 16);
+    b.resize(146);  // the version, 35 whole values and half of the next
+    SunParameters p = defaults();
+    PresetReadInfo info = parsePreset(b.data(), b.size(), p);
+    EXPECT_EQ(info.bytesUsed, 144u);
+    EXPECT_EQ(std::memcmp(&p.spikeColor, &src.spikeColor, sizeof(RGB16)), 0);
+    const SunParameters d = defaults();
+    EXPECT_EQ(std::memcmp(&p.extraColor, &d.extraColor, sizeof(RGB16)), 0);
+    EXPECT_EQ(p.seed, d.seed);
+    EXPECT_EQ(info.missingSettings().front(), "extraColor");
+
+    // Within a colour: the components read are kept, the others are not touched.
+    b = fileOfVersion(src, 16);
+    b.resize(8);
+    p = defaults();
+    parsePreset(b.data(), b.size(), p);
+    EXPECT_EQ(p.sunColor.red, src.sunColor.red);
+    EXPECT_EQ(p.sunColor.green, defaults().sunColor.green);
+
+    // Without a whole version nothing is read and no fix-up applies.
+    for (size_t size : {0, 1, 3}) {
+        p = defaults();
+        p.spikeColor = RGB16{7, 7, 7};
+        SunParameters before = p;
+        info = parsePreset(b.data(), size, p);
+        EXPECT_FALSE(info.hasVersion);
+        EXPECT_EQ(std::memcmp(&p, &before, sizeof p), 0);
+    }
+}
+
+class PresetFileOnDisk : public ::testing::Test {
+protected:
+    std::string path = ::testing::TempDir() + "radiantix_preset_test.q4q";
+    void TearDown() override { std::remove(path.c_str()); }
+    std::vector<uint8_t> contents() {
+        std::ifstream in(path, std::ios::binary);
+        return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+    }
+};
+
+TEST_F(PresetFileOnDisk, WriteGivesExactlyTheBytesAlsoOverALongerFile) {
+    {
+        std::ofstream old(path, std::ios::binary);
+        old << std::string(5000, 'x');
+    }
+    SunParameters p = distinctSettings();
+    ASSERT_TRUE(writePresetFile(p, path));
+    auto expected = serializePreset(p);
+    EXPECT_EQ(contents(), std::vector<uint8_t>(expected.begin(), expected.end()));
+
+    SunParameters back = defaults();
+    PresetReadInfo info = readPresetFile(back, path);
+    EXPECT_TRUE(info.hasVersion);
+    SunParameters again = defaults();
+    parsePreset(expected.data(), expected.size(), again);
+    EXPECT_TRUE(sameSettings(back, again));
+}
+
+TEST_F(PresetFileOnDisk, SessionFormsUseTheRecordAndFailSilently) {
+    SunParameters p = distinctSettings();
+    char* master = reinterpret_cast<char*>(&p);
+    FilterRecord record;
+    std::memset(&record, 0, sizeof record);
+    record.parameters = &master;
+    FilterSession session;
+    std::memset(&session, 0, sizeof session);
+    session.filterRecord = &record;
+
+    writePresetFile(session, path);
+    EXPECT_EQ(contents().size(), kPresetFileSize);
+    SunParameters saved = p;
+    p = defaults();
+    readPresetFile(session, path);
+    saved.spikeVector = p.spikeVector;  // two decimals only
+    saved.flareVector = p.flareVector;
+    EXPECT_TRUE(sameSettings(p, saved));
+
+    // A missing file, a folder and a path that cannot be created change nothing.
+    SunParameters before = p;
+    readPresetFile(session, path + ".missing");
+    readPresetFile(session, ::testing::TempDir());
+    writePresetFile(session, ::testing::TempDir() + "no/such/folder/x.q4q");
+    EXPECT_EQ(std::memcmp(&p, &before, sizeof p), 0);
+    EXPECT_FALSE(readPresetFile(p, path + ".missing").hasVersion);
+
+    record.parameters = nullptr;  // no record yet: nothing to do
+    std::remove(path.c_str());
+    writePresetFile(session, path);
+    readPresetFile(session, path);
+    EXPECT_TRUE(contents().empty());
+}
+
+}  // namespace
+}  // namespace rx
