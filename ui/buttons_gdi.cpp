@@ -1,0 +1,96 @@
+#include "ui/buttons_gdi.h"
+
+#include "platform/module_instance.h"
+
+namespace rx::ui::gdi {
+
+void frame(HDC dc, const RECT& r, COLORREF upperLeft, COLORREF lowerRight, COLORREF mask) {
+    HPEN first = CreatePen(PS_SOLID, 1, upperLeft & mask);
+    HPEN second = CreatePen(PS_SOLID, 1, lowerRight & mask);
+    HGDIOBJ old = SelectObject(dc, first);
+    MoveToEx(dc, r.left, r.bottom, nullptr);
+    LineTo(dc, r.left, r.top);
+    LineTo(dc, r.right, r.top);
+    LineTo(dc, r.right, r.top + 1);
+    SelectObject(dc, second);
+    LineTo(dc, r.right, r.bottom);
+    LineTo(dc, r.left, r.bottom);
+    SelectObject(dc, old);
+    DeleteObject(first);
+    DeleteObject(second);
+}
+
+void fill(HDC dc, const RECT& r, COLORREF colour) {
+    HBRUSH brush = CreateSolidBrush(colour);
+    FillRect(dc, &r, brush);
+    DeleteObject(brush);
+}
+
+RECT shrunk(RECT r, int by) {
+    InflateRect(&r, -by, -by);
+    return r;
+}
+
+HFONT createDialogFont() {
+    return CreateFontA(-MulDiv(8, 96, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                       DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                       DEFAULT_QUALITY, FIXED_PITCH, "Arial");
+}
+
+void text(HDC dc, RECT r, const char* s, COLORREF colour, UINT format) {
+    if (!s || !*s) return;
+    HFONT font = createDialogFont();
+    HGDIOBJ oldFont = SelectObject(dc, font);
+    const int oldMode = SetBkMode(dc, TRANSPARENT);
+    const COLORREF oldColour = SetTextColor(dc, colour);
+    DrawTextA(dc, s, -1, &r, format | DT_NOPREFIX | DT_NOCLIP);
+    SetTextColor(dc, oldColour);
+    SetBkMode(dc, oldMode);
+    SelectObject(dc, oldFont);
+    DeleteObject(font);
+}
+
+int textWidth(const char* s) {
+    HDC dc = GetDC(nullptr);
+    HFONT font = createDialogFont();
+    HGDIOBJ old = SelectObject(dc, font);
+    RECT r = {0, 0, 50, 50};
+    DrawTextA(dc, s, -1, &r, DT_CALCRECT | DT_NOPREFIX);
+    SelectObject(dc, old);
+    DeleteObject(font);
+    ReleaseDC(nullptr, dc);
+    return r.right - r.left;
+}
+
+HBITMAP loadPicture(int32_t picture) {
+    return LoadBitmapA(static_cast<HINSTANCE>(platform::moduleInstance()),
+                       MAKEINTRESOURCEA(picture));
+}
+
+void blitBitmap(HDC dc, HBITMAP bitmap, int x, int y) {
+    if (!bitmap) return;
+    BITMAP info;
+    if (!GetObject(bitmap, sizeof info, &info)) return;
+    HDC source = CreateCompatibleDC(dc);
+    HGDIOBJ old = SelectObject(source, bitmap);
+    BitBlt(dc, x, y, info.bmWidth, info.bmHeight, source, 0, 0, SRCCOPY);
+    SelectObject(source, old);
+    DeleteDC(source);
+}
+
+void blitPicture(HDC dc, int32_t picture, int x, int y) {
+    HBITMAP bitmap = loadPicture(picture);
+    blitBitmap(dc, bitmap, x, y);
+    if (bitmap) DeleteObject(bitmap);
+}
+
+RECT controlRect(HWND dialog, int id) {
+    RECT r = {0, 0, 0, 0};
+    HWND control = GetDlgItem(dialog, id);
+    if (!control) return r;
+    GetWindowRect(control, &r);
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+}  // namespace rx::ui::gdi
