@@ -1,0 +1,61 @@
+// The subcommands of `radiantix`. Each returns the process exit status and reports every
+// failure as one line on stderr, prefixed "radiantix: ".
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "host/sun_parameters.h"
+
+namespace rx::cli {
+
+enum ExitStatus : int {
+    kExitOk = 0,
+    kExitFailure = 1,      // unreadable input, bad module, failed render or write
+    kExitUsage = 2,        // bad arguments: unknown field, malformed or out-of-range value
+    kExitInterrupted = 130,  // Ctrl-C
+};
+
+// Where the settings of a run come from, applied in this order over the defaults.
+struct SettingsOptions {
+    std::string presetPath;                // --preset
+    bool dice = false;                     // --dice: random settings
+    bool ecce = false;                     // --ecce: a new seed
+    std::vector<std::string> assignments;  // --set field=value, in order
+    bool hasSeed = false;                  // --seed N
+    int seed = 0;
+};
+
+struct RenderOptions {
+    SettingsOptions settings;
+    std::string input;  // empty: the built-in sky
+    std::string output = "sun.png";
+    std::string maskPath;
+    std::string modulePath;  // empty: defaultModulePath()
+    std::string center;      // "X,Y" or empty
+    bool quiet = false;
+};
+
+struct PresetWriteOptions {
+    SettingsOptions settings;
+    std::string path;
+};
+
+int renderCommand(const RenderOptions& options);
+int presetShowCommand(const std::string& path, bool json);
+int presetWriteCommand(const PresetWriteOptions& options);
+int aboutCommand(const std::string& modulePath);
+
+// Builds the settings record of SettingsOptions. On failure prints the reason and returns
+// false with the exit status in `status`.
+bool buildSettings(const SettingsOptions& options, SunParameters& p, int& status);
+
+// Writes `bytes` to a temporary file beside `path` and renames it over `path`, so that
+// `path` is either untouched or complete.
+bool writeFileAtomically(const std::string& path, const std::vector<uint8_t>& bytes,
+                         std::string& error);
+
+// Prints "radiantix: <message>" on stderr and returns `status`.
+int fail(const std::string& message, int status);
+
+}  // namespace rx::cli

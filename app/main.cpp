@@ -1,0 +1,120 @@
+// radiantix: the command-line host of the Radiantix filter module.
+#include <CLI/CLI.hpp>
+
+#include <cstdio>
+#include <string>
+
+#include "app/commands.h"
+#include "host/setting_table.h"
+
+namespace {
+
+using namespace rx::cli;
+
+std::string fieldList() {
+    size_t count = 0;
+    const rx::SettingInfo* table = rx::settingTable(&count);
+    std::string out = "Fields for --set field=value:\n";
+    std::string line = " ";
+    for (size_t i = 0; i < count; ++i) {
+        const rx::SettingInfo& s = table[i];
+        std::string item = " " + std::string(s.name);
+        switch (s.kind) {
+            case rx::SettingKind::Colour: item += "=#rrggbb"; break;
+            case rx::SettingKind::Vector: item += "=x,y,z"; break;
+            default:
+                item += "=" + std::to_string(s.minValue) + ".." + std::to_string(s.maxValue);
+                break;
+        }
+        if (line.size() + item.size() > 88) {
+            out += line + "\n";
+            line = " ";
+        }
+        line += item;
+    }
+    return out + line + "\n";
+}
+
+void addSettingsOptions(CLI::App* cmd, SettingsOptions& s) {
+    cmd->add_option("--preset", s.presetPath, "Start from the settings of a preset file (*.q4q)");
+    cmd->add_option("--set", s.assignments, "Set one field, e.g. sunRadius=40 or sunColor=#ffce08")
+        ->allow_extra_args(false)
+        ->type_name("FIELD=VALUE");
+    cmd->add_flag("--dice", s.dice, "Random settings (as the dialog's Dice button)");
+    cmd->add_flag("--ecce", s.ecce, "A new random noise seed (as the dialog's Ecce button)");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    CLI::App app{"radiantix: puts a procedural sun on a picture through the Radiantix filter "
+                 "module."};
+    app.name("radiantix");
+    app.require_subcommand(1);
+    app.footer("Exit status: 0 done, 1 failed (input, module, render or write), 2 bad "
+               "arguments, 130 interrupted.");
+
+    RenderOptions render;
+    CLI::App* renderCmd = app.add_subcommand(
+        "render", "Render a sun onto IN (default: a built-in sky) and write OUT");
+    renderCmd->add_option("IN", render.input, "Input image: PNG, JPEG, BMP or TGA, grey or colour");
+    renderCmd->add_option("-o,--output", render.output, "Output image, .png or .bmp (default sun.png)");
+    addSettingsOptions(renderCmd, render.settings);
+    renderCmd->add_option("--center", render.center, "Centre of the sun in pixels (default: middle)")
+        ->type_name("X,Y");
+    CLI::Option* seedOpt =
+        renderCmd->add_option("--seed", render.settings.seed, "Noise seed 0..2047");
+    renderCmd->add_option("--mask", render.maskPath, "Selection: a grey image of the same size");
+    renderCmd->add_option("--module", render.modulePath, "The filter module file to load");
+    renderCmd->add_flag("-q,--quiet", render.quiet, "No progress bar and no summary line");
+    renderCmd->footer(fieldList());
+
+    SettingsOptions tablesSettings;
+    CLI::App* tablesCmd =
+        app.add_subcommand("tables", "Print the render tables for the given settings");
+    std::string tablesScale = "1";
+    bool tablesJson = false;
+    addSettingsOptions(tablesCmd, tablesSettings);
+    tablesCmd->add_option("--scale", tablesScale, "Preview scale (image pixels per pixel)");
+    tablesCmd->add_flag("--json", tablesJson, "JSON output");
+
+    CLI::App* presetCmd = app.add_subcommand("preset", "Show or write preset files (*.q4q)");
+    presetCmd->require_subcommand(1);
+    std::string showPath;
+    bool showJson = false;
+    CLI::App* showCmd = presetCmd->add_subcommand("show", "Print every setting a preset file holds");
+    showCmd->add_option("FILE", showPath, "The preset file")->required();
+    showCmd->add_flag("--json", showJson, "JSON output, keyed by field name");
+    PresetWriteOptions write;
+    CLI::App* writeCmd = presetCmd->add_subcommand(
+        "write", "Write a preset file from the defaults, --preset, --set, --dice and --ecce");
+    writeCmd->add_option("FILE", write.path, "The preset file to write")->required();
+    addSettingsOptions(writeCmd, write.settings);
+    writeCmd->footer(fieldList());
+
+    std::string aboutModule;
+    CLI::App* aboutCmd = app.add_subcommand("about", "Version, and the module that would be used");
+    aboutCmd->add_option("--module", aboutModule, "The filter module file");
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp& e) {
+        return app.exit(e);
+    } catch (const CLI::CallForAllHelp& e) {
+        return app.exit(e);
+    } catch (const CLI::ParseError& e) {
+        std::string what = e.what();
+        while (!what.empty() && (what.back() == '\n' || what.back() == ' ')) what.pop_back();
+        for (char& c : what)
+            if (c == '\n') c = ' ';
+        return fail(what + " (see radiantix --help)", kExitUsage);
+    }
+
+    render.settings.hasSeed = seedOpt->count() > 0;
+    if (*renderCmd) return renderCommand(render);
+    if (*tablesCmd) return fail("tables: not available in this build yet", kExitFailure);
+    if (*showCmd) return presetShowCommand(showPath, showJson);
+    if (*writeCmd) return presetWriteCommand(write);
+    if (*aboutCmd) return aboutCommand(aboutModule);
+    return kExitUsage;
+}
