@@ -1,0 +1,197 @@
+#!/usr/bin/env python3
+"""Checks a built .8bf file the way a host sees it, straight from the PE file:
+the machine type, the export directory (name "KITEWORK.8bf", ENTRYPOINT at ordinal 1,
+DissolveProc at ordinal 2), the imports (no MinGW runtime DLLs), and every byte of the
+PIPL resource 16000.
+
+usage: check_module_file.py MODULE.8bf x64|x86
+"""
+import struct
+import sys
+
+
+def pipl_expected(arch):
+    """The property list as hosts expect it, built from its layout."""
+    def code(s):
+        return struct.unpack('>I', s.encode('ascii'))[0]
+
+    def prop(key, data):
+        padded = data + b'\0' * (-len(data) % 4)
+        return struct.pack('<IIii', code('8BIM'), code(key), 0, len(padded)) + padded
+
+    entry_key = '8664' if arch == 'x64' else 'wx86'
+    fici = bytes([1, 1, 0, 0]) * 3 + bytes(4) * 2 + bytes([1, 1, 0, 0]) * 2
+    props = [
+        prop('kind', struct.pack('<I', code('8BFM'))),
+        # The name's length byte counts its terminating zero; the category's does not.
+        prop('name', bytes([13]) + b'Radiantix...' + b'\0'),
+        prop('catg', bytes([12]) + b'Tallow Forge'),
+        prop('vers', struct.pack('<I', 0x00040000)),
+        prop(entry_key, b'ENTRYPOINT\0\0'),
+        prop('mode', bytes([0x50, 0, 0, 0])),
+        prop('fici', fici),
+    ]
+    return struct.pack('<hii', 1, 0, len(props)) + b''.join(props)
+
+
+class PE:
+    def __init__(self, blob):
+        self.b = blob
+        if blob[:2] != b'MZ':
+            raise ValueError('not an MZ file')
+        pe = struct.unpack_from('<I', blob, 0x3C)[0]
+        if blob[pe:pe + 4] != b'PE\0\0':
+            raise ValueError('no PE signature')
+        coff = pe + 4
+        self.machine, nsect = struct.unpack_from('<HH', blob, coff)
+        opt_size = struct.unpack_from('<H', blob, coff + 16)[0]
+        opt = coff + 20
+        magic = struct.unpack_from('<H', blob, opt)[0]
+        dirs = opt + (96 if magic == 0x10B else 112)
+        ndirs = struct.unpack_from('<I', blob, dirs - 4)[0]
+        self.dirs = [struct.unpack_from('<II', blob, dirs + 8 * i) for i in range(ndirs)]
+        self.sections = []
+        for i in range(nsect):
+            s = opt + opt_size + 40 * i
+            vsize, va, rawsize, rawptr = struct.unpack_from('<IIII', blob, s + 8)
+            self.sections.append((va, max(vsize, rawsize), rawptr, rawsize))
+
+    def off(self, rva):
+        for va, size, rawptr, rawsize in self.sections:
+            if va <= rva < va + size:
+                if rva - va >= rawsize:
+                    raise ValueError('RVA %#x lies in uninitialised data' % rva)
+                return rawptr + rva - va
+        raise ValueError('RVA %#x outside every section' % rva)
+
+    def u16(self, rva):
+        return struct.unpack_from('<H', self.b, self.off(rva))[0]
+
+    def u32(self, rva):
+        return struct.unpack_from('<I', self.b, self.off(rva))[0]
+
+    def cstr(self, rva):
+        o = self.off(rva)
+        return self.b[o:self.b.index(b'\0', o)].decode('latin-1')
+
+    def exports(self):
+        rva, size = self.dirs[0]
+        if not rva:
+            raise ValueError('no export directory')
+        name = self.cstr(self.u32(rva + 12))
+        base = self.u32(rva + 16)
+        nfunc, nnames = self.u32(rva + 20), self.u32(rva + 24)
+        funcs, names, ords = self.u32(rva + 28), self.u32(rva + 32), self.u32(rva + 36)
+        table = {}
+        for i in range(nnames):
+            n = self.cstr(self.u32(names + 4 * i))
+            idx = self.u16(ords + 2 * i)
+            table[n] = (base + idx, self.u32(funcs + 4 * idx))
+        return name, nfunc, table
+
+    def imports(self):
+        rva, size = self.dirs[1]
+        dlls = []
+        while rva:
+            name_rva = self.u32(rva + 12)
+            if name_rva == 0:
+                break
+            dlls.append(self.cstr(name_rva))
+            rva += 20
+        return dlls
+
+    def resource(self, type_name, res_id):
+        root, _ = self.dirs[2]
+        if not root:
+            raise ValueError('no resource directory')
+
+        def entries(d):
+            named, ids = self.u16(root + d + 12), self.u16(root + d + 14)
+            for i in range(named + ids):
+                e = root + d + 16 + 8 * i
+                yield self.u32(e), self.u32(e + 4)
+
+        def name_of(key):
+            if key & 0x80000000:
+                o = root + (key & 0x7FFFFFFF)
+                n = self.u16(o)
+                raw = self.b[self.off(o + 2):self.off(o + 2) + 2 * n]
+                return raw.decode('utf-16-le')
+            return key
+
+        found = []
+        for tkey, tval in entries(0):
+            if name_of(tkey) != type_name or not tval & 0x80000000:
+                continue
+            for ikey, ival in entries(tval & 0x7FFFFFFF):
+                if name_of(ikey) != res_id or not ival & 0x80000000:
+                    continue
+                for _, lval in entries(ival & 0x7FFFFFFF):
+                    leaf = root + (lval & 0x7FFFFFFF)
+                    data_rva, size = self.u32(leaf), self.u32(leaf + 4)
+                    o = self.off(data_rva)
+                    found.append(self.b[o:o + size])
+        return found
+
+
+def check(path, arch):
+    errors = []
+    with open(path, 'rb') as f:
+        pe = PE(f.read())
+
+    want_machine = 0x8664 if arch == 'x64' else 0x14C
+    if pe.machine != want_machine:
+        errors.append('machine %#x, expected %#x' % (pe.machine, want_machine))
+
+    name, nfunc, table = pe.exports()
+    if name != 'KITEWORK.8bf':
+        errors.append('export directory names %r, expected "KITEWORK.8bf"' % name)
+    for export, ordinal in (('ENTRYPOINT', 1), ('DissolveProc', 2)):
+        if export not in table:
+            errors.append('%s is not exported by name' % export)
+        elif table[export][0] != ordinal:
+            errors.append('%s has ordinal %d, expected %d' % (export, table[export][0], ordinal))
+        elif table[export][1] == 0:
+            errors.append('%s has no address' % export)
+    if nfunc != 2 or len(table) != 2:
+        errors.append('exports %d functions (%s), expected exactly 2' % (nfunc, sorted(table)))
+
+    runtime = [d for d in pe.imports()
+               if d.lower().startswith(('libgcc', 'libstdc++', 'libwinpthread'))]
+    if runtime:
+        errors.append('needs MinGW runtime DLLs: %s' % ', '.join(runtime))
+
+    pipls = pe.resource('PIPL', 16000)
+    expected = pipl_expected(arch)
+    if len(pipls) != 1:
+        errors.append('%d PIPL 16000 resources, expected 1' % len(pipls))
+    else:
+        got = pipls[0]
+        if got != expected:
+            if len(got) != len(expected):
+                errors.append('PIPL is %d bytes, expected %d' % (len(got), len(expected)))
+            for i, (a, b) in enumerate(zip(got, expected)):
+                if a != b:
+                    errors.append('PIPL byte %d is %#04x, expected %#04x' % (i, a, b))
+                    break
+    return errors
+
+
+def main(argv):
+    if len(argv) != 3 or argv[2] not in ('x64', 'x86'):
+        print(__doc__, file=sys.stderr)
+        return 2
+    try:
+        errors = check(argv[1], argv[2])
+    except (OSError, ValueError, struct.error) as e:
+        errors = ['cannot read %s: %s' % (argv[1], e)]
+    for e in errors:
+        print('FAIL: ' + e)
+    if not errors:
+        print('%s: exports, imports and PIPL 16000 (%d bytes) check out'
+              % (argv[1], len(pipl_expected(argv[2]))))
+    return 1 if errors else 0
+
+
+if __name__ == '__main__':
+    sys.exit(main(sys.argv))
