@@ -86,7 +86,19 @@ Vector3f* settingVector(SunParameters& p, const SettingInfo& s) {
 
 void clampSettings(SunParameters& p) {
     for (const SettingInfo& s : kSettings) {
-        if (s.kind == SettingKind::Colour || s.kind == SettingKind::Vector) continue;
+        if (s.kind == SettingKind::Colour) continue;
+        if (s.kind == SettingKind::Vector) {
+            // Components feed float-to-integer conversions: NaN becomes 0 and magnitudes
+            // are limited to 1e7 (beyond anything a preset file can hold), infinities too.
+            Vector3f& vec = *settingVector(p, s);
+            float* const components[3] = {&vec.x, &vec.y, &vec.z};
+            for (float* c : components) {
+                if (*c != *c) *c = 0.0f;
+                if (*c > 1.0e7f) *c = 1.0e7f;
+                if (*c < -1.0e7f) *c = -1.0e7f;
+            }
+            continue;
+        }
         int32_t& v = *settingInt(p, s);
         switch (s.kind) {
             case SettingKind::Mode:

@@ -40,7 +40,8 @@ RGB16* settingColour(SunParameters& p, const SettingInfo& s);
 Vector3f* settingVector(SunParameters& p, const SettingInfo& s);
 
 // Brings every setting into the range the renderer relies on: sliders 0..100, toggles
-// 0..1, modes to 1 when outside 1..max, seed masked to 0..2047.
+// 0..1, modes to 1 when outside 1..max, seed masked to 0..2047, vector components NaN to 0
+// and limited to +-1e7.
 void clampSettings(SunParameters& p);
 
 }  // namespace rx

@@ -9,7 +9,17 @@ namespace rx {
 // Size function: maps a slider value 0..100 to 1..1001 pixels.
 inline int32_t sizeOf(int32_t v) { return (v * v) / 10 + 1; }
 
+// Exponent function: 1 + d for d >= 0, 1 / (1 - d) below, so G(0) = 1 and G(-d) = 1 / G(d).
+double exponentG(double d);
+
+// Direction of (x, y) in whole degrees 0..359, from the positive x axis toward the positive
+// y axis. Components are quantised to 1/33; both shorter than 1/33 give 270. Non-finite
+// components count as 0 and huge ones are limited to +-1e7.
 int32_t vectorAngle(float x, float y);
+
+// Rebuilds every render table from the settings record (brought into range first, see
+// clampSettings) and previewScale, and resets the band cursor. Does nothing when the
+// session has no settings record or work buffer.
 void prepareSunTables(FilterSession& session);
 
 }  // namespace rx
