@@ -1,5 +1,7 @@
 #include "app/memory_host.h"
 
+#include "app/display_pixels.h"
+
 #include <algorithm>
 #include <cstring>
 #include <map>
@@ -44,6 +46,7 @@ struct Delivered {
     int16_t lo = 0, hi = -1;
     std::vector<uint8_t> bytes;
     int32_t rowBytes = 0;
+    int32_t rate = 1;  // 1, or the reduction of a preview copy
     int32_t planes() const { return hi - lo + 1; }
 };
 
@@ -59,6 +62,7 @@ struct MemoryHost::Impl {
     int handleAllocations = 0;
     int bufferAllocations = 0;
     std::vector<uint8_t> source;  // the image as it was when the run started
+    bool inStart = false;         // inside the start selector (the dialog's previews)
     Delivered in, out, mask;
 
     explicit Impl(MemoryHost& h) : host(h) {}
@@ -180,7 +184,9 @@ struct MemoryHost::Impl {
     static OSErr RX_CDECL displayPixels(const PSPixelMap* map, const VRect* rect, int32_t row,
                                         int32_t col, void* context) {
         MemoryHost& h = active();
-        return h.onDisplayPixels ? h.onDisplayPixels(map, rect, row, col, context) : OSErr(noErr);
+        ++h.displayCalls_;
+        return h.onDisplayPixels ? h.onDisplayPixels(map, rect, row, col, context)
+                                 : drawPixelMap(map, rect, row, col, context);
     }
     static OSErr RX_CDECL colorServices(ColorServicesInfo* info) {
         MemoryHost& h = active();
@@ -191,9 +197,11 @@ struct MemoryHost::Impl {
 
     // Fills `d` with `rect` of planes lo..hi read through `pixel(x, y, plane)`, padding
     // outside the image as `padding` says. Returns an error code.
+    // At a reduced rate (a preview) the rectangle is in reduced coordinates: its pixel
+    // (x, y) samples the image at (x * rate, y * rate), as hosts build a proxy.
     template <typename Pixel>
     OSErr deliver(Delivered& d, const Rect& rect, int16_t lo, int16_t hi, int16_t padding,
-                  int32_t channels, Pixel pixel) {
+                  int32_t channels, Pixel pixel, int32_t rate = 1) {
         d.rect = rect;
         d.lo = lo;
         d.hi = hi;
@@ -202,8 +210,10 @@ struct MemoryHost::Impl {
         if (rectEmpty(rect)) return noErr;
         if (lo < 0 || hi < lo || hi >= channels) return kParamErr;
         const HostImage& img = host.image_;
-        const bool outside = rect.top < 0 || rect.left < 0 || rect.bottom > img.height ||
-                             rect.right > img.width;
+        const int32_t limitW = (img.width + rate - 1) / rate;
+        const int32_t limitH = (img.height + rate - 1) / rate;
+        const bool outside = rect.top < 0 || rect.left < 0 || rect.bottom > limitH ||
+                             rect.right > limitW;
         if (outside && padding == -3) return kParamErr;
         const int32_t w = rect.right - rect.left, ht = rect.bottom - rect.top;
         const int32_t n = d.planes();
@@ -213,16 +223,16 @@ struct MemoryHost::Impl {
             uint8_t* row = &d.bytes[size_t(y) * d.rowBytes];
             for (int32_t x = 0; x < w; ++x) {
                 int32_t ix = rect.left + x, iy = rect.top + y;
-                const bool in = ix >= 0 && iy >= 0 && ix < img.width && iy < img.height;
+                const bool in = ix >= 0 && iy >= 0 && ix < limitW && iy < limitH;
                 for (int32_t p = 0; p < n; ++p) {
                     uint8_t& dst = row[size_t(x) * n + p];
                     if (in) {
-                        dst = pixel(ix, iy, lo + p);
+                        dst = pixel(ix * rate, iy * rate, lo + p);
                     } else if (padding >= 0 && padding <= 255) {
                         dst = uint8_t(padding);
                     } else if (padding == -1) {
-                        dst = pixel(std::clamp(ix, 0, img.width - 1),
-                                    std::clamp(iy, 0, img.height - 1), lo + p);
+                        dst = pixel(std::clamp(ix, 0, limitW - 1) * rate,
+                                    std::clamp(iy, 0, limitH - 1) * rate, lo + p);
                     }  // -2: the module asked for no padding; the bytes stay as they are
                 }
             }
@@ -234,7 +244,9 @@ struct MemoryHost::Impl {
     // still set the host applies the selection itself, as paint programs do.
     void commit() {
         Delivered& d = out;
-        if (d.bytes.empty()) return;
+        // The start selector composites nothing: the output buffers it is handed come from
+        // the dialog's preview (reduced copies), never a finished band.
+        if (d.bytes.empty() || inStart || d.rate != 1) return;
         HostImage& img = host.image_;
         const FilterRecord& r = host.record_;
         const bool masking = r.autoMask && !img.mask.empty() && !source.empty();
@@ -264,9 +276,16 @@ struct MemoryHost::Impl {
         const HostImage& img = host.image_;
         const int32_t ch = img.channels();
         const int32_t planes = r.planes;
-        if ((!rectEmpty(r.inRect) && r.inputRate != 0x10000) ||
-            (!rectEmpty(r.maskRect) && r.haveMask && r.maskRate != 0x10000)) {
-            // Reduced sampling rates are not served yet.
+        // Rates: 1.0 always; whole numbers above 1 when the host reports sampling support.
+        auto rateOf = [&](Fixed rate) -> int32_t {
+            if (rate == 0x10000) return 1;
+            if (host.options_.samplingSupport == 0 || rate < 0x10000 || (rate & 0xFFFF) != 0)
+                return 0;
+            return rate >> 16;
+        };
+        const int32_t inRate = rectEmpty(r.inRect) ? 1 : rateOf(r.inputRate);
+        const int32_t maskRate = !rectEmpty(r.maskRect) && r.haveMask ? rateOf(r.maskRate) : 1;
+        if (inRate == 0 || maskRate == 0) {
             clearDelivered();
             return kHostInsufficient;
         }
@@ -274,18 +293,20 @@ struct MemoryHost::Impl {
         OSErr err = deliver(in, r.inRect, r.inLoPlane, r.inHiPlane, r.inputPadding, planes,
                             [&](int32_t x, int32_t y, int32_t p) {
                                 return src[(size_t(y) * img.width + x) * ch + p];
-                            });
+                            }, inRate);
+        // The output of a preview is a reduced copy as well, at the input's rate.
         if (err == noErr)
             err = deliver(out, r.outRect, r.outLoPlane, r.outHiPlane, r.outputPadding, planes,
                           [&](int32_t x, int32_t y, int32_t p) {
                               return img.pixels[(size_t(y) * img.width + x) * ch + p];
-                          });
+                          }, inRate);
+        out.rate = inRate;
         if (err == noErr) {
             if (r.haveMask && !img.mask.empty())
                 err = deliver(mask, r.maskRect, 0, 0, r.maskPadding, 1,
                               [&](int32_t x, int32_t y, int32_t) {
                                   return img.mask[size_t(y) * img.width + x];
-                              });
+                              }, maskRate);
             else
                 mask = Delivered{};
         }
@@ -425,6 +446,7 @@ void MemoryHost::applySwitches() {
     r.abortProc = options_.abortProc ? &Impl::testAbort : nullptr;
     r.displayPixels = options_.displayPixels ? &Impl::displayPixels : nullptr;
     r.colorServices = options_.colorServices ? &Impl::colorServices : nullptr;
+    r.samplingSupport = options_.samplingSupport;
 }
 
 void MemoryHost::setFilterRect(const Rect& r) { record_.filterRect = r; }
@@ -454,11 +476,14 @@ int16_t MemoryHost::call(PluginEntryProc entry, int16_t selector) {
         m.source = image_.pixels;
         m.clearDelivered();
     }
+    m.inStart = selector == filterSelectorStart;
     entry(selector, &record_, &data_, &result_);
+    m.inStart = false;
     if (selector == filterSelectorStart || selector == filterSelectorContinue) {
-        // The output of the last band goes back into the image; without advanceState the
-        // host now delivers what the module asked for.
-        m.commit();
+        // The output of the last band goes back into the image (start composites nothing:
+        // what it was handed last is the dialog's preview or the untouched first row);
+        // without advanceState the host now delivers what the module asked for.
+        if (selector == filterSelectorContinue) m.commit();
         FilterRecord& r = record_;
         bool done = rectEmpty(r.inRect) && rectEmpty(r.outRect) && rectEmpty(r.maskRect);
         if (done || result_ != noErr) {

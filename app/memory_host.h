@@ -46,7 +46,12 @@ struct MemoryHostOptions {
     bool progressProc = true;
     bool abortProc = true;
     bool displayPixels = true;
-    bool colorServices = true;
+    // The host's colour picker: absent unless asked for, so that the module's own colour
+    // dialog runs; tests of the host picker path switch it on with onColorServices set.
+    bool colorServices = false;
+
+    // samplingSupport as reported: 0 none, 1 integral rates (reduced copies for a preview).
+    char samplingSupport = 1;
 
     // Version and count fields of the suites as the host reports them.
     int16_t handleProcsVersion = 1;
@@ -97,6 +102,8 @@ public:
     // User callbacks. Progress calls are also recorded in progressCalls().
     std::function<void(int32_t done, int32_t total)> onProgress;
     std::function<bool()> onAbort;  // true = the user asked to stop
+    // Without onDisplayPixels the pixel map is drawn into the device context passed
+    // (Windows; nothing elsewhere).
     std::function<OSErr(const PSPixelMap*, const VRect*, int32_t, int32_t, void*)> onDisplayPixels;
     std::function<OSErr(ColorServicesInfo*)> onColorServices;
     // Called after the prepare selector succeeded, before start: the place to change the
@@ -124,6 +131,7 @@ public:
     int64_t advanceStateCalls() const { return advanceCalls_; }
     int64_t continueCalls() const { return continueCalls_; }
     int64_t abortPolls() const { return abortPolls_; }
+    int64_t displayPixelsCalls() const { return displayCalls_; }
 
     // Live host handles and buffers (the module's leaks show here).
     size_t liveHandles() const;
@@ -146,6 +154,7 @@ private:
     int64_t advanceCalls_ = 0;
     int64_t continueCalls_ = 0;
     int64_t abortPolls_ = 0;
+    int64_t displayCalls_ = 0;
     std::unique_ptr<Impl> impl_;
 
     void applySwitches();  // the options' switches into the record, before every call
