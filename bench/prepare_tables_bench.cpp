@@ -1,0 +1,64 @@
+// Time of prepareSunTables at full scale with sunRadius 100 (lensLast 1001, the most asin
+// calls), and at a preview scale of 4. Prints microseconds per call.
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "host/filter_session.h"
+#include "host/setting_table.h"
+#include "render/sun_tables.h"
+
+namespace {
+
+double microsecondsPerCall(rx::FilterSession& session, int calls) {
+    const auto start = std::chrono::steady_clock::now();
+    for (int i = 0; i < calls; ++i) rx::prepareSunTables(session);
+    const auto stop = std::chrono::steady_clock::now();
+    return std::chrono::duration<double, std::micro>(stop - start).count() / calls;
+}
+
+}  // namespace
+
+int main() {
+    std::unique_ptr<rx::SunParameters> params(new rx::SunParameters());
+    std::unique_ptr<rx::WorkBuffer> work(new rx::WorkBuffer());
+    std::memset(params.get(), 0, sizeof(rx::SunParameters));
+    std::memset(work.get(), 0, sizeof(rx::WorkBuffer));
+    size_t count = 0;
+    const rx::SettingInfo* table = rx::settingTable(&count);
+    for (size_t i = 0; i < count; ++i) {
+        const rx::SettingInfo& s = table[i];
+        if (!s.hasDefault) continue;
+        if (s.kind == rx::SettingKind::Colour)
+            *rx::settingColour(*params, s) = s.defaultColour;
+        else if (s.kind != rx::SettingKind::Vector)
+            *rx::settingInt(*params, s) = s.defaultValue;
+    }
+    params->sunRadius = 100;
+    params->previewScale = 1;
+    params->spikeVector = rx::Vector3f{0.3f, -0.2f, 0};
+    params->flareVector = rx::Vector3f{-0.5f, 0.1f, 0};
+
+    char* pointer = reinterpret_cast<char*>(params.get());
+    rx::FilterRecord record{};
+    record.parameters = &pointer;
+    std::vector<int32_t> lens(3 * 2000 + 2184);
+    rx::FilterSession session{};
+    session.filterRecord = &record;
+    session.workBuffer = work.get();
+    session.lensTable = lens.data();
+    session.lensCapacity = static_cast<int32_t>(lens.size());
+    session.renderHeight = 2000;
+
+    microsecondsPerCall(session, 20);  // warm-up
+    const int calls = 500;
+    const double fullScale = microsecondsPerCall(session, calls);
+    std::printf("prepareSunTables, scale 1, sunRadius 100 (lensLast %d): %.1f us per call\n",
+                static_cast<int>(session.lensLast), fullScale);
+    params->previewScale = 4;
+    std::printf("prepareSunTables, scale 4, sunRadius 100: %.1f us per call\n",
+                microsecondsPerCall(session, calls));
+    return 0;
+}
