@@ -1,0 +1,198 @@
+// The cache of the last settings: where it lives, that it is replaced whole, and that
+// every failure is silent and keeps the previous cache.
+#include "settings/cache_file.h"
+
+#include <dirent.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "host/session.h"
+#include "platform/user_files.h"
+#include "settings/preset_file.h"
+
+namespace rx {
+namespace {
+
+// Keeps one environment variable as it was.
+class SavedEnv {
+public:
+    explicit SavedEnv(const char* name) : name_(name) {
+        const char* v = getenv(name);
+        had_ = v != nullptr;
+        if (v) value_ = v;
+    }
+    ~SavedEnv() {
+        if (had_) setenv(name_, value_.c_str(), 1);
+        else unsetenv(name_);
+    }
+
+private:
+    const char* name_;
+    bool had_;
+    std::string value_;
+};
+
+std::vector<std::string> filesIn(const std::string& folder) {
+    std::vector<std::string> names;
+    if (DIR* d = opendir(folder.c_str())) {
+        while (dirent* e = readdir(d))
+            if (std::strcmp(e->d_name, ".") && std::strcmp(e->d_name, "..")) names.push_back(e->d_name);
+        closedir(d);
+    }
+    return names;
+}
+
+std::vector<uint8_t> contents(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+}
+
+void removeTree(const std::string& path) {
+    struct stat st;
+    if (lstat(path.c_str(), &st) != 0) return;
+    if (S_ISDIR(st.st_mode)) {
+        for (const std::string& n : filesIn(path)) removeTree(path + "/" + n);
+        rmdir(path.c_str());
+    } else {
+        unlink(path.c_str());
+    }
+}
+
+class CacheFile : public ::testing::Test {
+protected:
+    SavedEnv override_{"RADIANTIX_CACHE_DIR"}, xdg_{"XDG_CACHE_HOME"}, home_{"HOME"};
+    std::string root = ::testing::TempDir() + "radiantix_cache_test_" + std::to_string(getpid());
+    SunParameters params;
+    char* master = reinterpret_cast<char*>(&params);
+    FilterRecord record;
+    FilterSession session;
+
+    void SetUp() override {
+        removeTree(root);
+        std::memset(&params, 0, sizeof params);
+        ApplyDefaults(params);
+        std::memset(&record, 0, sizeof record);
+        record.parameters = &master;
+        std::memset(&session, 0, sizeof session);
+        session.filterRecord = &record;
+    }
+    void TearDown() override {
+        chmod(root.c_str(), 0700);
+        removeTree(root);
+    }
+};
+
+TEST_F(CacheFile, LivesInAPerUserFolder) {
+    unsetenv("RADIANTIX_CACHE_DIR");
+    setenv("XDG_CACHE_HOME", "/var/cache-of-user", 1);
+    EXPECT_EQ(cacheFilePath(), "/var/cache-of-user/radiantix/Radiantix cached settings 2");
+    setenv("XDG_CACHE_HOME", "relative/ignored", 1);
+    setenv("HOME", "/home/someone", 1);
+    EXPECT_EQ(cacheFilePath(), "/home/someone/.cache/radiantix/Radiantix cached settings 2");
+    unsetenv("XDG_CACHE_HOME");
+    EXPECT_EQ(cacheFilePath(), "/home/someone/.cache/radiantix/Radiantix cached settings 2");
+    setenv("RADIANTIX_CACHE_DIR", "/elsewhere/", 1);
+    EXPECT_EQ(cacheFilePath(), "/elsewhere/Radiantix cached settings 2");
+    setenv("RADIANTIX_CACHE_DIR", "/elsewhere", 1);
+    EXPECT_EQ(cacheFilePath(), "/elsewhere/Radiantix cached settings 2");
+}
+
+TEST_F(CacheFile, WriteCreatesTheFolderAndReadRestoresTheSettings) {
+    std::string folder = root + "/deeper/still";
+    setenv("RADIANTIX_CACHE_DIR", folder.c_str(), 1);
+    // Nothing there yet: the defaults stay.
+    SunParameters before = params;
+    readCacheFile(session);
+    EXPECT_EQ(std::memcmp(&params, &before, sizeof params), 0);
+
+    params.sunRadius = 77;
+    params.seed = 1999;
+    params.spikeVector = Vector3f{0.7f, -0.3f, 0.0f};
+    writeCacheFile(session);
+    EXPECT_EQ(filesIn(folder), std::vector<std::string>{"Radiantix cached settings 2"});
+    auto expected = serializePreset(params);
+    EXPECT_EQ(contents(cacheFilePath()), std::vector<uint8_t>(expected.begin(), expected.end()));
+    struct stat st;
+    ASSERT_EQ(stat(folder.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 077, 0u);  // private to the user
+
+    ApplyDefaults(params);
+    readCacheFile(session);
+    EXPECT_EQ(params.sunRadius, 77);
+    EXPECT_EQ(params.seed, 1999);
+    EXPECT_EQ(params.spikeVector.x, 0.70f);
+
+    // Every accepted dialog rewrites it; the vectors do not drift on the way.
+    for (int i = 0; i < 5; ++i) {
+        writeCacheFile(session);
+        readCacheFile(session);
+    }
+    EXPECT_EQ(params.spikeVector.x, 0.70f);
+    EXPECT_EQ(params.spikeVector.y, -0.30f);
+}
+
+TEST_F(CacheFile, FailedWritesKeepThePreviousCacheAndLeaveNoTemporaryFiles) {
+    setenv("RADIANTIX_CACHE_DIR", root.c_str(), 1);
+    params.sunRadius = 11;
+    writeCacheFile(session);
+    std::vector<uint8_t> first = contents(cacheFilePath());
+    ASSERT_EQ(first.size(), kPresetFileSize);
+
+    // The folder cannot take new files (root may write anyway; then the write succeeds).
+    chmod(root.c_str(), 0500);
+    params.sunRadius = 22;
+    writeCacheFile(session);
+    chmod(root.c_str(), 0700);
+    if (geteuid() != 0) {
+        EXPECT_EQ(contents(cacheFilePath()), first);
+    }
+    EXPECT_EQ(filesIn(root).size(), 1u);
+
+    // The rename cannot replace a folder of that name: the temporary file goes again.
+    std::string path = cacheFilePath();
+    unlink(path.c_str());
+    ASSERT_EQ(mkdir(path.c_str(), 0700), 0);
+    ASSERT_EQ(mkdir((path + "/inside").c_str(), 0700), 0);
+    writeCacheFile(session);
+    EXPECT_EQ(filesIn(root), std::vector<std::string>{"Radiantix cached settings 2"});
+    EXPECT_FALSE(platform::replaceFile(path, first.data(), first.size()));
+    EXPECT_EQ(filesIn(root).size(), 1u);
+
+    // A folder that cannot be created: silent.
+    std::string blocked = root + "/file";
+    std::ofstream(blocked) << "x";
+    setenv("RADIANTIX_CACHE_DIR", (blocked + "/sub").c_str(), 1);
+    writeCacheFile(session);
+    EXPECT_FALSE(platform::createFolders(blocked + "/sub"));
+    SunParameters before = params;
+    readCacheFile(session);
+    EXPECT_EQ(std::memcmp(&params, &before, sizeof params), 0);
+
+    // No record: nothing to write.
+    setenv("RADIANTIX_CACHE_DIR", root.c_str(), 1);
+    removeTree(path);
+    record.parameters = nullptr;
+    writeCacheFile(session);
+    EXPECT_EQ(filesIn(root), std::vector<std::string>{"file"});
+}
+
+TEST_F(CacheFile, ReplacementIsWholeOverALongerOldFile) {
+    setenv("RADIANTIX_CACHE_DIR", root.c_str(), 1);
+    ASSERT_TRUE(platform::createFolders(root));
+    std::ofstream(cacheFilePath(), std::ios::binary) << std::string(4096, '\x7f');
+    writeCacheFile(session);
+    EXPECT_EQ(contents(cacheFilePath()).size(), kPresetFileSize);
+}
+
+}  // namespace
+}  // namespace rx
