@@ -1,0 +1,282 @@
+// Per-pixel rules of the compositor checked on known values: the exact square root, the
+// overflow spills, the blend modes, the preview fade and the quantities derived per row.
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cstring>
+
+#include "composite/blend_modes.h"
+#include "composite/composite_frame.h"
+#include "composite/integer_math.h"
+
+namespace rx {
+namespace {
+
+bool isRootOf(int32_t r, uint32_t n) {
+    const uint64_t r64 = uint32_t(r);
+    return r >= 0 && r64 * r64 <= n && (r64 + 1) * (r64 + 1) > n;
+}
+
+TEST(IntegerSquareRoot, ExactOnSmallValuesAndSquareBoundaries) {
+    EXPECT_EQ(isqrt(0), 0);
+    EXPECT_EQ(isqrt(1), 1);
+    EXPECT_EQ(isqrt(4), 2);
+    EXPECT_EQ(isqrt(5), 2);
+    EXPECT_EQ(isqrt(0x7FFFFFFFu), 46340);
+    EXPECT_EQ(isqrt(0xFFFFFFFFu), 65535);
+    for (uint32_t r = 1; r < 65536; r += 37) {
+        EXPECT_EQ(isqrt(r * r), int32_t(r));
+        EXPECT_EQ(isqrt(r * r - 1), int32_t(r - 1));
+    }
+}
+
+TEST(IntegerSquareRoot, SeededSearchIsExactFromAnySeed) {
+    const int32_t seeds[] = {-5, 0, 1, 2, 7, 100, 46340, 46341, 65535, 70000, INT_MAX};
+    uint32_t n = 12345;
+    for (int i = 0; i < 4000; ++i) {
+        n = n * 1664525u + 1013904223u;
+        const uint32_t v = (i & 1) ? n : (n >> (i % 31));
+        for (int32_t seed : seeds) ASSERT_TRUE(isRootOf(isqrtSeeded(v, seed), v)) << v << " " << seed;
+        ASSERT_EQ(isqrtSeeded(v, isqrt(v) + 3), isqrt(v));
+    }
+    // Along a row the seed is the neighbour's result.
+    int32_t d = 1;
+    for (int32_t dx = -3000; dx <= 3000; ++dx) {
+        const uint32_t q = uint32_t(16 * (dx * dx + 25 * 25));
+        d = isqrtSeeded(q, d);
+        ASSERT_TRUE(isRootOf(d, q));
+    }
+}
+
+TEST(IntegerHelpers, WrapAroundAndDivisionEdges) {
+    EXPECT_EQ(wrapMul(65536, 65536), 0);
+    EXPECT_EQ(wrapMul(3200 * 3200, 400), int32_t(4096000000u));  // wraps negative
+    EXPECT_EQ(wrapAdd(INT_MAX, 1), INT_MIN);
+    EXPECT_EQ(wrapAbs(INT_MIN), INT_MIN);
+    EXPECT_EQ(magnitude(INT_MIN), 0x80000000u);
+    EXPECT_EQ(truncDiv(-7, 2), -3);
+    EXPECT_EQ(truncDiv(7, -2), -3);
+    EXPECT_EQ(truncDiv(5, 0), 0);
+    EXPECT_EQ(truncDiv(INT_MIN, -1), INT_MIN);
+}
+
+TEST(OverflowSpill, OneChannelOverSpillsHalfTheExcessIntoEachOther) {
+    int32_t c[3] = {300, 100, 100};  // E = 135, e = 31, h = 15
+    spillSum(c);
+    EXPECT_EQ(c[0], 255);
+    EXPECT_EQ(c[1], 115);
+    EXPECT_EQ(c[2], 115);
+
+    int32_t k[3] = {300, 100, 100};
+    spillRim(k);
+    EXPECT_EQ(k[0], 255);
+    EXPECT_EQ(k[1], 115);
+    EXPECT_EQ(k[2], 115);
+}
+
+TEST(OverflowSpill, SecondPassCarriesAChannelPushedOverOnward) {
+    // Only R over: E = 3 * 745 = 2235, e = 523, h = 261. G = 250 + 261 = 511 > 255, so B
+    // also gets 256; B = 10 + 261 + 256 = 527 > 255, so G gets 272 more. All clip to 255.
+    int32_t c[3] = {1000, 250, 10};
+    spillSum(c);
+    EXPECT_EQ(c[0], 255);
+    EXPECT_EQ(c[1], 255);
+    EXPECT_EQ(c[2], 255);
+    // A smaller excess shows the difference: E = 435, e = 101, h = 50. The sum's second
+    // pass hands G's 45 beyond 255 on to B; the rim's spill does not.
+    int32_t sum[3] = {400, 250, 10};
+    spillSum(sum);
+    EXPECT_EQ(sum[0], 255);
+    EXPECT_EQ(sum[1], 255);
+    EXPECT_EQ(sum[2], 105);
+    int32_t rim[3] = {400, 250, 10};
+    spillRim(rim);
+    EXPECT_EQ(rim[0], 255);
+    EXPECT_EQ(rim[1], 255);
+    EXPECT_EQ(rim[2], 60);
+
+    // Only G over, small: no second pass needed.
+    int32_t g[3] = {0, 265, 200};  // E = 30, e = 7, h = 3
+    spillSum(g);
+    EXPECT_EQ(g[0], 3);
+    EXPECT_EQ(g[1], 255);
+    EXPECT_EQ(g[2], 203);
+}
+
+TEST(OverflowSpill, TwoChannelsOverGiveTheWholeExcessToTheThird) {
+    int32_t c[3] = {355, 305, 10};  // E = 3 * 150 = 450, e = 105
+    spillSum(c);
+    EXPECT_EQ(c[0], 255);
+    EXPECT_EQ(c[1], 255);
+    EXPECT_EQ(c[2], 115);
+    int32_t d[3] = {10, 355, 305};
+    spillRim(d);
+    EXPECT_EQ(d[0], 115);
+    int32_t all[3] = {256, 300, 400};
+    spillSum(all);
+    EXPECT_EQ(all[0], 255);
+    EXPECT_EQ(all[1], 255);
+    EXPECT_EQ(all[2], 255);
+    int32_t none[3] = {1, 2, 255};
+    spillSum(none);
+    EXPECT_EQ(none[0], 1);
+    EXPECT_EQ(none[1], 2);
+    EXPECT_EQ(none[2], 255);
+}
+
+TEST(BlendModes, KnownPixels) {
+    int16_t noise[2048];
+    for (int i = 0; i < 2048; ++i) noise[i] = int16_t(i & 255);
+    const int32_t t = 200, s = 100;
+    EXPECT_EQ(blendChannel(blendNormal, t, s, 4, noise), 200);
+    EXPECT_EQ(blendChannel(blendProceduralPlus, t, s, 4, noise), (155 * 100 + 100 * 200) >> 8);
+    EXPECT_EQ(blendChannel(blendProceduralMinus, t, s, 4, noise), 255);  // 200 + 78, clipped
+    EXPECT_EQ(blendChannel(blendProceduralMinus, 100, 100, 4, noise), 139);
+    EXPECT_EQ(blendChannel(blendDifference, t, s, 4, noise), (55 * 100 + 155 * 200) >> 8);
+    EXPECT_EQ(blendChannel(blendLighten, t, s, 4, noise), 200);
+    EXPECT_EQ(blendChannel(blendDarken, t, s, 4, noise), 100);
+    EXPECT_EQ(blendChannel(blendAdd, t, s, 4, noise), 255);
+    EXPECT_EQ(blendChannel(blendAdd, 20, 30, 4, noise), 50);
+    EXPECT_EQ(blendChannel(blendSubtract, t, s, 4, noise), 100);
+    EXPECT_EQ(blendChannel(blendScreen, t, s, 4, noise), 200 + ((55 * 100) >> 8));
+    EXPECT_EQ(blendChannel(blendMultiply, t, s, 4, noise), (200 * 100) >> 8);
+    // Unknown codes blend as "normal".
+    EXPECT_EQ(blendChannel(0, t, s, 4, noise), 200);
+    EXPECT_EQ(blendChannel(12, t, s, 4, noise), 200);
+    EXPECT_EQ(blendChannel(-3, t, s, 4, noise), 200);
+
+    for (int32_t src = 0; src < 256; ++src) {
+        // A black sun subtracted gives 0; a white sun multiplied gives s - 1.
+        EXPECT_EQ(blendChannel(blendSubtract, 0, src, 4, noise), 0);
+        EXPECT_EQ(blendChannel(blendMultiply, 255, src, 4, noise), src == 0 ? 0 : src - 1);
+        for (int32_t sun = 0; sun < 256; sun += 15)
+            for (int32_t mode = 1; mode <= 11; ++mode) {
+                const int32_t r = blendChannel(mode, sun, src, 4, noise);
+                ASSERT_GE(r, 0);
+                ASSERT_LE(r, 255);
+            }
+    }
+}
+
+TEST(BlendModes, CompositeLetsInTheSourceByQuarters) {
+    int16_t noise[2048] = {};
+    EXPECT_EQ(blendChannel(blendComposite, 50, 200, 0, noise), 50);  // inside the core
+    EXPECT_EQ(blendChannel(blendComposite, 50, 200, 1, noise), 100);
+    EXPECT_EQ(blendChannel(blendComposite, 50, 200, 2, noise), 150);
+    EXPECT_EQ(blendChannel(blendComposite, 50, 200, 3, noise), 200);
+    EXPECT_EQ(blendChannel(blendComposite, 50, 200, 4, noise), 250);
+    EXPECT_EQ(blendChannel(blendComposite, 100, 200, 4, noise), 255);
+}
+
+TEST(BlendModes, ProceduralPlusWeighsBySourceNoise) {
+    int16_t noise[2048] = {};
+    noise[100] = 255;  // full sun weight for source value 100
+    noise[101] = 0;    // none for 101
+    EXPECT_EQ(blendChannel(blendProceduralPlus, 10, 100, 4, noise), (255 * 10) >> 8);
+    EXPECT_EQ(blendChannel(blendProceduralPlus, 10, 101, 4, noise), (255 * 101) >> 8);
+}
+
+TEST(GreyAndPreview, GreyLevelAndCheckerboardFade) {
+    const int32_t white[3] = {255, 255, 255};
+    EXPECT_EQ(greyLevel(white), 255);
+    const int32_t red[3] = {255, 0, 0};
+    EXPECT_EQ(greyLevel(red), (77 * 255) >> 8);
+    // A fully selected preview pixel is not bit-exact: 255 becomes 254.
+    EXPECT_EQ(previewFade(255, 255, 0, 0), 254);
+    EXPECT_EQ(previewFade(100, 255, 3, 5), 99);
+    EXPECT_EQ(previewFade(0, 255, 0, 0), 0);
+    // Unselected pixels show the checkerboard: 255 where (x ^ y) & 8 is 0, else 204.
+    EXPECT_EQ(previewFade(77, 0, 0, 0), 254);
+    EXPECT_EQ(previewFade(77, 0, 8, 0), 203);
+    EXPECT_EQ(previewFade(77, 0, 8, 8), 254);
+    EXPECT_EQ(previewFade(77, 0, 15, 0), 203);
+    EXPECT_EQ(previewFade(77, 0, 16, 0), 254);
+}
+
+SunParameters frameSettings() {
+    SunParameters p;
+    std::memset(&p, 0, sizeof p);
+    p.previewScale = 1;
+    p.sunRadius = 20;
+    p.haloRadius = 80;
+    p.flareRadius = 0;
+    p.bowRadius = 40;
+    p.bowWidth = 50;
+    p.flareWidth = 50;
+    p.flareBrightness = 100;
+    p.flareDetail = 50;
+    p.spikeDetail = 50;
+    p.masterBrightness = 25;
+    p.spikeCount = 10;
+    p.flareCount = 4;
+    return p;
+}
+
+TEST(CompositeFrame, RadiiOfTheDefaults) {
+    const CompositeFrame f = deriveFrame(frameSettings());
+    EXPECT_EQ(f.Rsun, 4 * 41);
+    EXPECT_EQ(f.Rhalo, 4 * (41 + 641));
+    EXPECT_EQ(f.haloSpan, 4 * 641);
+    EXPECT_EQ(f.flareSpan, 4);
+    EXPECT_EQ(f.Rflare, 168);
+    EXPECT_EQ(f.RflareIn, 164);
+    EXPECT_EQ(f.Rring, 4 * 161);
+    EXPECT_EQ(f.ringSpan, 2 * 4 * 251);
+    EXPECT_EQ(f.RringOut, 4 * 161 + 2008);
+    EXPECT_EQ(f.Rcore, 168);
+    EXPECT_EQ(f.Rfade, 134);
+    EXPECT_EQ(f.flareArc, 2048);
+    EXPECT_EQ(f.flareGain, 256);
+    EXPECT_EQ(f.flareNoiseScale, 362);  // trunc(256 * sqrt 2)
+    EXPECT_EQ(f.spikeStep, 50);
+    EXPECT_EQ(f.level, 25);
+}
+
+TEST(CompositeFrame, SmallestSettingsAndPreviewScale) {
+    SunParameters p = frameSettings();
+    p.sunRadius = 0;
+    p.haloRadius = 0;
+    p.flareDetail = 0;
+    p.flareWidth = 0;
+    CompositeFrame f = deriveFrame(p);
+    EXPECT_EQ(f.Rsun, 4);  // a core of one pixel radius
+    EXPECT_EQ(f.Rcore, 8);
+    EXPECT_EQ(f.Rhalo, 8);
+    EXPECT_EQ(f.haloSpan, 4);
+    EXPECT_EQ(f.flareNoiseScale, 2048);
+    EXPECT_EQ(f.flareArc, 0);
+
+    p.flareDetail = 100;
+    p.previewScale = 3;
+    f = deriveFrame(p);
+    EXPECT_EQ(f.flareNoiseScale, 64 * 3);
+    EXPECT_EQ(f.Rsun, 1);
+
+    // A scale larger than every size: zero radii become 1, Rhalo = Rsun gives span 1.
+    p.previewScale = 100;
+    p.bowRadius = 0;
+    p.bowWidth = 0;
+    f = deriveFrame(p);
+    EXPECT_EQ(f.Rsun, 0);
+    EXPECT_EQ(f.Rhalo, 1);
+    EXPECT_EQ(f.haloSpan, 1);
+    EXPECT_EQ(f.RflareIn, 1);
+    EXPECT_EQ(f.Rflare, 1);
+    EXPECT_EQ(f.flareSpan, 1);
+    EXPECT_EQ(f.Rring, 1);
+    EXPECT_EQ(f.ringSpan, 1);
+    EXPECT_EQ(f.RringOut, 1);
+    EXPECT_EQ(f.Rcore, 4);
+    EXPECT_EQ(f.Rfade, 3);
+
+    // Counts beyond the filled table slots are cut to them.
+    p.spikeCount = 1000;
+    p.flareCount = 500;
+    f = deriveFrame(p);
+    EXPECT_EQ(f.spikeCount, 255);
+    EXPECT_EQ(f.flareCount, 101);
+}
+
+}  // namespace
+}  // namespace rx
