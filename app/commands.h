@@ -2,6 +2,7 @@
 // failure as one line on stderr, prefixed "radiantix: ".
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -45,6 +46,7 @@ int renderCommand(const RenderOptions& options);
 int presetShowCommand(const std::string& path, bool json);
 int presetWriteCommand(const PresetWriteOptions& options);
 int aboutCommand(const std::string& modulePath);
+int tablesCommand(const SettingsOptions& settings, int32_t scale);
 
 // Builds the settings record of SettingsOptions. On failure prints the reason and returns
 // false with the exit status in `status`.

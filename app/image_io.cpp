@@ -152,11 +152,11 @@ Image builtInSky(int32_t width, int32_t height) {
         int32_t t = horizonY > 0 ? std::min(y, horizonY) * 256 / horizonY : 256;
         int32_t w = t * t / 256;
         for (int32_t x = 0; x < width; ++x) {
-            // Two overlapping hill curves from integer triangle waves.
-            int32_t a = (x * 7) % 512, b = (x * 3 + 171) % 700;
-            int32_t hillA = (a < 256 ? a : 511 - a) * height / 2560;
-            int32_t hillB = (b < 350 ? b : 699 - b) * height / 3500;
-            int32_t ridge = horizonY + height / 16 - std::max(hillA, hillB);
+            // Rolling hills: the sum of two long integer triangle waves.
+            int32_t a = (x + 130) % 760, b = (x + 410) % 460;
+            int32_t hillA = (a < 380 ? a : 759 - a) * height / 5600;
+            int32_t hillB = (b < 230 ? b : 459 - b) * height / 9000;
+            int32_t ridge = horizonY + height / 12 - hillA - hillB;
             uint8_t* px = row + size_t(x) * 3;
             for (int c = 0; c < 3; ++c) {
                 int32_t v = y >= ridge ? ground[c] + ((y + x) & 3)

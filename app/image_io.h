@@ -36,6 +36,8 @@ bool encodeImage(const Image& image, ImageFormat format, std::vector<uint8_t>& b
 // The built-in picture used when no input is given: a landscape-sized sky, deep blue at
 // the top to a warm haze at the horizon, over a dark ridge of hills. Made in integer
 // arithmetic so every build produces the same bytes.
-Image builtInSky(int32_t width = 1200, int32_t height = 800);
+constexpr int32_t kBuiltInWidth = 1200;
+constexpr int32_t kBuiltInHeight = 800;
+Image builtInSky(int32_t width = kBuiltInWidth, int32_t height = kBuiltInHeight);
 
 }  // namespace rx::cli

@@ -72,11 +72,13 @@ int main(int argc, char** argv) {
     SettingsOptions tablesSettings;
     CLI::App* tablesCmd =
         app.add_subcommand("tables", "Print the render tables for the given settings");
-    std::string tablesScale = "1";
+    int32_t tablesScale = 1;
     bool tablesJson = false;
     addSettingsOptions(tablesCmd, tablesSettings);
-    tablesCmd->add_option("--scale", tablesScale, "Preview scale (image pixels per pixel)");
-    tablesCmd->add_flag("--json", tablesJson, "JSON output");
+    tablesCmd->add_option("--scale", tablesScale, "Preview scale: image pixels per pixel (default 1)")
+        ->check(CLI::Range(1, 1000));
+    tablesCmd->add_flag("--json", tablesJson, "JSON output (the only form so far)")->required();
+    tablesCmd->footer(fieldList());
 
     CLI::App* presetCmd = app.add_subcommand("preset", "Show or write preset files (*.q4q)");
     presetCmd->require_subcommand(1);
@@ -112,7 +114,7 @@ int main(int argc, char** argv) {
 
     render.settings.hasSeed = seedOpt->count() > 0;
     if (*renderCmd) return renderCommand(render);
-    if (*tablesCmd) return fail("tables: not available in this build yet", kExitFailure);
+    if (*tablesCmd) return tablesCommand(tablesSettings, tablesScale);
     if (*showCmd) return presetShowCommand(showPath, showJson);
     if (*writeCmd) return presetWriteCommand(write);
     if (*aboutCmd) return aboutCommand(aboutModule);

@@ -453,9 +453,26 @@ void MemoryHost::setFilterRect(const Rect& r) { record_.filterRect = r; }
 
 MemoryHost* MemoryHost::active() { return gActive; }
 
+MemoryHost::ActiveScope::ActiveScope(MemoryHost& host) : previous_(gActive) {
+    host.applySwitches();
+    gActive = &host;
+}
+MemoryHost::ActiveScope::~ActiveScope() { gActive = previous_; }
+
 size_t MemoryHost::liveHandles() const { return impl_->handles.size(); }
 size_t MemoryHost::liveBuffers() const { return impl_->buffers.size(); }
 bool MemoryHost::ownsHandle(Handle h) const { return impl_->handles.count(h) != 0; }
+bool MemoryHost::resizeHandle(Handle h, int32_t size) {
+    MemoryHost* previous = gActive;
+    gActive = this;
+    bool ok = Impl::setSize(h, size) == noErr;
+    gActive = previous;
+    return ok;
+}
+int32_t MemoryHost::handleLocks(Handle h) const {
+    auto it = impl_->handles.find(h);
+    return it == impl_->handles.end() ? 0 : it->second->locks;
+}
 
 int16_t MemoryHost::call(PluginEntryProc entry, int16_t selector) {
     struct Activate {

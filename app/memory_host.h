@@ -138,9 +138,26 @@ public:
     size_t liveBuffers() const;
     // True when h was made by this host's newProc (and not yet disposed).
     bool ownsHandle(Handle h) const;
+    // Resizes a host handle as the host's setSizeProc does (false when locked or unknown).
+    bool resizeHandle(Handle h, int32_t size);
+    // Lock count of a host handle (0 for unknown handles).
+    int32_t handleLocks(Handle h) const;
 
     // For the callbacks: the host running a module right now.
     static MemoryHost* active();
+
+    // Makes a host the running one for as long as it lives, for tests and benchmarks that
+    // call parts of the module directly with this host's record instead of the entry point.
+    class ActiveScope {
+    public:
+        explicit ActiveScope(MemoryHost& host);
+        ~ActiveScope();
+        ActiveScope(const ActiveScope&) = delete;
+        ActiveScope& operator=(const ActiveScope&) = delete;
+
+    private:
+        MemoryHost* previous_;
+    };
 
     struct Impl;
 

@@ -34,9 +34,9 @@ std::unique_ptr<FilterModule> FilterModule::open(const std::string& path, std::s
     return m;
 }
 
-FilterModule::~FilterModule() {
-    if (library_) dlclose(library_);
-}
+// The library stays loaded until the process ends, as paint programs keep their filters:
+// the module's session memory (reachable only from inside the module) lives as long.
+FilterModule::~FilterModule() = default;
 
 std::string defaultModulePath() {
     std::string dir = executableDirectory();

@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "host/session.h"
+
 namespace rx::cli {
 
 namespace {
@@ -205,20 +207,9 @@ bool settingInRange(const SettingInfo& s, const SunParameters& p) {
 
 void resetToDefaults(SunParameters& p) {
     std::memset(&p, 0, sizeof p);
-    size_t count = 0;
-    const SettingInfo* table = settingTable(&count);
-    for (size_t i = 0; i < count; ++i) {
-        const SettingInfo& s = table[i];
-        if (!s.hasDefault) continue;
-        switch (s.kind) {
-            case SettingKind::Colour: *settingColour(p, s) = s.defaultColour; break;
-            case SettingKind::Vector: *settingVector(p, s) = {0, 0, 0}; break;
-            default: *settingInt(p, s) = s.defaultValue; break;
-        }
-    }
-    p.haloColor2 = p.haloColor;
     p.previewScale = 1;
     p.autoPreview = 1;
+    ApplyDefaults(p);
 }
 
 }  // namespace rx::cli
