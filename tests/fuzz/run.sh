@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Builds the libFuzzer targets with clang and runs each for a while (default 60 s).
+# Skips cleanly where clang is not installed. Usage: tests/fuzz/run.sh [seconds]
+set -euo pipefail
+cd "$(dirname "$0")/../.."
+seconds=${1:-60}
+if ! command -v clang++ >/dev/null 2>&1; then
+  echo "fuzz: clang++ not installed, skipped"
+  exit 0
+fi
+build=build/fuzz
+CXX=clang++ cmake -S tests/fuzz -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "$build" -j2
+mkdir -p "$build/corpus/preset"
+echo "fuzz: preset reader for ${seconds}s"
+"$build/preset_fuzz" "$build/corpus/preset" -max_len=600 -max_total_time="$seconds" \
+  -print_final_stats=1 -artifact_prefix="$build/" 2>&1 | tail -n 40
