@@ -1,0 +1,307 @@
+// The preview's window-free part against the in-memory host: the source request at a
+// reduced rate, fit scale and zoom steps, centre placement, panning with the plain copy,
+// and the render loop (a 1:1 preview shows the final render through the selection fade;
+// a stale mask offset is not used).
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "app/memory_host.h"
+#include "host/band_loop.h"
+#include "host/session.h"
+#include "ui/preview_core.h"
+
+namespace rx {
+namespace {
+
+// The dialog's preview frame (control 18) in client pixels.
+constexpr Rect kFrame = {0, 401, 253, 707};
+
+HostImage patternImage(int32_t w, int32_t h, int32_t planes) {
+    HostImage img = HostImage::make(w, h, planes);
+    for (int32_t y = 0; y < h; ++y)
+        for (int32_t x = 0; x < w; ++x)
+            for (int32_t c = 0; c < planes; ++c)
+                img.at(x, y)[c] = uint8_t((x * 7 + y * 13 + c * 50) & 0xFF);
+    return img;
+}
+
+// A session on the memory host's record as the start selector leaves it for the dialog:
+// settings with their defaults, a work buffer, the lens table sized by the prepare step.
+struct PreviewRig {
+    MemoryHost host;
+    std::unique_ptr<SunParameters> params{new SunParameters()};
+    char* paramsPointer = nullptr;
+    std::unique_ptr<WorkBuffer> work{new WorkBuffer()};
+    std::vector<int32_t> lens;
+    FilterSession session{};
+    int16_t result = 0;
+    MemoryHost::ActiveScope active{host};
+
+    explicit PreviewRig(HostImage image, MemoryHostOptions options = {})
+        : host(std::move(image), options) {
+        std::memset(params.get(), 0, sizeof(SunParameters));
+        std::memset(work.get(), 0, sizeof(WorkBuffer));
+        ApplyDefaults(*params);
+        paramsPointer = reinterpret_cast<char*>(params.get());
+        FilterRecord& rec = host.record();
+        rec.parameters = &paramsPointer;
+        session.result = &result;
+        session.filterRecord = &rec;
+        session.workBuffer = work.get();
+        PrepareBands(session);
+        lens.assign(size_t(session.lensCapacity), 0);
+        session.lensTable = lens.data();
+        SunParameters& p = *params;
+        p.sunCenterX = host.image().width / 2;
+        p.sunCenterY = host.image().height / 2;
+        p.previewRendering = 1;
+        p.hostPreview = 1;
+        p.dragControl = -1;
+    }
+    SunParameters& p() { return *params; }
+    FilterRecord& rec() { return host.record(); }
+    int32_t enabled(int id) const { return work->controlEnabled[id]; }
+    int32_t width(const Rect& r) const { return r.right - r.left; }
+    const uint8_t* outAt(int32_t x, int32_t y) {
+        const FilterRecord& r = host.record();
+        return static_cast<const uint8_t*>(r.outData) + y * r.outRowBytes + x * r.planes;
+    }
+};
+
+TEST(PreviewSource, WideImageFitsAtScaleTenAndZoomsInStepByStep) {
+    PreviewRig rig(patternImage(3000, 200, 3));
+    startPreview(rig.session, kFrame);
+    ASSERT_EQ(rig.result, 0);
+    EXPECT_EQ(rig.session.previewArea.right - rig.session.previewArea.left, 302);
+    EXPECT_EQ(rig.session.previewArea.bottom - rig.session.previewArea.top, 200);  // cut to image
+    EXPECT_EQ(rig.session.fitScale, 10);
+    EXPECT_EQ(rig.p().previewScale, 10);
+    EXPECT_EQ(int32_t(rig.rec().inputRate), 10 << 16);
+    EXPECT_EQ(rig.width(rig.rec().inRect), 300);
+    EXPECT_EQ(rig.session.renderWidth, 300);
+    EXPECT_EQ(rig.session.renderHeight, 20);
+    updateZoomFlags(rig.session);
+    EXPECT_EQ(rig.enabled(kZoomOutButton), 0);
+    EXPECT_EQ(rig.enabled(kZoomInButton), 1);
+    EXPECT_FALSE(zoomCommand(rig.session, kZoomOutButton));
+
+    for (int32_t expected = 9; expected >= 1; --expected) {
+        ASSERT_TRUE(zoomCommand(rig.session, kZoomInButton));
+        ASSERT_EQ(rig.result, 0);
+        EXPECT_EQ(rig.p().previewScale, expected);
+        EXPECT_LE(rig.width(rig.rec().inRect), 302);
+        EXPECT_EQ(int32_t(rig.rec().inputRate), expected << 16);
+        updateZoomFlags(rig.session);
+        EXPECT_EQ(rig.enabled(kZoomOutButton), 1);
+        EXPECT_EQ(rig.enabled(kZoomInButton), expected > 1 ? 1 : 0);
+    }
+    EXPECT_FALSE(zoomCommand(rig.session, kZoomInButton));
+    // Zoomed in around the middle of the image: the view is centred there.
+    EXPECT_NEAR(rig.p().previewOriginH + 151, 1500, 30);  // truncation drifts a little per step
+
+    // Back out to the fit scale: the origins return to 0 whatever the centre was.
+    for (int32_t s = 2; s <= 10; ++s) ASSERT_TRUE(zoomCommand(rig.session, kZoomOutButton));
+    EXPECT_EQ(rig.p().previewScale, 10);
+    EXPECT_EQ(rig.p().previewOriginH, 0);
+    EXPECT_EQ(rig.p().previewOriginV, 0);
+
+    char text[16];
+    zoomPercentText(rig.session, text, sizeof text);
+    EXPECT_STREQ(text, "10%");
+    ASSERT_TRUE(zoomCommand(rig.session, kZoomResetButton));
+    zoomPercentText(rig.session, text, sizeof text);
+    EXPECT_STREQ(text, "100%");
+}
+
+TEST(PreviewSource, SmallImageStaysAtOneToOne) {
+    PreviewRig rig(patternImage(120, 90, 1));
+    startPreview(rig.session, kFrame);
+    EXPECT_EQ(rig.session.fitScale, 1);
+    EXPECT_EQ(rig.session.previewArea.right - rig.session.previewArea.left, 120);
+    updateZoomFlags(rig.session);
+    EXPECT_EQ(rig.enabled(kZoomInButton), 0);
+    EXPECT_EQ(rig.enabled(kZoomOutButton), 0);
+    const int64_t before = rig.host.advanceStateCalls();
+    EXPECT_TRUE(zoomCommand(rig.session, kZoomResetButton));  // still a change: re-render
+    EXPECT_EQ(rig.host.advanceStateCalls(), before + 1);
+    EXPECT_EQ(rig.p().previewScale, 1);
+}
+
+TEST(PreviewSource, WithoutSamplingSupportTheZoomIsFixed) {
+    MemoryHostOptions options;
+    options.samplingSupport = 0;
+    PreviewRig rig(patternImage(1200, 900, 3), options);
+    EXPECT_FALSE(previewPossible(rig.session));
+    startPreview(rig.session, kFrame);
+    EXPECT_EQ(rig.p().previewScale, 1);
+    EXPECT_EQ(int32_t(rig.rec().inputRate), 1 << 16);
+    updateZoomFlags(rig.session);
+    EXPECT_EQ(rig.enabled(kZoomInButton), 0);
+    EXPECT_EQ(rig.enabled(kZoomOutButton), 0);
+    EXPECT_FALSE(zoomCommand(rig.session, kZoomResetButton));
+}
+
+TEST(PreviewSource, HostServesAReducedCopySampledAtTheRate) {
+    PreviewRig rig(patternImage(1200, 900, 3));
+    startPreview(rig.session, kFrame);
+    ASSERT_EQ(rig.p().previewScale, 4);  // max(ceil(1200/302), ceil(900/249))
+    const FilterRecord& rec = rig.rec();
+    ASSERT_TRUE(rec.inData != nullptr);
+    ASSERT_TRUE(rec.outData != nullptr);
+    EXPECT_EQ(int(rec.inRect.right), 300);
+    EXPECT_EQ(int(rec.inRect.bottom), 225);
+    for (int32_t y : {0, 17, 224})
+        for (int32_t x : {0, 5, 299}) {
+            const uint8_t* in =
+                static_cast<const uint8_t*>(rec.inData) + y * rec.inRowBytes + x * 3;
+            EXPECT_EQ(0, std::memcmp(in, rig.host.image().at(4 * x, 4 * y), 3)) << x << "," << y;
+        }
+    // A rate that is not whole is refused, and nothing is handed out.
+    rig.host.record().inputRate = 0x18000;
+    EXPECT_NE(rig.host.record().advanceState(), 0);
+    EXPECT_TRUE(rig.host.record().inData == nullptr);
+}
+
+TEST(PreviewPlacing, ClickOnUnzoomedPreviewScalesToImagePixels) {
+    PreviewRig rig(patternImage(1200, 900, 3));
+    startPreview(rig.session, kFrame);
+    ASSERT_EQ(rig.p().previewScale, 4);
+    int32_t picX = 0, picY = 0;
+    previewPictureOrigin(rig.session, kFrame, &picX, &picY);
+    EXPECT_EQ(picX, 401 + (306 - 300) / 2);
+    EXPECT_EQ(picY, (253 - 225) / 2);
+    placeCenterAt(rig.session, kFrame, picX + 10, picY + 7);
+    EXPECT_EQ(rig.p().sunCenterX, 40);
+    EXPECT_EQ(rig.p().sunCenterY, 28);
+}
+
+TEST(PreviewPan, OnePixelAtScaleThreeMovesThreeImagePixels) {
+    PreviewRig rig(patternImage(1200, 900, 3));
+    startPreview(rig.session, kFrame);
+    ASSERT_TRUE(zoomCommand(rig.session, kZoomInButton));
+    ASSERT_EQ(rig.p().previewScale, 3);
+    const int32_t h0 = rig.p().previewOriginH, v0 = rig.p().previewOriginV;
+    ASSERT_GT(h0, 3);
+    rig.p().previousMouse = Point{100, 500};
+    rig.p().dragging = 0;
+    EXPECT_TRUE(panStep(rig.session, 501, 100));  // one pixel right
+    EXPECT_EQ(rig.p().dragging, 1);
+    EXPECT_EQ(rig.p().previewOriginH, h0 - 3);
+    EXPECT_EQ(rig.p().previewOriginV, v0);
+    EXPECT_EQ(rig.p().previousMouse.h, 501);
+    EXPECT_FALSE(panStep(rig.session, 501, 100));  // no travel, nothing to show
+
+    // Dragging far beyond the image keeps the origins inside it.
+    EXPECT_TRUE(panStep(rig.session, -2000, -2000));
+    EXPECT_EQ(rig.p().previewOriginH, (1200 / 3 - 302) * 3);
+    EXPECT_EQ(rig.p().previewOriginV, (900 / 3 - 249) * 3);
+    EXPECT_TRUE(panStep(rig.session, 2000, 2000));
+    EXPECT_EQ(rig.p().previewOriginH, 0);
+    EXPECT_EQ(rig.p().previewOriginV, 0);
+
+    // While panning the preview shows the plain image, slightly darkened (x 255 / 256).
+    const FilterRecord& rec = rig.rec();
+    for (int32_t x : {0, 100, 301}) {
+        const uint8_t* in = static_cast<const uint8_t*>(rec.inData) + 10 * rec.inRowBytes + x * 3;
+        for (int c = 0; c < 3; ++c) EXPECT_EQ(rig.outAt(x, 10)[c], in[c] * 255 / 256);
+    }
+}
+
+TEST(PreviewPan, UnselectedPixelsFadeToACheckerboard) {
+    HostImage img = patternImage(1200, 900, 3);
+    img.mask.assign(size_t(1200) * 900, 0);
+    for (int32_t y = 0; y < 900; ++y)
+        for (int32_t x = 600; x < 1200; ++x) img.mask[size_t(y) * 1200 + x] = 255;
+    PreviewRig rig(std::move(img));
+    startPreview(rig.session, kFrame);
+    ASSERT_TRUE(zoomCommand(rig.session, kZoomInButton));
+    rig.p().previousMouse = Point{100, 500};
+    ASSERT_TRUE(panStep(rig.session, 2000, 2000));  // to the top-left corner
+    ASSERT_EQ(rig.p().previewOriginH, 0);
+    // Preview column x shows image column 3x: unselected left of 200.
+    EXPECT_EQ(rig.outAt(0, 0)[0], 254);   // light square
+    EXPECT_EQ(rig.outAt(8, 0)[1], 203);   // darker square: 204 * 255 / 256
+    EXPECT_EQ(rig.outAt(8, 8)[2], 254);
+    const FilterRecord& rec = rig.rec();
+    const uint8_t* in = static_cast<const uint8_t*>(rec.inData) + 5 * rec.inRowBytes + 250 * 3;
+    EXPECT_EQ(rig.outAt(250, 5)[0], in[0] * 255 / 256);
+}
+
+// Renders the whole image through the entry point, as the host's final run does.
+std::vector<uint8_t> finalRender(HostImage image, const SunParameters& settings) {
+    MemoryHost host(std::move(image));
+    host.afterPrepare = [&](MemoryHost& h) {
+        auto* p = static_cast<SunParameters*>(h.parameters());
+        std::memcpy(p, &settings, sizeof settings);
+        p->dialogPending = 0;
+        p->previewRendering = 0;
+        p->previewScale = 1;
+    };
+    EXPECT_EQ(host.runFilter(&ENTRYPOINT), 0);
+    return host.image().pixels;
+}
+
+TEST(PreviewRender, OneToOnePreviewShowsTheFinalRender) {
+    PreviewRig rig(patternImage(180, 140, 3));
+    rig.p().sunRadius = 30;
+    rig.p().spikeCount = 6;
+    startPreview(rig.session, kFrame);
+    ASSERT_EQ(rig.p().previewScale, 1);
+    renderPreviewRows(rig.session);
+    ASSERT_EQ(rig.result, 0);
+    const std::vector<uint8_t> expected = finalRender(patternImage(180, 140, 3), rig.p());
+    size_t differing = 0, changed = 0;
+    for (int32_t y = 0; y < 140; ++y)
+        for (int32_t x = 0; x < 180; ++x)
+            for (int c = 0; c < 3; ++c) {
+                const uint8_t v = rig.outAt(x, y)[c];
+                // The preview writes each byte through the selection fade: r * 255 >> 8
+                // where everything is selected.
+                differing += v != (expected[(size_t(y) * 180 + x) * 3 + c] * 255 >> 8);
+                changed += v != rig.host.image().at(x, y)[c];
+            }
+    EXPECT_EQ(differing, 0u);
+    EXPECT_GT(changed, 180u * 140u);  // the sun is there
+}
+
+TEST(PreviewRender, ReadsTheMaskFromTheTopOfTheRequestedArea) {
+    HostImage img = patternImage(1200, 900, 3);
+    img.mask.assign(size_t(1200) * 900, 255);
+    PreviewRig rig(std::move(img));
+    rig.p().sunRadius = 40;
+    startPreview(rig.session, kFrame);
+    // What a final render's band loop leaves behind: the mask band of its last row.
+    rig.session.maskBandTop = 897;
+    renderPreviewRows(rig.session);
+    ASSERT_EQ(rig.result, 0);
+    EXPECT_EQ(rig.session.maskBandTop, 0);
+    const size_t bytes = size_t(rig.rec().outRowBytes) * size_t(rig.session.renderHeight);
+    const auto* out = static_cast<const uint8_t*>(rig.rec().outData);
+    const std::vector<uint8_t> withMask(out, out + bytes);
+
+    // A fully selected mask gives the same picture as no mask at all.
+    PreviewRig plain(patternImage(1200, 900, 3));
+    plain.p().sunRadius = 40;
+    startPreview(plain.session, kFrame);
+    renderPreviewRows(plain.session);
+    ASSERT_EQ(plain.result, 0);
+    EXPECT_EQ(0, std::memcmp(withMask.data(), plain.rec().outData, withMask.size()));
+}
+
+TEST(PreviewRender, RowCursorLeftBeyondASmallerAreaStartsAtTheTop) {
+    PreviewRig rig(patternImage(1200, 900, 1));
+    startPreview(rig.session, kFrame);
+    rig.session.nextRow = 240;  // an interrupted render of a taller area
+    ASSERT_TRUE(zoomCommand(rig.session, kZoomOutButton) ||
+                zoomCommand(rig.session, kZoomInButton));
+    rig.session.nextRow = rig.session.renderHeight + 5;
+    renderPreviewRows(rig.session);
+    EXPECT_EQ(rig.result, 0);
+    EXPECT_EQ(rig.session.nextRow, 0);
+}
+
+}  // namespace
+}  // namespace rx
