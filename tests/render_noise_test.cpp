@@ -1,0 +1,174 @@
+// The noise source and the seeded noise table, the lattice weights, cellNoise and
+// surfaceNoise.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <map>
+#include <set>
+#include <vector>
+
+#include "render/noise.h"
+
+namespace {
+
+using NoiseTable = std::array<int16_t, rx::kNoiseEntries>;
+
+NoiseTable tableFor(int32_t seed) {
+    NoiseTable t{};
+    rx::buildNoiseTable(t.data(), seed);
+    return t;
+}
+
+std::array<int32_t, rx::kCellWeightEntries> weights() {
+    std::array<int32_t, rx::kCellWeightEntries> w{};
+    rx::fillCellWeights(w.data());
+    return w;
+}
+
+TEST(NoiseSource, KeepsTheKnownEntriesAndHistogram) {
+    const int head[32] = {1317, 807, 1939, 1586, 314, 127, 1935, 1264, 1847, 969, 1075,
+                          1400, 1616, 1864, 282, 1750, 630, 1379, 571, 1756, 26, 946,
+                          936, 616, 1636, 1025, 1321, 1656, 2040, 978, 544, 2012};
+    const int tail[8] = {846, 557, 4, 1845, 955, 26, 391, 1023};
+    for (int i = 0; i < 32; ++i) EXPECT_EQ(rx::noiseSource[i], head[i]) << i;
+    for (int i = 0; i < 8; ++i) EXPECT_EQ(rx::noiseSource[2040 + i], tail[i]) << i;
+
+    std::vector<int> occurrences(2048, 0);
+    long sumLow = 0;
+    for (int i = 0; i < 2048; ++i) {
+        ASSERT_LT(rx::noiseSource[i], 2048);
+        ++occurrences[rx::noiseSource[i]];
+        sumLow += rx::noiseSource[i] & 255;
+    }
+    std::map<int, int> histogram;
+    for (int n : occurrences) ++histogram[n];
+    const std::map<int, int> expected{{0, 703}, {1, 796}, {2, 429}, {3, 93}, {4, 20}, {5, 7}};
+    EXPECT_EQ(histogram, expected);
+    // Otherwise uniform: the low byte averages near 127.5, and each quarter of the index
+    // range holds about a quarter of the entries.
+    EXPECT_NEAR(sumLow / 2048.0, 127.5, 8.0);
+    int quarters[4] = {0, 0, 0, 0};
+    for (int i = 0; i < 2048; ++i) ++quarters[rx::noiseSource[i] / 512];
+    for (int q : quarters) EXPECT_NEAR(q, 512, 60);
+}
+
+TEST(NoiseTable, EverySeedGivesItsOwnTableNearTheSource) {
+    NoiseTable unshuffled{};
+    for (int i = 0; i < 2048; ++i) unshuffled[i] = static_cast<int16_t>(rx::noiseSource[i] & 255);
+    std::set<NoiseTable> distinct;
+    long totalChanged = 0;
+    for (int32_t seed = 0; seed < 2048; ++seed) {
+        const NoiseTable t = tableFor(seed);
+        int changed = 0;
+        for (int i = 0; i < 2048; ++i) {
+            ASSERT_GE(t[i], 0);
+            ASSERT_LE(t[i], 255);
+            changed += t[i] != unshuffled[i];
+        }
+        EXPECT_GT(changed, 720) << seed;
+        EXPECT_LT(changed, 830) << seed;
+        totalChanged += changed;
+        distinct.insert(t);
+    }
+    EXPECT_EQ(distinct.size(), 2048u);
+    EXPECT_NEAR(totalChanged / 2048.0, 770, 25);
+    // Only seed & 2047 counts, and equal seeds give equal tables.
+    EXPECT_EQ(tableFor(21), tableFor(21));
+    EXPECT_EQ(tableFor(21 + 2048), tableFor(21));
+}
+
+TEST(NoiseTable, EachPassHandsEntryIToItsTarget) {
+    // Model of one pass at a time: target j takes entry i's value at the start of pass i,
+    // and entry i goes back to its source value.
+    const int32_t seed = 1234;
+    std::vector<int> model(2048);
+    for (int i = 0; i < 2048; ++i) model[i] = rx::noiseSource[i] & 255;
+    for (int i = 0; i < 2048; ++i) {
+        const int j = rx::noiseSource[(i + seed) & 2047];
+        const int held = model[i];
+        model[i] = rx::noiseSource[i] & 255;
+        if (j != i) model[j] = held;
+    }
+    const NoiseTable t = tableFor(seed);
+    for (int i = 0; i < 2048; ++i) ASSERT_EQ(t[i], model[i]) << i;
+}
+
+TEST(CellWeights, AreTheScaledSmoothstep) {
+    const auto w = weights();
+    EXPECT_EQ(w[0], 0);
+    EXPECT_EQ(w[256], 256);
+    EXPECT_EQ(w[511], 511);
+    EXPECT_EQ(w[1], 0);      // 3/512^2 * 512 - tiny
+    EXPECT_EQ(w[128], 80);   // (3 - 0.5) * 0.0625 * 512
+    EXPECT_EQ(w[384], 432);  // (3 - 1.5) * 0.5625 * 512
+    for (int i = 1; i < 512; ++i) ASSERT_GE(w[i], w[i - 1]) << i;
+    // s(t) + s(1 - t) = 1, so mirrored entries sum to 512 less what truncation drops.
+    for (int i = 1; i < 512; ++i) {
+        ASSERT_GE(w[i] + w[512 - i], 511) << i;
+        ASSERT_LE(w[i] + w[512 - i], 512) << i;
+    }
+}
+
+TEST(CellNoise, LatticePointsBordersAndWrapping) {
+    const auto w = weights();
+    const NoiseTable t = tableFor(21);
+    // At a lattice point only z00 counts: (((z * 511) >> 5) * 511 >> 7) - 8192.
+    for (int cx = 0; cx < 2048; cx += 97)
+        for (int cy = 0; cy < 2048; cy += 131) {
+            const int32_t z = t[(29 * cx + 37 * cy + 5) & 2047];
+            ASSERT_EQ(rx::cellNoise(t.data(), w.data(), cx * 512, cy * 512, 5),
+                      ((((z * 511) >> 5) * 511) >> 7) - 8192);
+        }
+    NoiseTable full{}, empty{};
+    full.fill(255);
+    EXPECT_EQ(rx::cellNoise(full.data(), w.data(), 1234, 5678, 0), 8064);
+    EXPECT_EQ(rx::cellNoise(empty.data(), w.data(), 1234, 5678, 0), -8192);
+    // The value at fx = 511 equals the next cell's fx = 0 (the shared corner has weight
+    // 511 of 511), likewise in y.
+    for (int c = 0; c < 40; ++c) {
+        const int32_t y = 77 + 512 * c;
+        EXPECT_EQ(rx::cellNoise(t.data(), w.data(), 512 * c + 511, 512 * 3, 9),
+                  rx::cellNoise(t.data(), w.data(), 512 * (c + 1), 512 * 3, 9));
+        EXPECT_EQ(rx::cellNoise(t.data(), w.data(), 512 * 5, 512 * c + 511, 9),
+                  rx::cellNoise(t.data(), w.data(), 512 * 5, 512 * (c + 1), 9));
+        EXPECT_EQ(rx::cellNoise(t.data(), w.data(), -1, y, c), rx::cellNoise(t.data(), w.data(), 1048575, y, c));
+        EXPECT_EQ(rx::cellNoise(t.data(), w.data(), y, -512 * c - 1, 3),
+                  rx::cellNoise(t.data(), w.data(), y, (1 << 20) - 512 * c - 1, 3));
+    }
+    EXPECT_EQ(rx::cellNoise(t.data(), w.data(), INT32_MIN, INT32_MAX, 0),
+              rx::cellNoise(t.data(), w.data(), 0, 0xFFFFF, 0));
+}
+
+TEST(SurfaceNoise, FoldedSumStaysInRange) {
+    const auto w = weights();
+    NoiseTable flat{};
+    flat.fill(128);
+    // Every octave gives -32: acc = 27 * -32 = -864 at level 0, >> 9 is -2, |-2 - 25| = 27.
+    EXPECT_EQ(rx::surfaceNoise(flat.data(), w.data(), 0, 10, 20), 27);
+    EXPECT_EQ(rx::surfaceNoise(flat.data(), w.data(), 1, 10, 20), 27);   // acc -960: -2
+    EXPECT_EQ(rx::surfaceNoise(flat.data(), w.data(), 2, -10, 20), 27);  // acc -1024: -2
+    NoiseTable full{}, empty{};
+    full.fill(255);
+    // All corners 255: 27 * 8064 >> 9 = 425 at level 0, and 32 * 8064 >> 9 = 504 at level 2.
+    EXPECT_EQ(rx::surfaceNoise(full.data(), w.data(), 0, 3, 3), 400);
+    EXPECT_EQ(rx::surfaceNoise(full.data(), w.data(), 2, 3, 3), 479);
+    // All corners 0 gives the largest folds: 457, 505 and 537.
+    EXPECT_EQ(rx::surfaceNoise(empty.data(), w.data(), 0, 3, 3), 457);
+    EXPECT_EQ(rx::surfaceNoise(empty.data(), w.data(), 1, 3, 3), 505);
+    EXPECT_EQ(rx::surfaceNoise(empty.data(), w.data(), 2, 3, 3), 537);
+
+    const NoiseTable t = tableFor(700);
+    const int32_t limits[3] = {457, 505, 537};
+    for (int level = 0; level < 3; ++level)
+        for (int32_t y = -3000; y < 3000; y += 37)
+            for (int32_t x = -3000; x < 3000; x += 41) {
+                const int32_t v = rx::surfaceNoise(t.data(), w.data(), level, x, y);
+                ASSERT_GE(v, 0);
+                ASSERT_LE(v, limits[level]);
+            }
+    // Extreme coordinates wrap instead of overflowing.
+    EXPECT_GE(rx::surfaceNoise(t.data(), w.data(), 2, INT32_MAX, INT32_MIN), 0);
+}
+
+}  // namespace
