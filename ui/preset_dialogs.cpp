@@ -64,7 +64,7 @@ bool runFileDialog(FilterSession& session, const char* title, bool save, std::st
     if (!ok) return false;
 
     std::memset(p->presetName, 0, sizeof p->presetName);
-    std::strncpy(p->presetName, name, sizeof p->presetName - 1);
+    std::memcpy(p->presetName, name, std::min(std::strlen(name), sizeof p->presetName - 1));
     rememberPresetFolder(p->presetFolder, sizeof p->presetFolder, file, std::strlen(name));
     *path = file;
     return true;
