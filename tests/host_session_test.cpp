@@ -1,0 +1,353 @@
+// The entry point as a host drives it: session block, settings record, selectors, and
+// the -108 paths.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "app/memory_host.h"
+#include "host/host_memory.h"
+#include "host/session.h"
+#include "host/setting_table.h"
+#include "host_test_support.h"
+#include "platform/memory.h"
+#include "settings/cache_file.h"
+
+namespace rx {
+namespace {
+
+using HostSession = testing::IsolatedCache;
+
+HostImage greyImage(int32_t w = 20, int32_t h = 10) {
+    HostImage img = HostImage::make(w, h, 1);
+    for (size_t i = 0; i < img.pixels.size(); ++i) img.pixels[i] = uint8_t(i * 7);
+    return img;
+}
+
+// The session block behind a `data` value: host handles and module handles both keep
+// the data pointer in the handle's first word.
+FilterSession* sessionOf(intptr_t data) {
+    return data ? reinterpret_cast<FilterSession*>(*reinterpret_cast<Handle>(data)) : nullptr;
+}
+
+SunParameters* recordOf(const MemoryHost& host) {
+    return static_cast<SunParameters*>(host.parameters());
+}
+
+// `fresh`: also the state fields as record creation leaves them (before any start).
+void expectDefaults(const SunParameters& p, bool fresh = true) {
+    size_t n = 0;
+    const SettingInfo* table = settingTable(&n);
+    SunParameters probe;
+    std::memcpy(&probe, &p, sizeof p);
+    for (size_t i = 0; i < n; ++i) {
+        const SettingInfo& s = table[i];
+        if (!s.hasDefault) continue;
+        if (s.kind == SettingKind::Colour) {
+            const RGB16& c = *settingColour(probe, s);
+            EXPECT_EQ(c.red, s.defaultColour.red) << s.name;
+            EXPECT_EQ(c.green, s.defaultColour.green) << s.name;
+            EXPECT_EQ(c.blue, s.defaultColour.blue) << s.name;
+        } else if (s.kind == SettingKind::Vector) {
+            const Vector3f& v = *settingVector(probe, s);
+            EXPECT_EQ(v.x, 0.0f) << s.name;
+            EXPECT_EQ(v.y, 0.0f) << s.name;
+            EXPECT_EQ(v.z, 0.0f) << s.name;
+        } else {
+            EXPECT_EQ(*settingInt(probe, s), s.defaultValue) << s.name;
+        }
+    }
+    // The table against the documented defaults, spot-checked where mistakes hide.
+    EXPECT_EQ(p.sunColor.green, 0xCE00);
+    EXPECT_EQ(p.sunColor.blue, 0x0800);
+    EXPECT_EQ(p.masterBrightness, 25);
+    EXPECT_EQ(p.seed, 21);
+    EXPECT_EQ(p.haloRadius, 80);
+    EXPECT_EQ(p.flareBrightness, 100);
+    EXPECT_EQ(0, std::memcmp(&p.haloColor2, &p.haloColor, sizeof(RGB16)));
+    if (!fresh) return;
+    EXPECT_EQ(p.dialogPending, 0u);
+    EXPECT_EQ(p.hostPreview, 0);
+    EXPECT_EQ(p.previewScale, 1);
+    EXPECT_EQ(p.previewRendering, 0u);
+    EXPECT_EQ(p.autoPreview, 1u);
+    EXPECT_EQ(p.presetFolder[0], 0);
+    EXPECT_EQ(p.presetName[0], 0);
+}
+
+TEST_F(HostSession, AboutNeverTouchesDataOrResult) {
+    for (intptr_t data : {intptr_t(0), intptr_t(0x1234)}) {
+        AboutRecord about{};
+        intptr_t d = data;
+        int16_t result = 77;
+        ENTRYPOINT(filterSelectorAbout, &about, &d, &result);
+        EXPECT_EQ(d, data);
+        EXPECT_EQ(result, 77);
+    }
+    MemoryHost host(greyImage());
+    EXPECT_EQ(host.call(&ENTRYPOINT, filterSelectorAbout), 0);
+    EXPECT_EQ(host.sessionData(), 0);
+    EXPECT_EQ(host.liveHandles(), 0u);
+    EXPECT_EQ(host.parametersHandle(), nullptr);
+}
+
+TEST_F(HostSession, SelectorsOutsideTheTableGiveBadParametersAndUnlock) {
+    MemoryHost host(greyImage());
+    for (int16_t selector : {int16_t(6), int16_t(-1), int16_t(32767)}) {
+        EXPECT_EQ(host.call(&ENTRYPOINT, selector), filterBadParameters) << selector;
+        ASSERT_NE(host.sessionData(), 0);
+        EXPECT_EQ(host.handleLocks(reinterpret_cast<Handle>(host.sessionData())), 0) << selector;
+    }
+    // The same session serves the valid selectors afterwards.
+    intptr_t data = host.sessionData();
+    EXPECT_EQ(host.call(&ENTRYPOINT, filterSelectorFinish), 0);
+    EXPECT_EQ(host.sessionData(), data);
+    EXPECT_EQ(host.handleLocks(reinterpret_cast<Handle>(data)), 0);
+}
+
+TEST_F(HostSession, FirstPrepareCreatesTheRecordWithDefaultsAndCentresTheSun) {
+    MemoryHost host(greyImage(21, 10));
+    host.setFilterRect(Rect{2, 3, 9, 18});
+    ASSERT_EQ(host.call(&ENTRYPOINT, filterSelectorPrepare), 0);
+    SunParameters* p = recordOf(host);
+    ASSERT_NE(p, nullptr);
+    EXPECT_TRUE(host.ownsHandle(host.parametersHandle()));
+    expectDefaults(*p);
+    EXPECT_EQ(p->sunCenterX, (18 - 3) / 2);
+    EXPECT_EQ(p->sunCenterY, (9 - 2) / 2);
+    FilterSession* s = sessionOf(host.sessionData());
+    ASSERT_NE(s, nullptr);
+    EXPECT_NE(s->workBuffer, nullptr);
+    EXPECT_EQ(s->savedFilterRect.top, 2);
+    EXPECT_EQ(s->savedFilterRect.right, 18);
+    EXPECT_GT(host.record().bufferSpace, 0);
+}
+
+TEST_F(HostSession, ParametersSelectorMarksTheDialogPending) {
+    MemoryHost host(greyImage());
+    ASSERT_EQ(host.call(&ENTRYPOINT, filterSelectorParameters), 0);
+    ASSERT_NE(recordOf(host), nullptr);
+    EXPECT_EQ(recordOf(host)->dialogPending, 1u);
+    EXPECT_EQ(recordOf(host)->sunRadius, 20);
+}
+
+TEST_F(HostSession, RecordCreationReadsTheCacheFile) {
+    // Write a cache file through a first session with a changed setting.
+    {
+        MemoryHost writer(greyImage());
+        ASSERT_EQ(writer.call(&ENTRYPOINT, filterSelectorPrepare), 0);
+        recordOf(writer)->sunRadius = 63;
+        recordOf(writer)->seed = 1999;
+        FilterSession session{};
+        int16_t result = 0;
+        session.result = &result;
+        session.filterRecord = &writer.record();
+        writeCacheFile(session);
+    }
+    MemoryHost host(greyImage());
+    ASSERT_EQ(host.call(&ENTRYPOINT, filterSelectorPrepare), 0);
+    EXPECT_EQ(recordOf(host)->sunRadius, 63);
+    EXPECT_EQ(recordOf(host)->seed, 1999);
+    EXPECT_EQ(recordOf(host)->spikeCount, 10);  // everything else keeps its default
+}
+
+TEST_F(HostSession, EveryCallRefreshesResultAndRecordPointers) {
+    // Module handles only (no handle procedures), so the test can call the entry point
+    // with records and result codes of its own.
+    FilterRecord a{}, b{};
+    a.filterRect = b.filterRect = Rect{0, 0, 4, 6};
+    a.planes = b.planes = 1;
+    intptr_t data = 0;
+    int16_t resultA = 5, resultB = 9;
+    ENTRYPOINT(filterSelectorFinish, &a, &data, &resultA);
+    ASSERT_EQ(resultA, 0);
+    ASSERT_NE(data, 0);
+    auto* m = reinterpret_cast<ModuleHandleBlock*>(data);
+    EXPECT_EQ(m->signature, kModuleHandleSignature);
+    FilterSession* s = sessionOf(data);
+    EXPECT_EQ(s->result, &resultA);
+    EXPECT_EQ(s->filterRecord, &a);
+    ASSERT_TRUE(a.parameters != nullptr);  // packed fields: compared by value
+
+    b.parameters = a.parameters;
+    ENTRYPOINT(filterSelectorFinish, &b, &data, &resultB);
+    EXPECT_EQ(resultB, 0);
+    EXPECT_EQ(sessionOf(data), s);
+    EXPECT_EQ(s->result, &resultB);
+    EXPECT_EQ(s->filterRecord, &b);
+    EXPECT_TRUE(b.parameters == a.parameters);
+}
+
+TEST_F(HostSession, RepeatedRunsReuseSessionAndRecord) {
+    MemoryHost host(greyImage());
+    ASSERT_EQ(host.runFilter(&ENTRYPOINT), 0);
+    intptr_t data = host.sessionData();
+    Handle params = host.parametersHandle();
+    WorkBuffer* work = sessionOf(data)->workBuffer;
+    size_t handles = host.liveHandles();
+    EXPECT_EQ(handles, 2u);  // the session block and the settings record
+    for (int run = 0; run < 3; ++run) {
+        ASSERT_EQ(host.runFilter(&ENTRYPOINT), 0) << run;
+        EXPECT_EQ(host.sessionData(), data);
+        EXPECT_EQ(host.parametersHandle(), params);
+        EXPECT_EQ(sessionOf(data)->workBuffer, work);
+        EXPECT_EQ(host.liveHandles(), handles);
+        EXPECT_EQ(host.liveBuffers(), 0u);  // lensTable went back every run
+        EXPECT_EQ(host.handleLocks(reinterpret_cast<Handle>(data)), 0);
+    }
+}
+
+TEST_F(HostSession, HostWithoutUsableHandleProceduresRunsFromModuleMemory) {
+    struct Case {
+        const char* what;
+        MemoryHostOptions options;
+    };
+    std::vector<Case> cases(4);
+    cases[0].what = "no handle procedures";
+    cases[0].options.handleProcs = false;
+    cases[1].what = "version 2";
+    cases[1].options.handleProcsVersion = 2;
+    cases[2].what = "six procedures";
+    cases[2].options.handleProcsCount = 6;
+    cases[3].what = "no buffer procedures either";
+    cases[3].options.handleProcs = false;
+    cases[3].options.bufferProcs = false;
+    for (const Case& c : cases) {
+        MemoryHost host(greyImage(), c.options);
+        ASSERT_EQ(host.runFilter(&ENTRYPOINT), 0) << c.what;
+        ASSERT_EQ(host.runFilter(&ENTRYPOINT), 0) << c.what;
+        EXPECT_EQ(host.liveHandles(), 0u) << c.what;
+        EXPECT_EQ(host.liveBuffers(), 0u) << c.what;
+        ASSERT_NE(host.sessionData(), 0) << c.what;
+        auto* session = reinterpret_cast<ModuleHandleBlock*>(host.sessionData());
+        auto* record = reinterpret_cast<ModuleHandleBlock*>(host.parametersHandle());
+        EXPECT_EQ(session->signature, kModuleHandleSignature) << c.what;
+        ASSERT_NE(record, nullptr) << c.what;
+        EXPECT_EQ(record->signature, kModuleHandleSignature) << c.what;
+        expectDefaults(*recordOf(host), false);
+    }
+}
+
+TEST_F(HostSession, HandedBackRecordKeepsSettingsWhilePrepareResetsTheCentre) {
+    MemoryHost host(greyImage(30, 12));
+    ASSERT_EQ(host.runFilter(&ENTRYPOINT), 0);
+    SunParameters* p = recordOf(host);
+    p->sunRadius = 77;
+    p->blendMode = 9;
+    p->lightingMode = 3;
+    p->seed = 1234;
+    p->flareColor = RGB16{0x1200, 0x3400, 0x5600};
+    p->spikeVector = Vector3f{0.25f, -0.5f, 0.0f};
+    std::strcpy(p->presetName, "dawn.q4q");
+    p->sunCenterX = 1;
+    p->sunCenterY = 2;
+    p->previewScale = 4;
+    SunParameters before;
+    std::memcpy(&before, p, sizeof before);
+
+    host.newSession();  // the host hands the record to a new session
+    bool checked = false;
+    host.afterPrepare = [&](MemoryHost& h) {
+        SunParameters* q = recordOf(h);
+        EXPECT_EQ(q, p);
+        EXPECT_EQ(q->sunCenterX, 15);
+        EXPECT_EQ(q->sunCenterY, 6);
+        EXPECT_EQ(q->previewScale, 1);
+        EXPECT_EQ(q->sunRadius, 77);
+        EXPECT_EQ(q->blendMode, 9);
+        EXPECT_EQ(q->lightingMode, 3);
+        EXPECT_EQ(q->seed, 1234);
+        EXPECT_EQ(q->flareColor.green, 0x3400);
+        EXPECT_EQ(q->spikeVector.y, -0.5f);
+        EXPECT_STREQ(q->presetName, "dawn.q4q");
+        // The new session got its own work buffer although the record already existed.
+        FilterSession* s = sessionOf(h.sessionData());
+        ASSERT_NE(s, nullptr);
+        EXPECT_NE(s->workBuffer, nullptr);
+        checked = true;
+    };
+    ASSERT_EQ(host.runFilter(&ENTRYPOINT), 0);
+    EXPECT_TRUE(checked);
+}
+
+TEST_F(HostSession, MemoryFailuresGiveMemFullErr) {
+    {  // the host cannot make the session block
+        MemoryHostOptions o;
+        o.failHandlesAfter = 0;
+        MemoryHost host(greyImage(), o);
+        EXPECT_EQ(host.call(&ENTRYPOINT, filterSelectorPrepare), memFullErr);
+        EXPECT_EQ(host.sessionData(), 0);
+        EXPECT_EQ(host.liveHandles(), 0u);
+    }
+    {  // session block made, settings record refused; a later call recovers
+        MemoryHostOptions o;
+        o.failHandlesAfter = 1;
+        MemoryHost host(greyImage(), o);
+        EXPECT_EQ(host.call(&ENTRYPOINT, filterSelectorPrepare), memFullErr);
+        EXPECT_NE(host.sessionData(), 0);
+        EXPECT_EQ(host.parametersHandle(), nullptr);
+        EXPECT_EQ(host.handleLocks(reinterpret_cast<Handle>(host.sessionData())), 0);
+        host.options().failHandlesAfter = -1;
+        ASSERT_EQ(host.call(&ENTRYPOINT, filterSelectorPrepare), 0);
+        expectDefaults(*recordOf(host));
+    }
+    {  // the work buffer cannot be had: no half-made record is left behind
+        MemoryHost host(greyImage());
+        platform::failMemoryAfter(0);
+        EXPECT_EQ(host.call(&ENTRYPOINT, filterSelectorPrepare), memFullErr);
+        EXPECT_EQ(host.parametersHandle(), nullptr);
+        EXPECT_EQ(host.liveHandles(), 1u);  // only the session block
+        platform::failMemoryAfter(-1);
+        ASSERT_EQ(host.call(&ENTRYPOINT, filterSelectorPrepare), 0);
+        expectDefaults(*recordOf(host));
+    }
+    {  // module handles: the session block's master or data block fails
+        for (int successes : {0, 1}) {
+            MemoryHostOptions o;
+            o.handleProcs = false;
+            MemoryHost host(greyImage(), o);
+            platform::failMemoryAfter(successes);
+            EXPECT_EQ(host.call(&ENTRYPOINT, filterSelectorStart), memFullErr) << successes;
+            EXPECT_EQ(host.sessionData(), 0) << successes;
+            platform::failMemoryAfter(-1);
+        }
+    }
+    {  // module handles: session made (2 blocks), the record's blocks fail
+        MemoryHostOptions o;
+        o.handleProcs = false;
+        MemoryHost host(greyImage(), o);
+        platform::failMemoryAfter(2);
+        EXPECT_EQ(host.call(&ENTRYPOINT, filterSelectorParameters), memFullErr);
+        EXPECT_NE(host.sessionData(), 0);
+        EXPECT_EQ(host.parametersHandle(), nullptr);
+        platform::failMemoryAfter(-1);
+    }
+    {  // a record handed back to a new session whose work buffer cannot be had
+        MemoryHost host(greyImage());
+        ASSERT_EQ(host.runFilter(&ENTRYPOINT), 0);
+        Handle params = host.parametersHandle();
+        host.newSession();
+        platform::failMemoryAfter(0);
+        EXPECT_EQ(host.runFilter(&ENTRYPOINT), memFullErr);
+        platform::failMemoryAfter(-1);
+        EXPECT_EQ(host.parametersHandle(), params);
+        EXPECT_EQ(sessionOf(host.sessionData())->workBuffer, nullptr);
+        EXPECT_EQ(host.runFilter(&ENTRYPOINT), 0);
+    }
+}
+
+TEST_F(HostSession, TooSmallRecordFromTheHostIsReplaced) {
+    // A host that hands back a record of another size (another filter, another version)
+    // must not make the module read past its end.
+    MemoryHost host(greyImage());
+    ASSERT_EQ(host.call(&ENTRYPOINT, filterSelectorFinish), 0);
+    Handle old = host.parametersHandle();
+    recordOf(host)->sunRadius = 99;
+    ASSERT_TRUE(host.resizeHandle(old, 64));
+    ASSERT_EQ(host.call(&ENTRYPOINT, filterSelectorPrepare), 0);
+    EXPECT_FALSE(host.ownsHandle(old));
+    ASSERT_NE(host.parametersHandle(), nullptr);
+    expectDefaults(*recordOf(host));
+}
+
+}  // namespace
+}  // namespace rx
