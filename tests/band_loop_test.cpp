@@ -1,0 +1,250 @@
+// The band loop as a host sees it (through the in-memory host and the entry point) and
+// step by step on a hand-built record: progress, aborts, failures, mask bands, the dialog
+// seam.
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include "app/memory_host.h"
+#include "host/band_loop.h"
+#include "host/session.h"
+#include "settings/cache_file.h"
+#include "composite_rig.h"
+
+namespace rx {
+namespace {
+
+HostImage testImage(int32_t w, int32_t h, int32_t planes, bool alpha = false) {
+    HostImage img = HostImage::make(w, h, planes, alpha);
+    for (size_t i = 0; i < img.pixels.size(); ++i) img.pixels[i] = uint8_t((i * 31) >> 3);
+    return img;
+}
+
+TEST(BandLoop, WorkedExampleThreeHundredRows) {
+    MemoryHost host(testImage(7, 300, 3));
+    ASSERT_EQ(host.runFilter(&ENTRYPOINT), 0);
+    ASSERT_EQ(host.progressCalls().size(), 300u);
+    for (int32_t k = 0; k < 300; ++k) {
+        ASSERT_EQ(host.progressCalls()[k].done, k);
+        ASSERT_EQ(host.progressCalls()[k].total, 301);
+    }
+    EXPECT_EQ(host.continueCalls(), 300);
+    EXPECT_EQ(host.liveBuffers(), 0u);
+    const FilterRecord& r = host.record();
+    EXPECT_EQ(r.inRect.bottom - r.inRect.top, 0);
+    EXPECT_EQ(r.outRect.right - r.outRect.left, 0);
+}
+
+TEST(BandLoop, OneRowAndOneColumnRects) {
+    MemoryHost row(testImage(40, 1, 3));
+    ASSERT_EQ(row.runFilter(&ENTRYPOINT), 0);
+    EXPECT_EQ(row.continueCalls(), 1);
+    ASSERT_EQ(row.progressCalls().size(), 1u);
+    EXPECT_EQ(row.progressCalls()[0].total, 2);
+
+    MemoryHost column(testImage(1, 40, 1));
+    ASSERT_EQ(column.runFilter(&ENTRYPOINT), 0);
+    EXPECT_EQ(column.continueCalls(), 40);
+}
+
+TEST(BandLoop, AbortAfterRowKEndsCleanlyAndLeavesLaterRows) {
+    for (int32_t k : {1, 5, 29}) {
+        const HostImage original = testImage(16, 30, 3);
+        MemoryHost host(original);
+        int polls = 0;
+        host.onAbort = [&] { return ++polls == k; };
+        EXPECT_EQ(host.runFilter(&ENTRYPOINT), 1);
+        EXPECT_EQ(host.continueCalls(), k);
+        EXPECT_EQ(host.liveBuffers(), 0u);
+        // Rows 0..k-1 were composited (the sun reaches them at these sizes); later rows
+        // are the source.
+        for (int32_t y = k; y < 30; ++y)
+            for (int32_t x = 0; x < 16; ++x)
+                for (int32_t z = 0; z < 3; ++z)
+                    ASSERT_EQ(host.image().at(x, y)[z], original.at(x, y)[z]) << y;
+    }
+}
+
+TEST(BandLoop, WithoutAdvanceStateTheHostDeliversAndThePictureIsTheSame) {
+    MemoryHost with(testImage(33, 21, 3));
+    MemoryHostOptions o;
+    o.advanceState = false;
+    MemoryHost without(testImage(33, 21, 3), o);
+    ASSERT_EQ(with.runFilter(&ENTRYPOINT), 0);
+    ASSERT_EQ(without.runFilter(&ENTRYPOINT), 0);
+    EXPECT_EQ(without.advanceStateCalls(), 0);
+    EXPECT_EQ(with.image().pixels, without.image().pixels);
+    EXPECT_NE(with.image().pixels, testImage(33, 21, 3).pixels);
+}
+
+TEST(BandLoop, AlphaPlaneHandedToTheModuleStaysUntouched) {
+    MemoryHostOptions o;
+    o.exposeAlpha = true;
+    const HostImage original = testImage(25, 17, 3, true);
+    MemoryHost host(original, o);
+    ASSERT_EQ(host.runFilter(&ENTRYPOINT), 0);
+    for (int32_t y = 0; y < 17; ++y)
+        for (int32_t x = 0; x < 25; ++x) ASSERT_EQ(host.image().at(x, y)[3], original.at(x, y)[3]);
+}
+
+TEST(BandLoop, DialogPendingRunsTheDialogThenWritesTheCache) {
+    const std::filesystem::path dir =
+        std::filesystem::temp_directory_path() / "radiantix_band_loop_cache";
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    setenv("RADIANTIX_CACHE_DIR", dir.c_str(), 1);
+    {
+        MemoryHost host(testImage(9, 9, 3));
+        ASSERT_EQ(host.runFilter(&ENTRYPOINT, false), 0);
+        EXPECT_FALSE(std::filesystem::exists(cacheFilePath()));  // no dialog, no cache
+        ASSERT_EQ(host.runFilter(&ENTRYPOINT, true), 0);
+        EXPECT_TRUE(std::filesystem::exists(cacheFilePath()));
+        EXPECT_EQ(static_cast<SunParameters*>(host.parameters())->dialogPending, 0u);
+        EXPECT_EQ(host.continueCalls(), 9);  // the dialog run rendered every row
+    }
+    unsetenv("RADIANTIX_CACHE_DIR");
+    std::filesystem::remove_all(dir);
+}
+
+// ---- step by step on a hand-built record --------------------------------------------
+
+int16_t gAdvanceResults[8];
+int gAdvanceCalls = 0;
+OSErr RX_CDECL scriptedAdvance() {
+    const int i = gAdvanceCalls++;
+    return i < 8 ? gAdvanceResults[i] : 0;
+}
+
+struct LoopRig : testing::CompositeRig {
+    LoopRig(int32_t w, int32_t h) : CompositeRig(w, h, 3) {
+        session.lensTable = nullptr;  // start obtains it
+        session.lensTableId = nullptr;
+        rec.filterRect = Rect{10, 5, int16_t(10 + h), int16_t(5 + w)};
+        session.savedFilterRect = rec.filterRect;
+        PrepareBands(session);
+    }
+};
+
+TEST(BandLoop, PrepareSizesTheLensBufferAndReportsIt) {
+    LoopRig wide(300, 20);
+    EXPECT_EQ(wide.session.lensCapacity, 3 * 300 + 2184);
+    EXPECT_EQ(wide.rec.bufferSpace, 4 * (3 * 300 + 2184) + 1128);
+    LoopRig tall(2, 5000);
+    EXPECT_EQ(tall.session.lensCapacity, 5004);
+    EXPECT_EQ(tall.session.lastRow, 4999);
+    EXPECT_EQ(tall.session.lastColumn, 1);
+}
+
+TEST(BandLoop, RowRequestsAllPlanesAndMaskRowsAroundTheRowCutToTheRect) {
+    LoopRig rig(12, 10);  // filter rows 10..19
+    rig.rec.haveMask = 1;
+    rig.rec.planes = 4;
+    struct Case { int32_t row, maskTop, maskBottom; };
+    for (Case c : {Case{0, 10, 12}, Case{1, 10, 13}, Case{5, 13, 17}, Case{9, 17, 20},
+                   Case{-3, 10, 12}, Case{40, 17, 20}}) {
+        rig.session.nextRow = c.row;
+        RequestRow(rig.session);
+        const int32_t r = c.row < 0 ? 0 : (c.row > 9 ? 9 : c.row);
+        EXPECT_EQ(rig.rec.inRect.top, 10 + r);
+        EXPECT_EQ(rig.rec.inRect.bottom, 11 + r);
+        EXPECT_EQ(rig.rec.outRect.left, 5);
+        EXPECT_EQ(rig.rec.outRect.right, 17);
+        EXPECT_EQ(rig.rec.maskRect.top, c.maskTop) << c.row;
+        EXPECT_EQ(rig.rec.maskRect.bottom, c.maskBottom) << c.row;
+        EXPECT_EQ(rig.session.maskBandTop, c.maskTop - 10);
+    }
+    EXPECT_EQ(rig.rec.inHiPlane, 3);
+    EXPECT_EQ(rig.rec.outHiPlane, 3);
+    EXPECT_EQ(rig.rec.inputRate, 0x10000);
+    EXPECT_EQ(rig.rec.maskPadding, -1);
+
+    LoopRig one(12, 1);
+    one.rec.haveMask = 1;
+    one.session.nextRow = 0;
+    RequestRow(one.session);
+    EXPECT_EQ(one.rec.maskRect.top, 10);
+    EXPECT_EQ(one.rec.maskRect.bottom, 11);
+    one.rec.haveMask = 0;
+    RequestRow(one.session);
+    EXPECT_EQ(one.rec.maskRect.top, one.rec.maskRect.bottom);  // no mask: an empty band
+}
+
+// Runs start and continue with the rig standing in for a host that delivers one row at a
+// time; returns the number of rows composited.
+int drive(LoopRig& rig) {
+    StartRun(rig.session);
+    int rows = 0;
+    while (rig.result == 0 && rig.rec.outRect.bottom > rig.rec.outRect.top) {
+        const int32_t y = rig.rec.outRect.top - rig.rec.filterRect.top;
+        rig.rec.inData = &rig.in[size_t(y) * rig.width * 3];
+        rig.rec.outData = &rig.out[size_t(y) * rig.width * 3];
+        ContinueRun(rig.session);
+        ++rows;
+    }
+    return rows;
+}
+
+TEST(BandLoop, AdvanceStateFailureEndsTheRunWithItsCode) {
+    LoopRig rig(8, 6);
+    rig.rec.advanceState = scriptedAdvance;
+    gAdvanceCalls = 0;
+    std::fill(std::begin(gAdvanceResults), std::end(gAdvanceResults), int16_t(0));
+    gAdvanceResults[3] = -1234;  // start's advance, then rows 0, 1; the fourth fails
+    EXPECT_EQ(drive(rig), 3);
+    EXPECT_EQ(rig.result, -1234);
+    EXPECT_EQ(rig.session.lensTable, nullptr);
+    EXPECT_EQ(rig.rec.outRect.bottom, 0);
+    EXPECT_EQ(rig.rec.maskRect.right, 0);
+
+    // A failure at start's own advance ends the run there, buffer released.
+    LoopRig early(8, 6);
+    early.rec.advanceState = scriptedAdvance;
+    gAdvanceCalls = 0;
+    gAdvanceResults[0] = 7;
+    EXPECT_EQ(drive(early), 0);
+    EXPECT_EQ(early.result, 7);
+    EXPECT_EQ(early.session.lensTable, nullptr);
+    EXPECT_EQ(early.rec.inRect.bottom, 0);
+}
+
+TEST(BandLoop, NullInDataStopsWithMemFullAndReleasesTheBuffer) {
+    LoopRig rig(8, 6);
+    StartRun(rig.session);
+    ASSERT_EQ(rig.result, 0);
+    ASSERT_NE(rig.session.lensTable, nullptr);
+    EXPECT_EQ(rig.session.progressTotal, 7);
+    rig.rec.inData = nullptr;
+    rig.rec.outData = rig.out.data();
+    ContinueRun(rig.session);
+    EXPECT_EQ(rig.result, memFullErr);
+    EXPECT_EQ(rig.session.busy, 0);
+    EXPECT_EQ(rig.session.lensTable, nullptr);
+    EXPECT_EQ(rig.rec.inRect.bottom, 0);
+    EXPECT_EQ(rig.rec.outRect.right, 0);
+}
+
+TEST(BandLoop, PreviewRenderingSilencesProgressAndAbort) {
+    LoopRig rig(8, 6);
+    static int progressCalls, abortCalls;
+    progressCalls = abortCalls = 0;
+    rig.rec.progressProc = [](int32_t, int32_t) { ++progressCalls; };
+    rig.rec.abortProc = []() -> Boolean { ++abortCalls; return 1; };
+    rig.p().previewRendering = 1;
+    ReportProgress(rig.session, 1, 2);
+    EXPECT_FALSE(TestAbort(rig.session));
+    EXPECT_EQ(progressCalls + abortCalls, 0);
+    rig.p().previewRendering = 0;
+    ReportProgress(rig.session, 1, 2);
+    EXPECT_TRUE(TestAbort(rig.session));
+    EXPECT_EQ(progressCalls, 1);
+    EXPECT_EQ(abortCalls, 1);
+    // Only the low byte of the abort procedure's answer counts.
+    rig.rec.abortProc = []() -> Boolean { return Boolean(0x100 & 0xFF); };
+    EXPECT_FALSE(TestAbort(rig.session));
+}
+
+}  // namespace
+}  // namespace rx

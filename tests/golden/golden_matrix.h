@@ -1,0 +1,132 @@
+// The golden-image matrix: every case names an image (size, kind, alpha, selection mask),
+// the settings that differ from the defaults (as `field=value`, the command line's --set
+// syntax) and optionally the sun's centre. The source pictures are made here too, so that
+// any host (the in-memory host in the native tests, radiantix.exe under Wine) renders the
+// same bytes. The expected hashes live in tests/golden/hashes.txt.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "host/setting_table.h"
+
+namespace rx::golden {
+
+struct GoldenCase {
+    std::string name;
+    int32_t width = 160;
+    int32_t height = 120;
+    int32_t planes = 3;  // 1 grey, 3 RGB
+    bool alpha = false;
+    bool mask = false;
+    bool center = false;  // use centerX, centerY instead of the middle of the image
+    int32_t centerX = 0;
+    int32_t centerY = 0;
+    std::vector<std::string> settings;
+};
+
+inline std::vector<GoldenCase> goldenMatrix() {
+    std::vector<GoldenCase> m;
+    auto add = [&](std::string name, std::vector<std::string> settings = {}) -> GoldenCase& {
+        GoldenCase c;
+        c.name = std::move(name);
+        c.settings = std::move(settings);
+        m.push_back(c);
+        return m.back();
+    };
+    add("defaults_rgb");
+    add("defaults_grey").planes = 1;
+    add("defaults_rgba").alpha = true;
+    add("mask_rgb").mask = true;
+    { GoldenCase& c = add("mask_grey"); c.planes = 1; c.mask = true; }
+    { GoldenCase& c = add("mask_rgba_flares", {"flareRadius=40", "flareCount=12"}); c.alpha = true; c.mask = true; }
+    for (int b = 1; b <= 11; ++b) {
+        add("blend_" + std::to_string(b) + "_rgb", {"blendMode=" + std::to_string(b)});
+        add("blend_" + std::to_string(b) + "_grey", {"blendMode=" + std::to_string(b)}).planes = 1;
+    }
+    for (int l = 1; l <= 3; ++l) add("lighting_" + std::to_string(l), {"lightingMode=" + std::to_string(l)});
+    add("swirls_off", {"vortices=0", "monopoles=0"});
+    add("swirls_vortices", {"monopoles=0", "sunSmear=60"});
+    add("swirls_monopoles", {"vortices=0", "sunSmear=60"});
+    add("swirls_heavy", {"swirlCount=30", "sunSmear=100", "swirlSize=100", "sunRadius=60"});
+    // Every slider and count at both ends, on a smaller sun whose halo, bow and flare all
+    // lie inside the picture.
+    const std::vector<std::string> look = {"sunRadius=10", "haloRadius=30", "bowRadius=20",
+                                           "bowWidth=20", "flareRadius=30", "flareCount=8",
+                                           "haloColor=#ff8040", "sunSmear=40"};
+    add("look", look);
+    size_t count = 0;
+    const SettingInfo* table = settingTable(&count);
+    for (size_t i = 0; i < count; ++i) {
+        const SettingInfo& s = table[i];
+        if (s.kind != SettingKind::Slider && s.kind != SettingKind::Count) continue;
+        for (int32_t v : {s.minValue, s.maxValue}) {
+            std::vector<std::string> settings = look;
+            settings.push_back(std::string(s.name) + "=" + std::to_string(v));
+            add(std::string(v == s.minValue ? "min_" : "max_") + s.name, settings);
+        }
+    }
+    add("toggle_bowInvert", {"bowInvert=1", "bowRadius=10", "bowWidth=30"});
+    for (int seed : {0, 1, 777, 2047}) add("seed_" + std::to_string(seed), {"seed=" + std::to_string(seed), "flareRadius=50", "flareCount=8"});
+    add("flares_wide", {"flareRadius=45", "flareCount=20", "flareWidth=90", "flareBrightness=100", "flareVector=0.2,-0.1,0"});
+    add("spikes_many_thin", {"spikeCount=100", "spikeWidth=0", "spikeVector=0.95,0,0"});
+    add("colours", {"sunColor=#3060ff", "flareColor=#ff2000", "haloColor=#80ff40", "spikeColor=#00ffff"});
+    { GoldenCase& c = add("size_1x1"); c.width = 1; c.height = 1; }
+    { GoldenCase& c = add("size_1_row"); c.width = 53; c.height = 1; }
+    { GoldenCase& c = add("size_1_column"); c.width = 1; c.height = 47; c.planes = 1; }
+    { GoldenCase& c = add("size_odd", {"sunRadius=8"}); c.width = 37; c.height = 23; }
+    { GoldenCase& c = add("size_odd_rgba_grey_mask"); c.width = 29; c.height = 31; c.planes = 1; c.alpha = true; c.mask = true; }
+    { GoldenCase& c = add("center_corner"); c.center = true; c.centerX = 0; c.centerY = 0; }
+    { GoldenCase& c = add("center_outside", {"haloRadius=100"}); c.center = true; c.centerX = -30; c.centerY = 70; }
+    return m;
+}
+
+// The source picture of a case: a smooth diagonal gradient with a little texture, so that
+// every blend mode meets varied source values. Interleaved, planes then alpha.
+inline std::vector<uint8_t> goldenPixels(const GoldenCase& c) {
+    const int32_t ch = c.planes + (c.alpha ? 1 : 0);
+    std::vector<uint8_t> px(size_t(c.width) * c.height * ch);
+    for (int32_t y = 0; y < c.height; ++y)
+        for (int32_t x = 0; x < c.width; ++x)
+            for (int32_t z = 0; z < ch; ++z) {
+                const uint32_t texture = (uint32_t(x * 7 + y * 13 + z * 29) * 2654435761u) >> 27;
+                const int32_t v = (x * 255) / (c.width > 1 ? c.width - 1 : 1) * (z + 1) / 3 +
+                                  (y * 200) / (c.height > 1 ? c.height - 1 : 1) * (3 - z) / 4 +
+                                  int32_t(texture);
+                px[(size_t(y) * c.width + x) * ch + z] = uint8_t(v > 255 ? 510 - v < 0 ? 0 : 510 - v : v);
+            }
+    return px;
+}
+
+// The selection of a case with a mask: a soft-edged disc left of the middle.
+inline std::vector<uint8_t> goldenMask(const GoldenCase& c) {
+    std::vector<uint8_t> mask(size_t(c.width) * c.height);
+    const int32_t mx = c.width / 3, my = c.height / 2, r = (c.width < c.height ? c.width : c.height) / 2 + 1;
+    for (int32_t y = 0; y < c.height; ++y)
+        for (int32_t x = 0; x < c.width; ++x) {
+            const int32_t d2 = (x - mx) * (x - mx) + (y - my) * (y - my);
+            const int32_t v = 255 - (d2 * 255) / (r * r);
+            mask[size_t(y) * c.width + x] = uint8_t(v < 0 ? 0 : v);
+        }
+    return mask;
+}
+
+// FNV-1a, 64 bits, over the whole image (all planes, alpha included).
+inline uint64_t goldenHash(const std::vector<uint8_t>& bytes) {
+    uint64_t h = 1469598103934665603ull;
+    for (uint8_t b : bytes) {
+        h ^= b;
+        h *= 1099511628211ull;
+    }
+    return h;
+}
+
+inline std::string hashText(uint64_t h) {
+    char text[17];
+    std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(h));
+    return text;
+}
+
+}  // namespace rx::golden
