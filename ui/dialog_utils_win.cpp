@@ -220,22 +220,22 @@ void setArrowCursor() { SetCursor(LoadCursorA(nullptr, MAKEINTRESOURCEA(32512)))
 namespace rx::ui {
 
 namespace {
-HRGN gPaintRegion = nullptr;  // the update region while a paint message is handled
+RECT gPaintRect;            // the rectangle being repainted, while a paint message is handled
+bool gPainting = false;
 }
 
 HDC controlDC(HWND window) {
     HDC dc = GetDC(window);
-    if (dc && gPaintRegion) SelectClipRgn(dc, gPaintRegion);
+    if (dc && gPainting)
+        IntersectClipRect(dc, gPaintRect.left, gPaintRect.top, gPaintRect.right, gPaintRect.bottom);
     return dc;
 }
 
-PaintClip::PaintClip(HWND window) : region_(CreateRectRgn(0, 0, 0, 0)) {
-    if (region_ && GetUpdateRgn(window, region_, FALSE) != ERROR) gPaintRegion = region_;
+PaintClip::PaintClip(const RECT& paint) {
+    gPaintRect = paint;
+    gPainting = true;
 }
 
-PaintClip::~PaintClip() {
-    gPaintRegion = nullptr;
-    if (region_) DeleteObject(region_);
-}
+PaintClip::~PaintClip() { gPainting = false; }
 
 }  // namespace rx::ui

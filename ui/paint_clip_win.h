@@ -1,6 +1,6 @@
 // Device contexts for the custom controls. The controls draw through a device context of
 // the dialog window, not the paint message's: while a paint message is handled, these
-// contexts are clipped to the region being repainted, so that texts drawn transparently
+// contexts are clipped to the rectangle being repainted, so that texts drawn transparently
 // over the background are not drawn again and again over themselves.
 #pragma once
 
@@ -10,16 +10,13 @@ namespace rx::ui {
 
 HDC controlDC(HWND window);  // release with ReleaseDC
 
-// Clips controlDC to the window's update region until the object goes out of scope.
+// Clips controlDC to the rectangle being repainted until the object goes out of scope.
 class PaintClip {
 public:
-    explicit PaintClip(HWND window);
+    explicit PaintClip(const RECT& paint);
     ~PaintClip();
     PaintClip(const PaintClip&) = delete;
     PaintClip& operator=(const PaintClip&) = delete;
-
-private:
-    HRGN region_;
 };
 
 }  // namespace rx::ui

@@ -326,7 +326,13 @@ INT_PTR dialogProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
     if (!dialogState().session) return FALSE;
     switch (message) {
         case WM_PAINT: {
-            PaintClip clip(window);
+            // Validate and erase first (BeginPaint sends the erase message), so that the
+            // background does not cover the controls drawn afterwards; then draw what
+            // was invalid.
+            PAINTSTRUCT ps;
+            BeginPaint(window, &ps);
+            EndPaint(window, &ps);
+            PaintClip clip(ps.rcPaint);
             paintAll(window);
             return FALSE;
         }
