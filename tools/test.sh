@@ -27,5 +27,6 @@ cmake --preset win64 >/dev/null
 cmake --build build/win64 -j"$jobs"
 export WINEPREFIX="$PWD/build/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 export RADIANTIX_NATIVE_BUILD="$PWD/build/native"
-(cd build/win64 && xvfb-run -a ctest --output-on-failure)
+# A 24-bit screen large enough for the dialog (the default is 640x480 at 8 bits).
+(cd build/win64 && xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure)
 echo "== all tests passed"
