@@ -168,6 +168,8 @@ int renderCommand(const RenderOptions& options) {
     if (!options.center.empty() && !parseCenter(options.center, cx, cy))
         return fail("--center: \"" + options.center + "\" is not X,Y in pixels", kExitUsage);
 
+    // From here on Ctrl-C asks the run to stop instead of killing the process.
+    installInterruptHandler();
     SunParameters* settings = new SunParameters;
     std::unique_ptr<SunParameters> owned(settings);
     int status = kExitOk;
@@ -209,7 +211,7 @@ int renderCommand(const RenderOptions& options) {
     std::unique_ptr<FilterModule> module = FilterModule::open(modulePath, error);
     if (!module) return fail(error, kExitFailure);
 
-    installInterruptHandler();
+    if (interruptRequested()) return fail("interrupted; nothing written", kExitInterrupted);
     ProgressBar bar(!options.quiet && stderrIsTerminal());
     job.settings = settings;
     job.hasCenter = !options.center.empty();

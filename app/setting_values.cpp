@@ -25,7 +25,10 @@ bool parseFloat(const std::string& text, float& out) {
     errno = 0;
     char* end = nullptr;
     float v = std::strtof(t.c_str(), &end);
-    if (end != t.c_str() + t.size() || errno == ERANGE || !std::isfinite(v)) return false;
+    // Underflow to a subnormal value is fine; overflow is not.
+    if (end != t.c_str() + t.size() || !std::isfinite(v) ||
+        (errno == ERANGE && std::fabs(v) >= 1.0f))
+        return false;
     out = v;
     return true;
 }

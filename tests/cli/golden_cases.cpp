@@ -1,0 +1,63 @@
+// Writes the golden-image matrix as files for the command line: for every case its source
+// picture (<name>.png), its selection (<name>_mask.png) when it has one, and one line of
+// cases.txt: the case name, then the `radiantix render` arguments of its settings, all
+// separated by tabs. The cross-build test renders these with the native radiantix and with
+// radiantix.exe under Wine and compares the files.
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "app/commands.h"
+#include "app/image_io.h"
+#include "tests/golden/golden_matrix.h"
+
+namespace {
+
+bool writePng(const std::string& path, rx::cli::Image& image) {
+    std::vector<uint8_t> bytes;
+    std::string error;
+    if (!rx::cli::encodeImage(image, rx::cli::ImageFormat::Png, bytes, error) ||
+        !rx::cli::writeFileAtomically(path, bytes, error)) {
+        std::fprintf(stderr, "golden_cases: %s: %s\n", path.c_str(), error.c_str());
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: radiantix_golden_cases OUTPUT_FOLDER\n");
+        return 2;
+    }
+    const std::string dir = argv[1];
+    FILE* list = std::fopen((dir + "/cases.txt").c_str(), "wb");
+    if (!list) {
+        std::fprintf(stderr, "golden_cases: cannot write %s/cases.txt\n", dir.c_str());
+        return 1;
+    }
+    for (const rx::golden::GoldenCase& c : rx::golden::goldenMatrix()) {
+        rx::cli::Image image;
+        image.width = c.width;
+        image.height = c.height;
+        image.channels = c.planes + (c.alpha ? 1 : 0);
+        image.pixels = rx::golden::goldenPixels(c);
+        if (!writePng(dir + "/" + c.name + ".png", image)) return 1;
+        std::string line = c.name;
+        if (c.mask) {
+            rx::cli::Image mask;
+            mask.width = c.width;
+            mask.height = c.height;
+            mask.channels = 1;
+            mask.pixels = rx::golden::goldenMask(c);
+            if (!writePng(dir + "/" + c.name + "_mask.png", mask)) return 1;
+            line += "\t--mask\t" + c.name + "_mask.png";
+        }
+        if (c.center)
+            line += "\t--center\t" + std::to_string(c.centerX) + "," + std::to_string(c.centerY);
+        for (const std::string& s : c.settings) line += "\t--set\t" + s;
+        std::fprintf(list, "%s\n", line.c_str());
+    }
+    return std::fclose(list) == 0 ? 0 : 1;
+}
