@@ -3,6 +3,7 @@
 #include "settings/preset_file.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <cstdio>
@@ -313,7 +314,8 @@ TEST(PresetFile, ShortDataStopsAtTheLastWholeValue) {
 
 class PresetFileOnDisk : public ::testing::Test {
 protected:
-    std::string path = ::testing::TempDir() + "radiantix_preset_test.q4q";
+    // One name per process: ctest runs the cases side by side.
+    std::string path = ::testing::TempDir() + "radiantix_preset_test_" + std::to_string(getpid()) + ".q4q";
     void TearDown() override { std::remove(path.c_str()); }
     std::vector<uint8_t> contents() {
         std::ifstream in(path, std::ios::binary);

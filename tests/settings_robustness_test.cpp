@@ -2,6 +2,7 @@
 // bit-flipped data. The reader must never read past the data, must touch nothing but the
 // settings, and clampSettings must bring whatever it read into the renderer's ranges.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <cstdio>
@@ -9,6 +10,7 @@
 #include <algorithm>
 #include <fstream>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "host/session.h"
@@ -169,7 +171,7 @@ TEST(PresetRobustness, DamagedAndForeignDataStaysInBoundsAndRenderable) {
 
 TEST(PresetRobustness, FilesReadLikeTheirFirstBytesInMemory) {
     std::mt19937 rng(77);
-    std::string path = ::testing::TempDir() + "radiantix_robust.q4q";
+    std::string path = ::testing::TempDir() + "radiantix_robust_" + std::to_string(getpid()) + ".q4q";
     for (int i = 0; i < 200; ++i) {
         std::vector<uint8_t> f = validFile(rng, 1 + int32_t(rng() % 17));
         f.resize(i == 0 ? 1 << 20 : rng() % 400);  // one large foreign file among them
