@@ -216,8 +216,12 @@ DD logDD(double x) {
     const DD s = div(DD{m - 1.0, 0.0}, twoSum(m, 1.0));
     const DD z = mul(s, s);
     const double zh = z.hi;
-    double tail = 2.0 / 29.0;
-    for (int k = 27; k >= 5; k -= 2) tail = 2.0 / k + zh * tail;
+    // 2/5 + 2z/7 + ... + 2z^12/29
+    static constexpr double kLogCoefficients[13] = {2.0 / 5,  2.0 / 7,  2.0 / 9,  2.0 / 11, 2.0 / 13,
+                                                    2.0 / 15, 2.0 / 17, 2.0 / 19, 2.0 / 21, 2.0 / 23,
+                                                    2.0 / 25, 2.0 / 27, 2.0 / 29};
+    double tail = kLogCoefficients[12];
+    for (int k = 11; k >= 0; --k) tail = kLogCoefficients[k] + zh * tail;
     const DD q = add(kTwoThirds, zh * tail);
     const DD lnm = add(DD{2.0 * s.hi, 2.0 * s.lo}, mul(mul(z, s), q));
     return add(mul(kLn2, static_cast<double>(e)), lnm);
@@ -316,8 +320,13 @@ DD atanSeries(DD t) {
     const DD z = mul(t, t);
     const double zh = z.hi;
     // tail = 1/5 - z/7 + z^2/9 - ... - z^23/51
-    double tail = 1.0 / 51.0;
-    for (int k = 49; k >= 5; k -= 2) tail = 1.0 / k - zh * tail;
+    static const double* const inverse = [] {
+        static double odd[52];
+        for (int k = 5; k <= 51; k += 2) odd[k] = 1.0 / k;
+        return odd;
+    }();
+    double tail = inverse[51];
+    for (int k = 49; k >= 5; k -= 2) tail = inverse[k] - zh * tail;
     const DD b = add(neg(kOneThird), zh * tail);
     return add(t, mul(mul(z, t), b));
 }
