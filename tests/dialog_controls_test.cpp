@@ -1,7 +1,9 @@
 // The settings dialog's control model and control arithmetic, checked without a window.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
+#include <string>
 #include <set>
 
 #include "ui/control_model.h"
@@ -315,4 +317,38 @@ TEST(DialogControls, ValueText) {
     EXPECT_STREQ(s, "-7");
     valueText(INT32_MIN, s);
     EXPECT_STREQ(s, "-2147483648");
+}
+
+// The committed artwork has the sizes the dialog lays out.
+TEST(DialogArtwork, PicturesHaveTheirLayoutSizes) {
+    struct Size {
+        const char* file;
+        int w, h;
+    };
+    const Size sizes[] = {
+        {"background.bmp", 707, 508}, {"track_cool.bmp", 135, 12},    {"track_warm.bmp", 135, 12},
+        {"thumb.bmp", 12, 10},        {"thumb_disabled.bmp", 12, 10}, {"toggle_off.bmp", 10, 10},
+        {"toggle_on.bmp", 10, 10},    {"toggle_off_pressed.bmp", 10, 10},
+        {"toggle_on_pressed.bmp", 10, 10}, {"pad_spikes.bmp", 85, 85}, {"pad_flares.bmp", 85, 85},
+        {"button_load.bmp", 39, 16},  {"button_save.bmp", 39, 16},    {"button_dice.bmp", 36, 19},
+        {"button_ecce.bmp", 36, 19},  {"blend_01.bmp", 32, 32},       {"blend_11.bmp", 32, 32},
+        {"lighting_3.bmp", 32, 32},
+    };
+    for (const Size& s : sizes) {
+        const std::string path = std::string(RADIANTIX_SOURCE_DIR) + "/resources/artwork/" + s.file;
+        FILE* f = std::fopen(path.c_str(), "rb");
+        ASSERT_NE(f, nullptr) << path;
+        unsigned char header[26] = {};
+        const size_t n = std::fread(header, 1, sizeof header, f);
+        std::fclose(f);
+        ASSERT_EQ(n, sizeof header) << path;
+        EXPECT_EQ(header[0], 'B');
+        EXPECT_EQ(header[1], 'M');
+        auto le32 = [&](int at) {
+            return int32_t(header[at] | header[at + 1] << 8 | header[at + 2] << 16 |
+                           uint32_t(header[at + 3]) << 24);
+        };
+        EXPECT_EQ(le32(18), s.w) << s.file;
+        EXPECT_EQ(le32(22), s.h) << s.file;
+    }
 }
