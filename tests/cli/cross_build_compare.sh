@@ -17,13 +17,20 @@ native_module=$native/module/radiantix.so
 for f in "$cases_tool" "$native_exe" "$native_module" "$exe" "$module"; do
   [[ -f "$f" ]] || fail "$f is missing: build it first"
 done
+exe=$(realpath "$exe") module=$(realpath "$module") native=$(realpath "$native")
+native_exe=$native/app/radiantix native_module=$native/module/radiantix.so
 export WINEDEBUG=${WINEDEBUG:--all}
 # The cache file must not colour either render.
 export RADIANTIX_CACHE_DIR=$work/cache
 
+work=$(realpath -m "$work")
 rm -rf "$work" && mkdir -p "$work/native" "$work/wine" || fail "cannot make $work"
 "$cases_tool" "$work" || fail "cannot write the matrix inputs"
 cd "$work" || exit 1
+
+# Keep one Wine server up across the many short runs (it ends itself when idle).
+wineserver=$(dirname "$(command -v "$wine" || echo "$wine")")/wineserver
+[[ -x "$wineserver" ]] && "$wineserver" -p 5 2>/dev/null
 
 n=0 bad=0
 while IFS=$'\t' read -r -a fields; do
