@@ -80,6 +80,12 @@ void drawValueBox(HWND window, int valueBoxId) {
     RECT r = controlRect(window, valueBoxId);
     HDC dc = controlDC(window);
     if (!dc) return;
+    // The number's glyphs reach above the filled box in the dialog font; put the
+    // background back there first so that a new number never lands on the old one.
+    const int saved = SaveDC(dc);
+    IntersectClipRect(dc, r.left, r.top - 3, r.right, r.bottom);
+    blitPicture(dc, picBackground, 0, 0);
+    RestoreDC(dc, saved);
     fillRectColour(dc, RECT{r.left, r.top, r.right, r.bottom - 3}, valueBoxColour(valueBoxId));
     char text[12];
     valueText(getControlValue(d.id), text);
