@@ -40,7 +40,9 @@ FilterModule::~FilterModule() = default;
 
 std::string defaultModulePath() {
     std::string dir = executableDirectory();
-    const std::string candidates[] = {dir + "/../module/radiantix.so", dir + "/radiantix.so"};
+    // The build tree, beside the program, and an installed tree (bin/ and lib/radiantix/).
+    const std::string candidates[] = {dir + "/../module/radiantix.so", dir + "/radiantix.so",
+                                      dir + "/../lib/radiantix/radiantix.so"};
     for (const std::string& c : candidates) {
         if (FILE* f = std::fopen(c.c_str(), "rb")) {
             std::fclose(f);
