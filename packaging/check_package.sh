@@ -11,6 +11,7 @@ fail() { echo "package: $*" >&2; exit 1; }
 [[ -x "$wine" ]] || command -v "$wine" >/dev/null 2>&1 ||
   fail "wine64 not found ($wine): install the wine64 package"
 [[ -f "$zip" ]] || fail "$zip is missing: build the package target"
+zip=$(realpath "$zip")
 export WINEDEBUG=${WINEDEBUG:--all}
 
 rm -rf "$work" && mkdir -p "$work" || fail "cannot make $work"
