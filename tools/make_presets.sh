@@ -97,8 +97,8 @@ look diffraction-star "Diffraction star: dozens of thin spikes banded with spect
     --set masterBrightness=30
 
 look sunset-ember "Sunset: a low orange disc in a deep red glow" \
-    --set blendMode=10 --set lightingMode=2 \
-    --set sunColor=#ff7a30 --set sunColdHot=100 --set sunRadius=28 \
+    --set blendMode=11 --set lightingMode=2 \
+    --set sunColor=#a03008 --set sunColdHot=100 --set sunRadius=28 \
     --set haloColor=#ff4810 --set haloRadius=75 --set haloBrightness=60 \
     --set spikeCount=0 \
     --set bowBrightness=0 \
@@ -231,7 +231,7 @@ look supernova "Supernova: an exploding white-blue star flooding the frame with 
     --set bowBrightness=0 \
     --set masterBrightness=40 --set seed=1987
 
-look spotlight "Spotlight: the sun lights the picture around it and the rest falls into shadow" \
+look spotlight "Spotlight: a warm vignette; the picture stays lit around the sun and falls to black beyond it" \
     --set blendMode=9 --set lightingMode=2 \
     --set sunColor=#ffffff --set sunColdHot=50 --set sunRadius=20 \
     --set haloColor=#fff4e0 --set haloRadius=75 --set haloBrightness=85 \
@@ -249,8 +249,8 @@ look moon-corona "Moon corona: a tight coloured ring around a bright moon in thi
     --set masterBrightness=30 --set seed=88
 
 look retro-sun "Retro sun: a hot pink disc with a neon streak, straight out of a synth album cover" \
-    --set blendMode=10 --set lightingMode=2 \
-    --set sunColor=#ff40a0 --set sunColdHot=50 --set sunRadius=35 \
+    --set blendMode=11 --set lightingMode=2 \
+    --set sunColor=#a01850 --set sunColdHot=50 --set sunRadius=35 \
     --set haloColor=#ff2080 --set haloRadius=60 --set haloBrightness=55 \
     --set spikeVector=1,0,0 --set spikeCount=20 --set spikeWidth=15 --set spikeRadius=90 \
     --set spikeBrightness=70 --set spikeDiffraction=0 --set spikeColor=#ff60c0 --set spikeDetail=100 \
