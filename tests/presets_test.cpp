@@ -129,10 +129,6 @@ TEST(PresetLibrary, EveryLookRendersOntoASkyAndNoTwoLooksAreAlike) {
         const std::vector<uint8_t>& out = host.image().pixels;
         ASSERT_EQ(out.size(), sky.pixels.size());
         EXPECT_NE(out, sky.pixels) << "the look leaves the picture unchanged";
-        // The sun sits in the middle: the pixel there is not the sky's any more.
-        const size_t centre = (size_t(sky.height / 2) * size_t(sky.width) + size_t(sky.width / 2)) * 3;
-        EXPECT_FALSE(std::equal(out.begin() + centre, out.begin() + centre + 3,
-                                sky.pixels.begin() + centre));
         auto [it, fresh] = seen.emplace(out, f.stem().string());
         EXPECT_TRUE(fresh) << "renders exactly like " << it->second;
     }

@@ -46,7 +46,7 @@ look eclipse-corona "Total eclipse: a black moon ringed by a pearly corona of fi
     --set blendMode=11 --set lightingMode=3 \
     --set sunRadius=30 \
     --set haloColor=#d8e4ff --set haloRadius=38 --set haloBrightness=60 \
-    --set flareColor=#e8f0ff --set flareRadius=42 --set flareCount=40 --set flareWidth=6 \
+    --set flareColor=#e8f0ff --set flareRadius=42 --set flareCount=20 --set flareWidth=8 \
     --set flareDetail=70 --set flareBrightness=80 \
     --set spikeCount=0 \
     --set bowBrightness=0 \
