@@ -37,7 +37,7 @@ if(STRIP)
   endforeach()
 endif()
 
-# A fixed file list and time stamp: the same inputs give the same zip.
+# A sorted file list with one time stamp for every entry.
 get_filename_component(top "${STAGE}" NAME)
 get_filename_component(parent "${STAGE}" DIRECTORY)
 file(GLOB_RECURSE files RELATIVE "${parent}" "${STAGE}/*")
