@@ -45,9 +45,11 @@ struct Delivered {
     Rect rect{0, 0, 0, 0};
     int16_t lo = 0, hi = -1;
     std::vector<uint8_t> bytes;
+    uint8_t* direct = nullptr;  // set when the rows are handed out in place (no copy)
     int32_t rowBytes = 0;
     int32_t rate = 1;  // 1, or the reduction of a preview copy
     int32_t planes() const { return hi - lo + 1; }
+    uint8_t* data() { return direct ? direct : (bytes.empty() ? nullptr : bytes.data()); }
 };
 
 }  // namespace
@@ -195,20 +197,23 @@ struct MemoryHost::Impl {
 
     // [SECTION] Delivering and taking back pixels
 
-    // Fills `d` with `rect` of planes lo..hi read through `pixel(x, y, plane)`, padding
-    // outside the image as `padding` says. Returns an error code.
-    // At a reduced rate (a preview) the rectangle is in reduced coordinates: its pixel
+    // Fills `d` with `rect` of planes lo..hi (below `planes`) of `base` (an image-sized
+    // array of `channels` interleaved planes per pixel), padding outside the image as `padding` says. Returns an error
+    // code. At a reduced rate (a preview) the rectangle is in reduced coordinates: its pixel
     // (x, y) samples the image at (x * rate, y * rate), as hosts build a proxy.
-    template <typename Pixel>
+    // With `inPlace`, a request that covers whole pixels inside the image at rate 1 is
+    // handed out as a pointer into `base` itself, as hosts hand out their tiles.
     OSErr deliver(Delivered& d, const Rect& rect, int16_t lo, int16_t hi, int16_t padding,
-                  int32_t channels, Pixel pixel, int32_t rate = 1) {
+                  int32_t planes, int32_t channels, const uint8_t* base, int32_t rate = 1,
+                  bool inPlace = false) {
         d.rect = rect;
         d.lo = lo;
         d.hi = hi;
         d.bytes.clear();
+        d.direct = nullptr;
         d.rowBytes = 0;
         if (rectEmpty(rect)) return noErr;
-        if (lo < 0 || hi < lo || hi >= channels) return kParamErr;
+        if (lo < 0 || hi < lo || hi >= planes) return kParamErr;
         const HostImage& img = host.image_;
         const int32_t limitW = (img.width + rate - 1) / rate;
         const int32_t limitH = (img.height + rate - 1) / rate;
@@ -217,12 +222,29 @@ struct MemoryHost::Impl {
         if (outside && padding == -3) return kParamErr;
         const int32_t w = rect.right - rect.left, ht = rect.bottom - rect.top;
         const int32_t n = d.planes();
+        const bool wholePixels = rate == 1 && n == channels;
+        if (inPlace && wholePixels && !outside && host.options_.rowPadding == 0) {
+            d.direct = const_cast<uint8_t*>(base) +
+                       (size_t(rect.top) * img.width + rect.left) * channels;
+            d.rowBytes = img.width * channels;
+            return noErr;
+        }
         d.rowBytes = w * n + host.options_.rowPadding;
         d.bytes.assign(size_t(d.rowBytes) * ht, kFreshFill);
+        auto pixel = [&](int32_t x, int32_t y, int32_t p) {
+            return base[(size_t(y) * img.width + x) * channels + p];
+        };
         for (int32_t y = 0; y < ht; ++y) {
             uint8_t* row = &d.bytes[size_t(y) * d.rowBytes];
+            const int32_t iy = rect.top + y;
+            if (wholePixels && iy >= 0 && iy < limitH && rect.left >= 0 && rect.right <= limitW) {
+                // The whole row lies in the image: one copy.
+                std::memcpy(row, &base[(size_t(iy) * img.width + rect.left) * channels],
+                            size_t(w) * n);
+                continue;
+            }
             for (int32_t x = 0; x < w; ++x) {
-                int32_t ix = rect.left + x, iy = rect.top + y;
+                int32_t ix = rect.left + x;
                 const bool in = ix >= 0 && iy >= 0 && ix < limitW && iy < limitH;
                 for (int32_t p = 0; p < n; ++p) {
                     uint8_t& dst = row[size_t(x) * n + p];
@@ -246,7 +268,8 @@ struct MemoryHost::Impl {
         Delivered& d = out;
         // The start selector composites nothing: the output buffers it is handed come from
         // the dialog's preview (reduced copies), never a finished band.
-        if (d.bytes.empty() || inStart || d.rate != 1) return;
+        // Output handed out in place is in the image already.
+        if (d.bytes.empty() || d.direct || inStart || d.rate != 1) return;
         HostImage& img = host.image_;
         const FilterRecord& r = host.record_;
         const bool masking = r.autoMask && !img.mask.empty() && !source.empty();
@@ -289,24 +312,23 @@ struct MemoryHost::Impl {
             clearDelivered();
             return kHostInsufficient;
         }
-        const std::vector<uint8_t>& src = source.empty() ? img.pixels : source;
+        // Inside a run the input is the snapshot taken at start, so it can be handed out in
+        // place; so can the output, except while the dialog previews (start never
+        // commits) and when the host still has to blend the output with the selection.
+        const bool running = !source.empty();
+        const std::vector<uint8_t>& src = running ? source : img.pixels;
+        const bool masking = r.autoMask && !img.mask.empty();
         OSErr err = deliver(in, r.inRect, r.inLoPlane, r.inHiPlane, r.inputPadding, planes,
-                            [&](int32_t x, int32_t y, int32_t p) {
-                                return src[(size_t(y) * img.width + x) * ch + p];
-                            }, inRate);
+                            ch, src.data(), inRate, running);
         // The output of a preview is a reduced copy as well, at the input's rate.
         if (err == noErr)
             err = deliver(out, r.outRect, r.outLoPlane, r.outHiPlane, r.outputPadding, planes,
-                          [&](int32_t x, int32_t y, int32_t p) {
-                              return img.pixels[(size_t(y) * img.width + x) * ch + p];
-                          }, inRate);
+                          ch, img.pixels.data(), inRate, running && !inStart && !masking);
         out.rate = inRate;
         if (err == noErr) {
             if (r.haveMask && !img.mask.empty())
-                err = deliver(mask, r.maskRect, 0, 0, r.maskPadding, 1,
-                              [&](int32_t x, int32_t y, int32_t) {
-                                  return img.mask[size_t(y) * img.width + x];
-                              }, maskRate);
+                err = deliver(mask, r.maskRect, 0, 0, r.maskPadding, 1, 1, img.mask.data(), maskRate,
+                              true);
             else
                 mask = Delivered{};
         }
@@ -327,15 +349,15 @@ struct MemoryHost::Impl {
 
     void publish() {
         FilterRecord& r = host.record_;
-        r.inData = in.bytes.empty() ? nullptr : in.bytes.data();
+        r.inData = in.data();
         r.inRowBytes = in.rowBytes;
         r.inColumnBytes = in.planes() > 0 ? in.planes() : 0;
         r.inPlaneBytes = 1;
-        r.outData = out.bytes.empty() ? nullptr : out.bytes.data();
+        r.outData = out.data();
         r.outRowBytes = out.rowBytes;
         r.outColumnBytes = out.planes() > 0 ? out.planes() : 0;
         r.outPlaneBytes = 1;
-        r.maskData = mask.bytes.empty() ? nullptr : mask.bytes.data();
+        r.maskData = mask.data();
         r.maskRowBytes = mask.rowBytes;
     }
 

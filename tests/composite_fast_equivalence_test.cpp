@@ -1,0 +1,303 @@
+// The fast row compositor against the plain reference, byte for byte: random settings
+// over every setting's range, real render tables, small images of many shapes, centres
+// inside, outside and far away, grey, RGB and RGB with an extra plane, final renders and
+// previews at several scales with and without a mask, and tables pushed to values the
+// sliders never give (spike coefficients that wrap around within a row).
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "composite/band_compositor.h"
+#include "host/filter_session.h"
+#include "host/session.h"
+#include "host/setting_table.h"
+#include "render/sun_tables.h"
+
+namespace rx {
+namespace {
+
+class Dice {
+public:
+    explicit Dice(uint32_t seed) : engine_(seed) {}
+    // 0 .. n - 1
+    int32_t below(int32_t n) { return int32_t(engine_() % uint32_t(n)); }
+    int32_t between(int32_t lo, int32_t hi) { return lo + below(hi - lo + 1); }
+    bool chance(int32_t percent) { return below(100) < percent; }
+    float unit() { return float(engine_() % 2001) / 1000.0f - 1.0f; }  // -1..1
+    uint32_t bits() { return engine_(); }
+
+private:
+    std::mt19937 engine_;
+};
+
+// One image, its settings and render tables, composited by either path.
+struct Scene {
+    std::unique_ptr<SunParameters> params{new SunParameters()};
+    char* paramsPointer = nullptr;
+    std::unique_ptr<WorkBuffer> work{new WorkBuffer()};
+    std::vector<int32_t> lens;
+    FilterRecord rec{};
+    FilterSession session{};
+    int16_t result = 0;
+    int32_t width = 0, height = 0, planes = 0;
+    std::vector<uint8_t> in, outStart, mask;
+    std::string description;
+
+    std::vector<uint8_t> render(void (*composite)(FilterSession&)) {
+        std::vector<uint8_t> out = outStart;
+        const bool preview = params->previewRendering != 0;
+        for (int32_t y = 0; y < height; ++y) {
+            const size_t row = preview ? 0 : size_t(y) * width * planes;
+            rec.inData = &in[row];
+            rec.outData = &out[row];
+            session.currentRow = y;
+            result = 0;
+            composite(session);
+            EXPECT_EQ(result, 0) << description;
+        }
+        return out;
+    }
+};
+
+void randomSettings(Dice& dice, SunParameters& p) {
+    size_t count = 0;
+    const SettingInfo* table = settingTable(&count);
+    for (size_t i = 0; i < count; ++i) {
+        const SettingInfo& s = table[i];
+        if (s.kind == SettingKind::Colour) {
+            RGB16* c = settingColour(p, s);
+            c->red = uint16_t(dice.bits());
+            c->green = uint16_t(dice.bits());
+            c->blue = uint16_t(dice.bits());
+        } else if (s.kind == SettingKind::Vector) {
+            *settingVector(p, s) = Vector3f{dice.unit(), dice.unit(), 0.0f};
+        } else {
+            int32_t v = dice.between(s.minValue, s.maxValue);
+            if (dice.chance(15)) v = dice.chance(50) ? s.minValue : s.maxValue;
+            *settingInt(p, s) = v;
+        }
+    }
+    // Modes outside the lists act as the first one.
+    if (dice.chance(5)) p.blendMode = dice.between(-3, 20);
+    if (dice.chance(5)) p.lightingMode = dice.between(-3, 9);
+    // Keep most cores small enough that many pixels lie outside them.
+    if (dice.chance(70)) p.sunRadius = dice.below(30);
+    if (dice.chance(50)) p.swirlCount = dice.below(12);
+}
+
+void buildScene(Dice& dice, Scene& sc) {
+    std::memset(sc.params.get(), 0, sizeof(SunParameters));
+    std::memset(sc.work.get(), 0, sizeof(WorkBuffer));
+    SunParameters& p = *sc.params;
+    ApplyDefaults(p);
+    randomSettings(dice, p);
+
+    const int shape = dice.below(4);
+    sc.width = shape == 0 ? dice.between(1, 4) : dice.between(1, shape == 3 ? 700 : 90);
+    sc.height = shape == 3 ? dice.between(1, 3) : dice.between(1, 24);
+    const int planeKind = dice.below(3);
+    sc.planes = planeKind == 0 ? 1 : (planeKind == 1 ? 3 : 4);
+    const bool preview = dice.chance(40);
+    const int32_t scale = preview ? (dice.chance(30) ? 1 : dice.between(2, 12)) : 1;
+
+    // Centre: near or inside the image most of the time, sometimes far out or extreme.
+    const int where = dice.below(10);
+    int32_t cx, cy;
+    if (where < 6) {
+        cx = dice.between(-sc.width, 2 * sc.width) * scale;
+        cy = dice.between(-sc.height - 40, sc.height + 40) * scale;
+    } else if (where < 9) {
+        cx = dice.between(-3000, 3000);
+        cy = dice.between(-3000, 3000);
+    } else {
+        cx = dice.chance(50) ? int32_t(dice.bits()) : dice.between(-70000, 70000);
+        cy = dice.chance(50) ? int32_t(dice.bits()) : dice.between(-70000, 70000);
+    }
+    p.sunCenterX = cx;
+    p.sunCenterY = cy;
+    p.previewScale = scale;
+    p.previewRendering = preview ? 1 : 0;
+    p.previewOriginH = preview ? dice.between(0, 400) : 0;
+    p.previewOriginV = preview ? dice.between(0, 400) : 0;
+
+    sc.paramsPointer = reinterpret_cast<char*>(sc.params.get());
+    sc.rec.parameters = &sc.paramsPointer;
+    sc.rec.planes = int16_t(sc.planes);
+    sc.rec.inLoPlane = sc.rec.outLoPlane = 0;
+    sc.rec.inHiPlane = sc.rec.outHiPlane = int16_t(sc.planes - 1);
+    sc.rec.outRect = Rect{0, 0, 1, int16_t(sc.width)};
+    sc.rec.inRect = sc.rec.outRect;
+    sc.rec.inRowBytes = sc.rec.outRowBytes = sc.width * sc.planes;
+    sc.lens.assign(size_t(std::max(sc.width, sc.height) + 4 + 3 * sc.width + 2184), 0);
+    sc.session.result = &sc.result;
+    sc.session.filterRecord = &sc.rec;
+    sc.session.workBuffer = sc.work.get();
+    sc.session.lensTable = sc.lens.data();
+    sc.session.lensCapacity = int32_t(sc.lens.size());
+    sc.session.renderWidth = sc.width;
+    sc.session.renderHeight = sc.height;
+    sc.session.firstRow = 0;
+    sc.session.lastRow = sc.height - 1 - (dice.chance(20) ? dice.below(3) : 0);
+    sc.session.lastColumn = sc.width - 1 - (dice.chance(20) ? dice.below(5) : 0);
+    prepareSunTables(sc.session);
+
+    // Tables beyond anything the set-up makes: huge spike coefficients wrap around in 32
+    // bits within a row, odd profiles and radii of the lens table.
+    if (dice.chance(15)) {
+        for (int k = 0; k < 255; ++k) {
+            if (!dice.chance(30)) continue;
+            int32_t* coefficient[4] = {&sc.session.spikeLines.a[k], &sc.session.spikeLines.b[k],
+                                       &sc.session.spikeLines.c[k], &sc.session.spikeLines.e[k]};
+            *coefficient[dice.below(4)] =
+                dice.chance(50) ? int32_t(dice.bits()) : dice.between(-300000, 300000);
+        }
+        if (dice.chance(30))
+            for (int16_t& w : sc.session.spikeProfile) w = int16_t(dice.bits());
+    }
+
+    sc.in.resize(size_t(sc.width) * sc.height * sc.planes);
+    for (uint8_t& b : sc.in) b = uint8_t(dice.bits());
+    sc.outStart.resize(sc.in.size());
+    for (uint8_t& b : sc.outStart) b = uint8_t(dice.bits());
+    sc.rec.haveMask = preview && dice.chance(50) ? 1 : 0;
+    if (sc.rec.haveMask) {
+        sc.mask.resize(size_t(sc.width) * sc.height);
+        for (uint8_t& b : sc.mask) b = uint8_t(dice.bits());
+        sc.rec.maskData = dice.chance(90) ? sc.mask.data() : nullptr;
+        sc.rec.maskRowBytes = sc.width;
+        sc.session.maskBandTop = 0;
+    }
+
+    std::ostringstream text;
+    text << sc.width << "x" << sc.height << " planes " << sc.planes << " scale " << scale
+         << (preview ? " preview" : " final") << (sc.rec.haveMask ? " mask" : "") << " centre "
+         << cx << "," << cy << " blend " << p.blendMode << " lighting " << p.lightingMode
+         << " sunRadius " << p.sunRadius << " spikes " << p.spikeCount << " width "
+         << p.spikeWidth << " flares " << p.flareCount << " flareRadius " << p.flareRadius
+         << " swirls " << p.swirlCount;
+    sc.description = text.str();
+}
+
+TEST(CompositeFast, RandomScenesMatchTheReferenceByteForByte) {
+    Dice dice(20240611);
+    const int cases = 400;
+    int mismatches = 0;
+    for (int i = 0; i < cases && mismatches < 5; ++i) {
+        Scene sc;
+        buildScene(dice, sc);
+        const std::vector<uint8_t> reference = sc.render(&compositeRowReference);
+        const std::vector<uint8_t> fast = sc.render(&compositeRow);
+        if (reference != fast) {
+            size_t at = 0;
+            while (reference[at] == fast[at]) ++at;
+            const size_t pixel = at / size_t(sc.planes);
+            ADD_FAILURE() << "case " << i << " (" << sc.description << "): first difference at x "
+                          << pixel % size_t(sc.width) << " y " << pixel / size_t(sc.width)
+                          << " plane " << at % size_t(sc.planes) << ": reference "
+                          << int(reference[at]) << ", fast " << int(fast[at]);
+            ++mismatches;
+        }
+    }
+}
+
+TEST(CompositeFast, SpikesAlongTheRowAndThroughItsEndsMatchTheReference) {
+    // Hand-placed spikes: one lying along the row (b = 0), one crossing exactly at the
+    // row's first and last columns, one whose band is one pixel wide, one whose across
+    // value reaches the 32-bit limit inside the row.
+    Dice dice(7);
+    Scene sc;
+    buildScene(dice, sc);
+    SunParameters& p = *sc.params;
+    p.previewRendering = 0;
+    p.previewScale = 1;
+    p.sunCenterX = 40;
+    p.sunCenterY = 3;
+    p.sunRadius = 0;
+    p.spikeCount = 4;
+    sc.rec.haveMask = 0;
+    sc.width = 81;
+    sc.height = 7;
+    sc.planes = 3;
+    sc.rec.planes = 3;
+    sc.rec.inHiPlane = sc.rec.outHiPlane = 2;
+    sc.rec.outRect = Rect{0, 0, 1, int16_t(sc.width)};
+    sc.session.renderWidth = sc.width;
+    sc.session.renderHeight = sc.height;
+    sc.session.lastRow = sc.height - 1;
+    sc.session.lastColumn = sc.width - 1;
+    prepareSunTables(sc.session);
+    for (int16_t& w : sc.session.spikeProfile) w = 200;
+    SpikeLines& s = sc.session.spikeLines;
+    s.a[0] = 100; s.b[0] = 0;    s.c[0] = 0;   s.e[0] = 800;   // along the row
+    s.a[1] = 0;   s.b[1] = 7;    s.c[1] = 0;   s.e[1] = 1;     // |7 dx| <= 300: dx -42..42
+    s.a[2] = 0;   s.b[2] = 301;  s.c[2] = 50;  s.e[2] = 0;     // one column: dx = 0
+    s.a[3] = 0;   s.b[3] = 107374182; s.c[3] = 0; s.e[3] = 0;  // 40 b wraps to -16
+    sc.in.assign(size_t(sc.width) * sc.height * 3, 90);
+    sc.outStart.assign(sc.in.size(), 0);
+    EXPECT_EQ(sc.render(&compositeRowReference), sc.render(&compositeRow));
+}
+
+TEST(CompositeFast, PixelsJustInsideTheOuterRadiusAreComposited) {
+    // sunRadius 6 and haloRadius 11 put the halo's outer edge at 4 · 17 quarter pixels,
+    // and 12² + 12² = 17² - 1: the pixels at offsets (±12, ±12) lie a sixteenth of a
+    // quarter pixel squared inside it (d = 67) and must get the halo.
+    Dice dice(11);
+    Scene sc;
+    buildScene(dice, sc);
+    SunParameters& p = *sc.params;
+    p.previewRendering = 0;
+    p.previewScale = 1;
+    p.sunCenterX = 40;
+    p.sunCenterY = 12;
+    p.sunRadius = 6;
+    p.haloRadius = 11;
+    p.bowRadius = 0;
+    p.bowWidth = 0;
+    p.flareRadius = 0;
+    p.spikeCount = 0;
+    p.blendMode = 1;
+    p.masterBrightness = 25;
+    sc.rec.haveMask = 0;
+    sc.width = 81;
+    sc.height = 25;
+    sc.planes = 1;
+    sc.rec.planes = 1;
+    sc.rec.inHiPlane = sc.rec.outHiPlane = 0;
+    sc.rec.outRect = Rect{0, 0, 1, int16_t(sc.width)};
+    sc.session.renderWidth = sc.width;
+    sc.session.renderHeight = sc.height;
+    prepareSunTables(sc.session);
+    for (int z = 0; z < 3; ++z)
+        for (int32_t& v : p.tables.haloRamp[z]) v = 200;
+    sc.in.assign(size_t(sc.width) * sc.height, 90);
+    sc.outStart.assign(sc.in.size(), 0);
+    const std::vector<uint8_t> reference = sc.render(&compositeRowReference);
+    EXPECT_EQ(reference, sc.render(&compositeRow));
+    EXPECT_EQ(reference[size_t(0) * sc.width + 28], 200);  // offset (12, 12)
+    EXPECT_EQ(reference[size_t(0) * sc.width + 27], 0);    // offset (13, 12): outside
+}
+
+TEST(CompositeFast, MissingBuffersStoreMemFullAndWriteNothingOnBothPaths) {
+    for (void (*composite)(FilterSession&) : {&compositeRow, &compositeRowReference}) {
+        Dice dice(3);
+        Scene sc;
+        buildScene(dice, sc);
+        std::vector<uint8_t> out(sc.in.size(), 0xAB);
+        sc.rec.inData = nullptr;
+        sc.rec.outData = out.data();
+        sc.result = 0;
+        composite(sc.session);
+        EXPECT_EQ(sc.result, memFullErr);
+        for (uint8_t b : out) ASSERT_EQ(b, 0xAB);
+    }
+}
+
+}  // namespace
+}  // namespace rx
