@@ -102,9 +102,9 @@ bool spikeSpan(const Tables& tb, int32_t k, int32_t cx, int32_t dy, int32_t widt
 void discSpan(int32_t R, int32_t cx, int32_t dy, int32_t width, int64_t* x0, int64_t* x1) {
     *x0 = 0;
     *x1 = width - 1;
-    if (cx < -(1 << 30) || cx > (1 << 30) || dy < -(1 << 30) || dy > (1 << 30) || R > (1 << 15))
-        return;  // keep the whole row
-    if (R <= 0) {
+    if (cx < -(1 << 30) || cx > (1 << 30) || R > (1 << 15)) return;  // keep the whole row
+    // R² is at most 2^30, so a row more than 2^15 rows away lies outside.
+    if (R <= 0 || dy < -(1 << 15) || dy > (1 << 15)) {
         *x1 = -1;
         return;
     }
