@@ -50,6 +50,13 @@ bool readWholeFile(const std::string& path, std::vector<uint8_t>& bytes, std::st
         return false;
     }
     bytes.clear();
+    // Reserve the whole file at once: growing by doubling would briefly hold close to
+    // twice the file in memory.
+    if (std::fseek(f, 0, SEEK_END) == 0) {
+        long size = std::ftell(f);
+        if (size > 0) bytes.reserve(size_t(size));
+        std::rewind(f);
+    }
     uint8_t buf[65536];
     size_t n;
     while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) bytes.insert(bytes.end(), buf, buf + n);
@@ -101,6 +108,7 @@ bool loadImage(const std::string& path, Image& image, std::string& error) {
         return false;
     }
     uint8_t* data = stbi_load_from_memory(bytes.data(), int(bytes.size()), &w, &h, &n, 0);
+    std::vector<uint8_t>().swap(bytes);  // the encoded file is no longer needed
     if (!data) {
         error = "cannot decode \"" + path + "\" (" + stbi_failure_reason() + ")";
         return false;
@@ -122,6 +130,9 @@ bool encodeImage(const Image& image, ImageFormat format, std::vector<uint8_t>& b
                                     image.channels, image.pixels.data(),
                                     image.width * image.channels);
     } else if (format == ImageFormat::Bmp) {
+        // The file is written in many small pieces: reserve its whole size up front.
+        size_t rowBytes = (size_t(image.width) * 3 + 3) & ~size_t(3);
+        bytes.reserve(rowBytes * size_t(image.height) + 1024);
         ok = stbi_write_bmp_to_func(appendBytes, &bytes, image.width, image.height,
                                     image.channels, image.pixels.data());
     } else {
