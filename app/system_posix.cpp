@@ -41,6 +41,8 @@ void installInterruptHandler() {
     struct sigaction sa;
     std::memset(&sa, 0, sizeof sa);
     sa.sa_handler = onInterrupt;
+    // Reads and writes carry on after the signal; the run checks the flag itself.
+    sa.sa_flags = SA_RESTART;
     sigemptyset(&sa.sa_mask);
     sigaction(SIGINT, &sa, nullptr);
     sigaction(SIGTERM, &sa, nullptr);
