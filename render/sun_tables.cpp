@@ -7,7 +7,7 @@
 #include "host/setting_table.h"
 #include "render/exact_math.h"
 #include "render/noise.h"
-#include "render/spectrum.h"
+#include "render/wavelength_tables.h"
 
 namespace rx {
 

@@ -27,7 +27,7 @@ function(radiantix_generate_cie_table csv out)
   endif()
   file(CONFIGURE OUTPUT "${out}" @ONLY CONTENT
 "// Generated from data/cie1931-xy-5nm.csv by tools/gen_cie_table.cmake; do not edit.
-#include \"render/spectrum.h\"
+#include \"render/wavelength_tables.h\"
 
 namespace rx {
 

@@ -1,4 +1,4 @@
-#include "render/spectrum.h"
+#include "render/wavelength_tables.h"
 
 #include "render/exact_math.h"
 

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <memory>
 
-#include "render/spectrum.h"
+#include "render/wavelength_tables.h"
 #include "tests/render_rig.h"
 
 namespace {
