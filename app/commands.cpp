@@ -160,6 +160,10 @@ bool writeFileAtomically(const std::string& path, const std::vector<uint8_t>& by
 }
 
 int renderCommand(const RenderOptions& options) {
+    if (options.dialog && !settingsDialogAvailable())
+        return fail("the settings dialog is part of the Windows module: run radiantix.exe "
+                    "(on Linux under Wine)",
+                    kExitUsage);
     ImageFormat format = outputFormatFor(options.output);
     if (format == ImageFormat::Unknown)
         return fail("cannot write \"" + options.output + "\": use a .png or .bmp file name",
@@ -214,6 +218,7 @@ int renderCommand(const RenderOptions& options) {
     if (interruptRequested()) return fail("interrupted; nothing written", kExitInterrupted);
     ProgressBar bar(!options.quiet && stderrIsTerminal());
     job.settings = settings;
+    job.showDialog = options.dialog;
     job.hasCenter = !options.center.empty();
     job.centerX = cx;
     job.centerY = cy;
@@ -222,6 +227,8 @@ int renderCommand(const RenderOptions& options) {
     int16_t result = runRenderJob(module->entry(), job);
     if (result == 0 && !interruptRequested()) bar.update(1, 1);
     bar.finish();
+    if (result == userCanceledErr)
+        return fail("the dialog was cancelled; nothing written", kExitCancelled);
     if (result == 1 || interruptRequested())
         return fail("interrupted; nothing written", kExitInterrupted);
     if (result != 0)

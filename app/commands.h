@@ -14,6 +14,7 @@ enum ExitStatus : int {
     kExitOk = 0,
     kExitFailure = 1,      // unreadable input, bad module, failed render or write
     kExitUsage = 2,        // bad arguments: unknown field, malformed or out-of-range value
+    kExitCancelled = 3,    // the settings dialog was cancelled
     kExitInterrupted = 130,  // Ctrl-C
 };
 
@@ -35,6 +36,7 @@ struct RenderOptions {
     std::string modulePath;  // empty: defaultModulePath()
     std::string center;      // "X,Y" or empty
     bool quiet = false;
+    bool dialog = false;  // open the settings dialog first (Windows builds)
 };
 
 struct PresetWriteOptions {

@@ -51,8 +51,11 @@ int main(int argc, char** argv) {
                  "module."};
     app.name("radiantix");
     app.require_subcommand(1);
+    // Options are spelled -x and --name on every system, so a path such as /tmp/in.png
+    // (a Unix path given to radiantix.exe under Wine) is never taken for a "/option".
+    app.allow_windows_style_options(false);
     app.footer("Exit status: 0 done, 1 failed (input, module, render or write), 2 bad "
-               "arguments, 130 interrupted.");
+               "arguments, 3 dialog cancelled, 130 interrupted.");
 
     RenderOptions render;
     CLI::App* renderCmd = app.add_subcommand(
@@ -68,6 +71,19 @@ int main(int argc, char** argv) {
     renderCmd->add_option("--module", render.modulePath, "The filter module file to load");
     renderCmd->add_flag("-q,--quiet", render.quiet, "No progress bar and no summary line");
     renderCmd->footer(fieldList());
+
+    RenderOptions dialog;
+    dialog.dialog = true;
+    CLI::App* dialogCmd = app.add_subcommand(
+        "dialog", "Open the settings dialog on IN, then render with what was chosen (OK)");
+    dialogCmd->add_option("IN", dialog.input, "Input image: PNG, JPEG, BMP or TGA, grey or colour")
+        ->required();
+    dialogCmd->add_option("-o,--output", dialog.output, "Output image, .png or .bmp (default sun.png)");
+    addSettingsOptions(dialogCmd, dialog.settings);
+    dialogCmd->add_option("--mask", dialog.maskPath, "Selection: a grey image of the same size");
+    dialogCmd->add_option("--module", dialog.modulePath, "The filter module file to load");
+    dialogCmd->add_flag("-q,--quiet", dialog.quiet, "No progress bar and no summary line");
+    dialogCmd->footer(fieldList());
 
     SettingsOptions tablesSettings;
     CLI::App* tablesCmd =
@@ -114,6 +130,7 @@ int main(int argc, char** argv) {
 
     render.settings.hasSeed = seedOpt->count() > 0;
     if (*renderCmd) return renderCommand(render);
+    if (*dialogCmd) return renderCommand(dialog);
     if (*tablesCmd) return tablesCommand(tablesSettings, tablesScale);
     if (*showCmd) return presetShowCommand(showPath, showJson);
     if (*writeCmd) return presetWriteCommand(write);

@@ -43,7 +43,7 @@ int16_t runRenderJob(PluginEntryProc entry, RenderJob& job) {
             record->sunCenterY = job.centerY;
         }
     };
-    int16_t result = host.runFilter(entry, false);
+    int16_t result = host.runFilter(entry, job.showDialog);
     img.pixels = std::move(host.image().pixels);
     return result;
 }

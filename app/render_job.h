@@ -17,6 +17,7 @@ struct RenderJob {
     Image image;             // rendered in place
     const Image* mask = nullptr;  // one channel, same size; null for no selection
     const SunParameters* settings = nullptr;  // the table's settings are taken from here
+    bool showDialog = false;  // the parameters selector first, so start opens the dialog
     bool hasCenter = false;  // else the module's own centre (the middle of the image)
     int32_t centerX = 0, centerY = 0;
     std::function<void(int32_t done, int32_t total)> onProgress;

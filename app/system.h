@@ -19,6 +19,9 @@ bool replaceFile(const std::string& from, const std::string& to, std::string& er
 
 bool stderrIsTerminal();
 
+// Whether this build's module has a settings dialog to open (the Windows builds).
+bool settingsDialogAvailable();
+
 // After this, Ctrl-C (SIGINT, the console's Ctrl-C and Ctrl-Break) no longer ends the
 // process but sets a flag that interruptRequested() reports.
 void installInterruptHandler();

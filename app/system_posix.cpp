@@ -50,4 +50,6 @@ void installInterruptHandler() {
 
 bool interruptRequested() { return gInterrupted != 0; }
 
+bool settingsDialogAvailable() { return false; }
+
 }  // namespace rx::cli

@@ -47,4 +47,6 @@ void installInterruptHandler() { SetConsoleCtrlHandler(onConsoleControl, TRUE); 
 
 bool interruptRequested() { return InterlockedCompareExchange(&gInterrupted, 0, 0) != 0; }
 
+bool settingsDialogAvailable() { return true; }
+
 }  // namespace rx::cli
