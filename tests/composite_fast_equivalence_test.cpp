@@ -207,40 +207,47 @@ TEST(CompositeFast, RandomScenesMatchTheReferenceByteForByte) {
     }
 }
 
-TEST(CompositeFast, SpikesAlongTheRowAndThroughItsEndsMatchTheReference) {
-    // Hand-placed spikes: one lying along the row (b = 0), one crossing exactly at the
-    // row's first and last columns, one whose band is one pixel wide, one whose across
-    // value reaches the 32-bit limit inside the row.
-    Dice dice(7);
-    Scene sc;
+// A final render of a fixed size on the tables of a random scene, with `adjust` applied
+// to the settings before the tables are made.
+template <typename F>
+void fixedScene(Scene& sc, uint32_t seed, int32_t w, int32_t h, int32_t planes, F adjust) {
+    Dice dice(seed);
     buildScene(dice, sc);
     SunParameters& p = *sc.params;
     p.previewRendering = 0;
     p.previewScale = 1;
-    p.sunCenterX = 40;
-    p.sunCenterY = 3;
     p.sunRadius = 0;
-    p.spikeCount = 4;
+    adjust(p);
     sc.rec.haveMask = 0;
-    sc.width = 81;
-    sc.height = 7;
-    sc.planes = 3;
-    sc.rec.planes = 3;
-    sc.rec.inHiPlane = sc.rec.outHiPlane = 2;
-    sc.rec.outRect = Rect{0, 0, 1, int16_t(sc.width)};
-    sc.session.renderWidth = sc.width;
-    sc.session.renderHeight = sc.height;
-    sc.session.lastRow = sc.height - 1;
-    sc.session.lastColumn = sc.width - 1;
+    sc.width = w, sc.height = h, sc.planes = planes;
+    sc.rec.planes = int16_t(planes);
+    sc.rec.inHiPlane = sc.rec.outHiPlane = int16_t(planes - 1);
+    sc.rec.outRect = Rect{0, 0, 1, int16_t(w)};
+    sc.session.renderWidth = w;
+    sc.session.renderHeight = h;
+    sc.session.lastRow = h - 1;
+    sc.session.lastColumn = w - 1;
     prepareSunTables(sc.session);
+    sc.in.assign(size_t(w) * h * planes, 90);
+    sc.outStart.assign(sc.in.size(), 0);
+}
+
+TEST(CompositeFast, SpikesAlongTheRowAndThroughItsEndsMatchTheReference) {
+    // Hand-placed spikes: one lying along the row (b = 0), one crossing exactly at the
+    // row's first and last columns, one whose band is one pixel wide, one whose across
+    // value reaches the 32-bit limit inside the row.
+    Scene sc;
+    fixedScene(sc, 7, 81, 7, 3, [](SunParameters& p) {
+        p.sunCenterX = 40;
+        p.sunCenterY = 3;
+        p.spikeCount = 4;
+    });
     for (int16_t& w : sc.session.spikeProfile) w = 200;
     SpikeLines& s = sc.session.spikeLines;
     s.a[0] = 100; s.b[0] = 0;    s.c[0] = 0;   s.e[0] = 800;   // along the row
     s.a[1] = 0;   s.b[1] = 7;    s.c[1] = 0;   s.e[1] = 1;     // |7 dx| <= 300: dx -42..42
     s.a[2] = 0;   s.b[2] = 301;  s.c[2] = 50;  s.e[2] = 0;     // one column: dx = 0
     s.a[3] = 0;   s.b[3] = 107374182; s.c[3] = 0; s.e[3] = 0;  // 40 b wraps to -16
-    sc.in.assign(size_t(sc.width) * sc.height * 3, 90);
-    sc.outStart.assign(sc.in.size(), 0);
     EXPECT_EQ(sc.render(&compositeRowReference), sc.render(&compositeRow));
 }
 
@@ -248,55 +255,38 @@ TEST(CompositeFast, PixelsJustInsideTheOuterRadiusAreComposited) {
     // sunRadius 6 and haloRadius 11 put the halo's outer edge at 4 · 17 quarter pixels,
     // and 12² + 12² = 17² - 1: the pixels at offsets (±12, ±12) lie a sixteenth of a
     // quarter pixel squared inside it (d = 67) and must get the halo.
-    Dice dice(11);
     Scene sc;
-    buildScene(dice, sc);
-    SunParameters& p = *sc.params;
-    p.previewRendering = 0;
-    p.previewScale = 1;
-    p.sunCenterX = 40;
-    p.sunCenterY = 12;
-    p.sunRadius = 6;
-    p.haloRadius = 11;
-    p.bowRadius = 0;
-    p.bowWidth = 0;
-    p.flareRadius = 0;
-    p.spikeCount = 0;
-    p.blendMode = 1;
-    p.masterBrightness = 25;
-    sc.rec.haveMask = 0;
-    sc.width = 81;
-    sc.height = 25;
-    sc.planes = 1;
-    sc.rec.planes = 1;
-    sc.rec.inHiPlane = sc.rec.outHiPlane = 0;
-    sc.rec.outRect = Rect{0, 0, 1, int16_t(sc.width)};
-    sc.session.renderWidth = sc.width;
-    sc.session.renderHeight = sc.height;
-    prepareSunTables(sc.session);
+    fixedScene(sc, 11, 81, 25, 1, [](SunParameters& p) {
+        p.sunCenterX = 40;
+        p.sunCenterY = 12;
+        p.sunRadius = 6;
+        p.haloRadius = 11;
+        p.bowRadius = p.bowWidth = p.flareRadius = p.spikeCount = 0;
+        p.blendMode = 1;
+        p.masterBrightness = 25;
+    });
     for (int z = 0; z < 3; ++z)
-        for (int32_t& v : p.tables.haloRamp[z]) v = 200;
-    sc.in.assign(size_t(sc.width) * sc.height, 90);
-    sc.outStart.assign(sc.in.size(), 0);
+        for (int32_t& v : sc.params->tables.haloRamp[z]) v = 200;
     const std::vector<uint8_t> reference = sc.render(&compositeRowReference);
     EXPECT_EQ(reference, sc.render(&compositeRow));
-    EXPECT_EQ(reference[size_t(0) * sc.width + 28], 200);  // offset (12, 12)
-    EXPECT_EQ(reference[size_t(0) * sc.width + 27], 0);    // offset (13, 12): outside
+    EXPECT_EQ(reference[28], 200);  // row 0, offset (12, 12)
+    EXPECT_EQ(reference[27], 0);    // offset (13, 12): outside
 }
 
 TEST(CompositeFast, MissingBuffersStoreMemFullAndWriteNothingOnBothPaths) {
-    for (void (*composite)(FilterSession&) : {&compositeRow, &compositeRowReference}) {
-        Dice dice(3);
-        Scene sc;
-        buildScene(dice, sc);
-        std::vector<uint8_t> out(sc.in.size(), 0xAB);
-        sc.rec.inData = nullptr;
-        sc.rec.outData = out.data();
-        sc.result = 0;
-        composite(sc.session);
-        EXPECT_EQ(sc.result, memFullErr);
-        for (uint8_t b : out) ASSERT_EQ(b, 0xAB);
-    }
+    for (void (*composite)(FilterSession&) : {&compositeRow, &compositeRowReference})
+        for (bool missingIn : {true, false}) {
+            Dice dice(3);
+            Scene sc;
+            buildScene(dice, sc);
+            std::vector<uint8_t> out(sc.in.size(), 0xAB);
+            sc.rec.inData = missingIn ? nullptr : sc.in.data();
+            sc.rec.outData = missingIn ? out.data() : nullptr;
+            sc.result = 0;
+            composite(sc.session);
+            EXPECT_EQ(sc.result, memFullErr);
+            for (uint8_t b : out) ASSERT_EQ(b, 0xAB);
+        }
 }
 
 }  // namespace

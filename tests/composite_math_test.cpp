@@ -61,90 +61,66 @@ TEST(IntegerHelpers, WrapAroundAndDivisionEdges) {
     EXPECT_EQ(truncDiv(INT_MIN, -1), INT_MIN);
 }
 
-TEST(OverflowSpill, OneChannelOverSpillsHalfTheExcessIntoEachOther) {
-    int32_t c[3] = {300, 100, 100};  // E = 135, e = 31, h = 15
-    spillSum(c);
-    EXPECT_EQ(c[0], 255);
-    EXPECT_EQ(c[1], 115);
-    EXPECT_EQ(c[2], 115);
-
-    int32_t k[3] = {300, 100, 100};
-    spillRim(k);
-    EXPECT_EQ(k[0], 255);
-    EXPECT_EQ(k[1], 115);
-    EXPECT_EQ(k[2], 115);
-}
-
-TEST(OverflowSpill, SecondPassCarriesAChannelPushedOverOnward) {
-    // Only R over: E = 3 * 745 = 2235, e = 523, h = 261. G = 250 + 261 = 511 > 255, so B
-    // also gets 256; B = 10 + 261 + 256 = 527 > 255, so G gets 272 more. All clip to 255.
-    int32_t c[3] = {1000, 250, 10};
-    spillSum(c);
-    EXPECT_EQ(c[0], 255);
-    EXPECT_EQ(c[1], 255);
-    EXPECT_EQ(c[2], 255);
-    // A smaller excess shows the difference: E = 435, e = 101, h = 50. The sum's second
-    // pass hands G's 45 beyond 255 on to B; the rim's spill does not.
-    int32_t sum[3] = {400, 250, 10};
-    spillSum(sum);
-    EXPECT_EQ(sum[0], 255);
-    EXPECT_EQ(sum[1], 255);
-    EXPECT_EQ(sum[2], 105);
-    int32_t rim[3] = {400, 250, 10};
-    spillRim(rim);
-    EXPECT_EQ(rim[0], 255);
-    EXPECT_EQ(rim[1], 255);
-    EXPECT_EQ(rim[2], 60);
-
-    // Only G over, small: no second pass needed.
-    int32_t g[3] = {0, 265, 200};  // E = 30, e = 7, h = 3
-    spillSum(g);
-    EXPECT_EQ(g[0], 3);
-    EXPECT_EQ(g[1], 255);
-    EXPECT_EQ(g[2], 203);
-}
-
-TEST(OverflowSpill, TwoChannelsOverGiveTheWholeExcessToTheThird) {
-    int32_t c[3] = {355, 305, 10};  // E = 3 * 150 = 450, e = 105
-    spillSum(c);
-    EXPECT_EQ(c[0], 255);
-    EXPECT_EQ(c[1], 255);
-    EXPECT_EQ(c[2], 115);
-    int32_t d[3] = {10, 355, 305};
-    spillRim(d);
-    EXPECT_EQ(d[0], 115);
-    int32_t all[3] = {256, 300, 400};
-    spillSum(all);
-    EXPECT_EQ(all[0], 255);
-    EXPECT_EQ(all[1], 255);
-    EXPECT_EQ(all[2], 255);
-    int32_t none[3] = {1, 2, 255};
-    spillSum(none);
-    EXPECT_EQ(none[0], 1);
-    EXPECT_EQ(none[1], 2);
-    EXPECT_EQ(none[2], 255);
+TEST(OverflowSpill, KnownSpillsOfTheSumAndTheRim) {
+    struct Case {
+        void (*spill)(int32_t*);
+        int32_t in[3], out[3];
+    };
+    const Case cases[] = {
+        // One over: E = 135, e = 31, h = 15 into each other channel.
+        {spillSum, {300, 100, 100}, {255, 115, 115}},
+        {spillRim, {300, 100, 100}, {255, 115, 115}},
+        // E = 2235, h = 261: G goes over, B gets 256 more, B over hands 272 back; all clip.
+        {spillSum, {1000, 250, 10}, {255, 255, 255}},
+        // E = 435, h = 50: the sum's second pass hands G's 45 beyond 255 on to B; the rim's
+        // spill does not.
+        {spillSum, {400, 250, 10}, {255, 255, 105}},
+        {spillRim, {400, 250, 10}, {255, 255, 60}},
+        {spillSum, {0, 265, 200}, {3, 255, 203}},  // small: no second pass
+        // Two over give the whole excess (E = 450, e = 105) to the third.
+        {spillSum, {355, 305, 10}, {255, 255, 115}},
+        {spillRim, {10, 355, 305}, {115, 255, 255}},
+        {spillSum, {256, 300, 400}, {255, 255, 255}},
+        {spillSum, {1, 2, 255}, {1, 2, 255}},
+    };
+    for (const Case& c : cases) {
+        int32_t v[3] = {c.in[0], c.in[1], c.in[2]};
+        c.spill(v);
+        for (int z = 0; z < 3; ++z)
+            EXPECT_EQ(v[z], c.out[z]) << (c.spill == spillSum ? "sum " : "rim ") << c.in[0] << ","
+                                      << c.in[1] << "," << c.in[2] << " channel " << z;
+    }
 }
 
 TEST(BlendModes, KnownPixels) {
     int16_t noise[2048];
     for (int i = 0; i < 2048; ++i) noise[i] = int16_t(i & 255);
-    const int32_t t = 200, s = 100;
-    EXPECT_EQ(blendChannel(blendNormal, t, s, 4, noise), 200);
-    EXPECT_EQ(blendChannel(blendProceduralPlus, t, s, 4, noise), (155 * 100 + 100 * 200) >> 8);
-    EXPECT_EQ(blendChannel(blendProceduralMinus, t, s, 4, noise), 255);  // 200 + 78, clipped
-    EXPECT_EQ(blendChannel(blendProceduralMinus, 100, 100, 4, noise), 139);
-    EXPECT_EQ(blendChannel(blendDifference, t, s, 4, noise), (55 * 100 + 155 * 200) >> 8);
-    EXPECT_EQ(blendChannel(blendLighten, t, s, 4, noise), 200);
-    EXPECT_EQ(blendChannel(blendDarken, t, s, 4, noise), 100);
-    EXPECT_EQ(blendChannel(blendAdd, t, s, 4, noise), 255);
-    EXPECT_EQ(blendChannel(blendAdd, 20, 30, 4, noise), 50);
-    EXPECT_EQ(blendChannel(blendSubtract, t, s, 4, noise), 100);
-    EXPECT_EQ(blendChannel(blendScreen, t, s, 4, noise), 200 + ((55 * 100) >> 8));
-    EXPECT_EQ(blendChannel(blendMultiply, t, s, 4, noise), (200 * 100) >> 8);
-    // Unknown codes blend as "normal".
-    EXPECT_EQ(blendChannel(0, t, s, 4, noise), 200);
-    EXPECT_EQ(blendChannel(12, t, s, 4, noise), 200);
-    EXPECT_EQ(blendChannel(-3, t, s, 4, noise), 200);
+    const struct { int32_t mode, sun, src, quarters, expected; } cases[] = {
+        {blendNormal, 200, 100, 4, 200},
+        {blendProceduralPlus, 200, 100, 4, (155 * 100 + 100 * 200) >> 8},
+        {blendProceduralMinus, 200, 100, 4, 255},  // 200 + 78, clipped
+        {blendProceduralMinus, 100, 100, 4, 139},
+        {blendDifference, 200, 100, 4, (55 * 100 + 155 * 200) >> 8},
+        {blendLighten, 200, 100, 4, 200},
+        {blendDarken, 200, 100, 4, 100},
+        {blendAdd, 200, 100, 4, 255},
+        {blendAdd, 20, 30, 4, 50},
+        {blendSubtract, 200, 100, 4, 100},
+        {blendScreen, 200, 100, 4, 200 + ((55 * 100) >> 8)},
+        {blendMultiply, 200, 100, 4, (200 * 100) >> 8},
+        {0, 200, 100, 4, 200},  // unknown codes blend as "normal"
+        {12, 200, 100, 4, 200},
+        {-3, 200, 100, 4, 200},
+        // "composite" lets the source in by quarters of the rim weight.
+        {blendComposite, 50, 200, 0, 50},
+        {blendComposite, 50, 200, 1, 100},
+        {blendComposite, 50, 200, 3, 200},
+        {blendComposite, 50, 200, 4, 250},
+        {blendComposite, 100, 200, 4, 255},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(blendChannel(c.mode, c.sun, c.src, c.quarters, noise), c.expected)
+            << "mode " << c.mode << " sun " << c.sun << " source " << c.src;
 
     for (int32_t src = 0; src < 256; ++src) {
         // A black sun subtracted gives 0; a white sun multiplied gives s - 1.
@@ -153,45 +129,27 @@ TEST(BlendModes, KnownPixels) {
         for (int32_t sun = 0; sun < 256; sun += 15)
             for (int32_t mode = 1; mode <= 11; ++mode) {
                 const int32_t r = blendChannel(mode, sun, src, 4, noise);
-                ASSERT_GE(r, 0);
-                ASSERT_LE(r, 255);
+                ASSERT_TRUE(r >= 0 && r <= 255) << mode;
             }
     }
-}
-
-TEST(BlendModes, CompositeLetsInTheSourceByQuarters) {
-    int16_t noise[2048] = {};
-    EXPECT_EQ(blendChannel(blendComposite, 50, 200, 0, noise), 50);  // inside the core
-    EXPECT_EQ(blendChannel(blendComposite, 50, 200, 1, noise), 100);
-    EXPECT_EQ(blendChannel(blendComposite, 50, 200, 2, noise), 150);
-    EXPECT_EQ(blendChannel(blendComposite, 50, 200, 3, noise), 200);
-    EXPECT_EQ(blendChannel(blendComposite, 50, 200, 4, noise), 250);
-    EXPECT_EQ(blendChannel(blendComposite, 100, 200, 4, noise), 255);
-}
-
-TEST(BlendModes, ProceduralPlusWeighsBySourceNoise) {
-    int16_t noise[2048] = {};
-    noise[100] = 255;  // full sun weight for source value 100
-    noise[101] = 0;    // none for 101
+    // Procedural plus weighs the sun by the source value's noise entry.
+    noise[100] = 255;
+    noise[101] = 0;
     EXPECT_EQ(blendChannel(blendProceduralPlus, 10, 100, 4, noise), (255 * 10) >> 8);
     EXPECT_EQ(blendChannel(blendProceduralPlus, 10, 101, 4, noise), (255 * 101) >> 8);
 }
 
 TEST(GreyAndPreview, GreyLevelAndCheckerboardFade) {
-    const int32_t white[3] = {255, 255, 255};
+    const int32_t white[3] = {255, 255, 255}, red[3] = {255, 0, 0};
     EXPECT_EQ(greyLevel(white), 255);
-    const int32_t red[3] = {255, 0, 0};
     EXPECT_EQ(greyLevel(red), (77 * 255) >> 8);
-    // A fully selected preview pixel is not bit-exact: 255 becomes 254.
-    EXPECT_EQ(previewFade(255, 255, 0, 0), 254);
-    EXPECT_EQ(previewFade(100, 255, 3, 5), 99);
-    EXPECT_EQ(previewFade(0, 255, 0, 0), 0);
-    // Unselected pixels show the checkerboard: 255 where (x ^ y) & 8 is 0, else 204.
-    EXPECT_EQ(previewFade(77, 0, 0, 0), 254);
-    EXPECT_EQ(previewFade(77, 0, 8, 0), 203);
-    EXPECT_EQ(previewFade(77, 0, 8, 8), 254);
-    EXPECT_EQ(previewFade(77, 0, 15, 0), 203);
-    EXPECT_EQ(previewFade(77, 0, 16, 0), 254);
+    // A fully selected pixel is not bit-exact (255 becomes 254); unselected pixels show the
+    // checkerboard: 255 where (x ^ y) & 8 is 0, else 204, both faded.
+    const struct { int32_t value, mask, x, y, expected; } fades[] = {
+        {255, 255, 0, 0, 254}, {100, 255, 3, 5, 99}, {0, 255, 0, 0, 0},   {77, 0, 0, 0, 254},
+        {77, 0, 8, 0, 203},    {77, 0, 8, 8, 254},   {77, 0, 15, 0, 203}, {77, 0, 16, 0, 254}};
+    for (const auto& f : fades)
+        EXPECT_EQ(previewFade(f.value, f.mask, f.x, f.y), f.expected) << f.value << " " << f.x;
 }
 
 SunParameters frameSettings() {

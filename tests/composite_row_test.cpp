@@ -1,5 +1,4 @@
-// Whole rows through the band compositor on hand-made tables: failure on missing
-// buffers, planes left alone, the core and its rim, streak wraps, spike colour indexing,
+// Whole rows through the band compositor on hand-made tables: planes left alone, the core and its rim, streak wraps, spike colour indexing,
 // grey images and the preview.
 
 #include <gtest/gtest.h>
@@ -11,22 +10,6 @@ namespace rx {
 namespace {
 
 using testing::CompositeRig;
-
-TEST(CompositeRow, MissingBuffersStoreMemFullAndWriteNothing) {
-    CompositeRig rig(8, 3, 3);
-    rig.out.assign(rig.out.size(), 0xAB);
-    rig.rec.inData = nullptr;
-    rig.rec.outData = rig.out.data();
-    *rig.session.result = 0;
-    compositeRow(rig.session);
-    EXPECT_EQ(rig.result, memFullErr);
-    rig.rec.inData = rig.in.data();
-    rig.rec.outData = nullptr;
-    *rig.session.result = 0;
-    compositeRow(rig.session);
-    EXPECT_EQ(rig.result, memFullErr);
-    for (uint8_t b : rig.out) ASSERT_EQ(b, 0xAB);
-}
 
 TEST(CompositeRow, PlanesBeyondTheThirdAreNeitherReadNorWritten) {
     for (int32_t planes : {2, 4}) {

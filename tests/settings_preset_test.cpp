@@ -68,21 +68,24 @@ std::vector<uint8_t> fileOfVersion(const SunParameters& p, int32_t version) {
     return b;
 }
 
-bool sameSettings(SunParameters a, SunParameters b) {
+// Whether setting `name` holds the same bytes in both records.
+bool same(const SunParameters& a, const SunParameters& b, const char* name) {
+    const SettingInfo* s = findSetting(name);
+    const size_t size = s->kind == SettingKind::Colour   ? sizeof(RGB16)
+                        : s->kind == SettingKind::Vector ? sizeof(Vector3f)
+                                                         : sizeof(int32_t);
+    return std::memcmp(reinterpret_cast<const char*>(&a) + s->offset,
+                       reinterpret_cast<const char*>(&b) + s->offset, size) == 0;
+}
+
+bool sameSettings(const SunParameters& a, const SunParameters& b) {
     size_t n = 0;
     const SettingInfo* table = settingTable(&n);
-    for (size_t i = 0; i < n; ++i) {
-        const SettingInfo& s = table[i];
-        bool same = s.kind == SettingKind::Colour
-                        ? std::memcmp(settingColour(a, s), settingColour(b, s), sizeof(RGB16)) == 0
-                    : s.kind == SettingKind::Vector
-                        ? std::memcmp(settingVector(a, s), settingVector(b, s), sizeof(Vector3f)) == 0
-                        : *settingInt(a, s) == *settingInt(b, s);
-        if (!same) {
-            ADD_FAILURE() << "setting differs: " << s.name;
+    for (size_t i = 0; i < n; ++i)
+        if (!same(a, b, table[i].name)) {
+            ADD_FAILURE() << "setting differs: " << table[i].name;
             return false;
         }
-    }
     return true;
 }
 
@@ -112,17 +115,11 @@ TEST(PresetLayout, CarriesEverySettingOnceAtItsOffset) {
 
     SunParameters p = distinctSettings();
     auto b = serializePreset(p);
-    EXPECT_EQ(valueAt(b, 0), 16);
-    EXPECT_EQ(valueAt(b, 96), p.haloBrightness);
-    EXPECT_EQ(valueAt(b, 164), p.lightingMode);
-    EXPECT_EQ(valueAt(b, 168), p.blendMode);
-    EXPECT_EQ(valueAt(b, 172), 1);
-    EXPECT_EQ(valueAt(b, 192), p.spikeDetail);
-    EXPECT_EQ(valueAt(b, 220), p.seed);
-    EXPECT_EQ(valueAt(b, 224), p.flareBrightness);
-    EXPECT_EQ(valueAt(b, 228), 1);
-    EXPECT_EQ(valueAt(b, 144), p.extraColor.red);
-    EXPECT_EQ(valueAt(b, 140), p.spikeColor.blue);  // 0xF0xx, zero-extended
+    const struct { size_t offset; int32_t value; } fields[] = {
+        {0, 16}, {96, p.haloBrightness}, {164, p.lightingMode}, {168, p.blendMode}, {172, 1},
+        {192, p.spikeDetail}, {220, p.seed}, {224, p.flareBrightness}, {228, 1},
+        {144, p.extraColor.red}, {140, p.spikeColor.blue}};  // 0xF0xx, zero-extended
+    for (const auto& f : fields) EXPECT_EQ(valueAt(b, f.offset), f.value) << "offset " << f.offset;
     EXPECT_EQ(b[220], (p.seed >> 24) & 0xFF);  // most significant byte first
 }
 
@@ -137,25 +134,21 @@ TEST(PresetFile, RoundTripKeepsEverySettingAndTwoDecimalsOfVectors) {
     EXPECT_EQ(info.bytesUsed, kPresetFileSize);
     EXPECT_TRUE(info.missingSettings().empty());
 
-    EXPECT_EQ(back.spikeVector.x, 0.56f);   // truncated toward zero
-    EXPECT_EQ(back.spikeVector.y, -0.56f);
-    EXPECT_EQ(back.spikeVector.z, 0.70f);   // 0.69999999 * 100 writes 70, not 69
-    EXPECT_EQ(back.flareVector.x, -0.70f);
-    EXPECT_EQ(back.flareVector.y, 0.29f);
-    EXPECT_EQ(back.flareVector.z, -0.01f);
+    // Truncated toward zero; 0.69999999 * 100 writes 70, not 69.
+    const float expected[6] = {0.56f, -0.56f, 0.70f, -0.70f, 0.29f, -0.01f};
+    const float got[6] = {back.spikeVector.x, back.spikeVector.y, back.spikeVector.z,
+                          back.flareVector.x, back.flareVector.y, back.flareVector.z};
+    for (int i = 0; i < 6; ++i) EXPECT_EQ(got[i], expected[i]) << i;
     back.spikeVector = p.spikeVector;
     back.flareVector = p.flareVector;
     EXPECT_TRUE(sameSettings(back, p));
 }
 
 TEST(PresetFile, RepeatedSaveAndLoadDoesNotDrift) {
-    EXPECT_EQ(presetVectorValue(0.7f), 70);
-    EXPECT_EQ(presetVectorValue(-0.7f), -70);
-    EXPECT_EQ(presetVectorValue(0.567f), 56);
-    EXPECT_EQ(presetVectorValue(0.6999f), 69);
-    EXPECT_EQ(presetVectorValue(1e30f), 2147483647);
-    EXPECT_EQ(presetVectorValue(-1e30f), -2147483647 - 1);
-    EXPECT_EQ(presetVectorValue(std::nanf("")), 0);
+    const struct { float v; int32_t stored; } known[] = {
+        {0.7f, 70}, {-0.7f, -70}, {0.567f, 56}, {0.6999f, 69}, {1e30f, 2147483647},
+        {-1e30f, -2147483647 - 1}, {std::nanf(""), 0}};
+    for (const auto& k : known) EXPECT_EQ(presetVectorValue(k.v), k.stored) << k.v;
     // Every stored value a vector can reasonably hold comes back unchanged, so that the
     // cache, rewritten after every accepted dialog, keeps its looks.
     for (int32_t stored = -200000; stored <= 200000; ++stored) {
@@ -183,22 +176,15 @@ TEST(PresetFile, VersionOneFileTakesItsFixUps) {
     EXPECT_EQ(info.bytesUsed, 144u);
     EXPECT_EQ(info.expectedSize(), 144u);
 
-    EXPECT_EQ(p.spikeBrightness, src.spikeBrightness);
-    EXPECT_EQ(p.flareCount, src.flareCount);
+    for (const char* name : {"spikeBrightness", "flareCount", "haloColor2", "sunColor"})
+        EXPECT_TRUE(same(p, src, name)) << name;
     EXPECT_EQ(p.haloBrightness, 70);
-    EXPECT_EQ(std::memcmp(&p.haloColor2, &src.haloColor2, sizeof(RGB16)), 0);
     // Absent from version 1: keep what the record held.
-    EXPECT_EQ(std::memcmp(&p.extraColor, &before.extraColor, sizeof(RGB16)), 0);
-    EXPECT_EQ(p.flareRadius, before.flareRadius);
-    EXPECT_EQ(p.lightingMode, before.lightingMode);
-    EXPECT_EQ(p.blendMode, before.blendMode);
-    EXPECT_EQ(p.masterBrightness, before.masterBrightness);
-    EXPECT_EQ(p.seed, before.seed);
-    EXPECT_EQ(p.flareBrightness, before.flareBrightness);
-    EXPECT_EQ(p.spikeVector.x, before.spikeVector.x);
+    for (const char* name : {"extraColor", "flareRadius", "lightingMode", "blendMode",
+                             "masterBrightness", "seed", "flareBrightness", "spikeVector"})
+        EXPECT_TRUE(same(p, before, name)) << name;
     // Fix-ups of files before versions 7 and 9.
     EXPECT_EQ(std::memcmp(&p.spikeColor, &p.sunColor, sizeof(RGB16)), 0);
-    EXPECT_EQ(std::memcmp(&p.sunColor, &src.sunColor, sizeof(RGB16)), 0);
     EXPECT_EQ(p.spikeDiffraction, 100);
     EXPECT_EQ(p.spikeGamma, 50);
     EXPECT_EQ(p.bowSmear, 0);
@@ -287,10 +273,9 @@ TEST(PresetFile, ShortDataStopsAtTheLastWholeValue) {
     SunParameters p = defaults();
     PresetReadInfo info = parsePreset(b.data(), b.size(), p);
     EXPECT_EQ(info.bytesUsed, 144u);
-    EXPECT_EQ(std::memcmp(&p.spikeColor, &src.spikeColor, sizeof(RGB16)), 0);
-    const SunParameters d = defaults();
-    EXPECT_EQ(std::memcmp(&p.extraColor, &d.extraColor, sizeof(RGB16)), 0);
-    EXPECT_EQ(p.seed, d.seed);
+    EXPECT_TRUE(same(p, src, "spikeColor"));
+    EXPECT_TRUE(same(p, defaults(), "extraColor"));
+    EXPECT_TRUE(same(p, defaults(), "seed"));
     EXPECT_EQ(info.missingSettings().front(), "extraColor");
 
     // Within a colour: the components read are kept, the others are not touched.
