@@ -1,0 +1,507 @@
+// The dialog's preview, zoom, sun placement, pan, mode popup, colour chooser, preset
+// file dialogs and Dice, driven through the module file's ENTRYPOINT by the in-memory
+// host with window messages sent from a second thread while the host's thread runs the
+// modal dialog. Saves screenshots (PNG) of the dialog with its preview and with the blend
+// popup open.
+//
+//   radiantix_preview_dialog_test MODULE_FILE OUTPUT_DIR [CASE]   (CASE: run the cases whose
+//   name contains it)
+#include <windows.h>
+
+#include <atomic>
+#include <cstdio>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
+
+#define STB_IMAGE_WRITE_IMPLEMENTATION
+#include "stb_image_write.h"
+
+#include "app/memory_host.h"
+#include "host/sun_parameters.h"
+#include "ui/control_model.h"
+
+using namespace rx;
+
+namespace {
+
+int gFailures = 0;
+std::string gOutputDir;
+PluginEntryProc gEntry = nullptr;
+
+#define CHECK(cond)                                                                      \
+    do {                                                                                 \
+        if (!(cond)) {                                                                   \
+            std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #cond); \
+            ++gFailures;                                                                 \
+        }                                                                                \
+    } while (0)
+#define CHECK_EQ(a, b)                                                                      \
+    do {                                                                                    \
+        const auto va = (a);                                                                \
+        const auto vb = (b);                                                                \
+        if (!(va == vb)) {                                                                  \
+            std::fprintf(stderr, "%s:%d: check failed: %s == %s (%g vs %g)\n", __FILE__,     \
+                         __LINE__, #a, #b, double(va), double(vb));                         \
+            ++gFailures;                                                                    \
+        }                                                                                   \
+    } while (0)
+
+// ---------------------------------------------------------------------------------------
+// Driving windows from the helper thread
+
+HWND waitForWindow(const char* className, const char* title, int tries = 300) {
+    for (int i = 0; i < tries; ++i) {
+        HWND w = FindWindowA(className, title);
+        if (w && IsWindowVisible(w)) return w;
+        Sleep(50);
+    }
+    return nullptr;
+}
+
+void settle() { Sleep(150); }
+
+LPARAM at(int x, int y) { return MAKELPARAM(x, y); }
+void press(HWND w, int x, int y) {
+    SendMessageA(w, WM_LBUTTONDOWN, MK_LBUTTON, at(x, y));
+    settle();
+}
+void moveTo(HWND w, int x, int y) { SendMessageA(w, WM_MOUSEMOVE, MK_LBUTTON, at(x, y)); }
+void release(HWND w, int x, int y) {
+    SendMessageA(w, WM_LBUTTONUP, 0, at(x, y));
+    settle();
+}
+// A click that returns once the dialog has handled the command (render included).
+void clickButton(HWND dialog, int id) { SendMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
+// A click on a button that opens a modal window (file or colour dialog): posted.
+void clickButtonLater(HWND dialog, int id) {
+    PostMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
+    settle();
+}
+// OK is control 3 in this dialog (the default button), not IDOK.
+void pressOk(HWND dialog) { PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(3, 0), 0); }
+
+ui::PixelRect rectOf(int id) {
+    ui::PixelRect r{};
+    ui::layoutRect(id, &r);
+    return r;
+}
+
+// A screen area as a PNG (the dialog with windows over it, such as the popup).
+bool screenshotScreen(const RECT& area, const std::string& name) {
+    const int width = area.right - area.left, height = area.bottom - area.top;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = width;
+    bi.bmiHeader.biHeight = -height;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HBITMAP dib = CreateDIBSection(memory, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, dib);
+    BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
+    GdiFlush();
+    std::vector<uint8_t> rgb(size_t(width) * height * 3);
+    const uint8_t* p = static_cast<const uint8_t*>(bits);
+    for (int i = 0; i < width * height; ++i) {
+        rgb[i * 3] = p[i * 4 + 2];
+        rgb[i * 3 + 1] = p[i * 4 + 1];
+        rgb[i * 3 + 2] = p[i * 4];
+    }
+    SelectObject(memory, old);
+    DeleteObject(dib);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    const std::string path = gOutputDir + "/" + name;
+    std::printf("screenshot: %s\n", path.c_str());
+    return stbi_write_png(path.c_str(), width, height, 3, rgb.data(), width * 3) != 0;
+}
+
+RECT windowRect(HWND w) {
+    RECT r;
+    GetWindowRect(w, &r);
+    return r;
+}
+
+// A rectangle of the dialog's client area, read back with one blit (reading pixel by
+// pixel is very slow under Wine), as 0x00RRGGBB values row by row.
+std::vector<uint32_t> capture(HWND dialog, int left, int top, int right, int bottom) {
+    const int width = right - left, height = bottom - top;
+    HDC source = GetDC(dialog);
+    HDC memory = CreateCompatibleDC(source);
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = width;
+    bi.bmiHeader.biHeight = -height;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HBITMAP dib = CreateDIBSection(memory, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, dib);
+    BitBlt(memory, 0, 0, width, height, source, left, top, SRCCOPY);
+    GdiFlush();
+    const uint32_t* p = static_cast<const uint32_t*>(bits);
+    std::vector<uint32_t> pixels(p, p + size_t(width) * height);
+    for (uint32_t& v : pixels) v &= 0xFFFFFF;
+    SelectObject(memory, old);
+    DeleteObject(dib);
+    DeleteDC(memory);
+    ReleaseDC(dialog, source);
+    return pixels;
+}
+
+std::vector<uint32_t> previewPixels(HWND dialog) {
+    const ui::PixelRect frame = rectOf(18);
+    return capture(dialog, frame.left + 2, frame.top + 2, frame.right - 2, frame.bottom - 2);
+}
+
+size_t differingPixels(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b) {
+    size_t n = 0;
+    for (size_t i = 0; i < a.size() && i < b.size(); ++i) n += a[i] != b[i];
+    return n;
+}
+
+// One pixel as a COLORREF (0x00BBGGRR).
+COLORREF pixelAt(HWND dialog, int x, int y) {
+    const uint32_t v = capture(dialog, x, y, x + 1, y + 1)[0];
+    return RGB((v >> 16) & 0xFF, (v >> 8) & 0xFF, v & 0xFF);
+}
+
+// The zoom buttons draw a grey (175) frame when disabled, a light (240) edge otherwise.
+bool zoomButtonEnabled(HWND dialog, int id) {
+    const ui::PixelRect r = rectOf(id);
+    return pixelAt(dialog, r.left, r.top + 6) != RGB(175, 175, 175);
+}
+
+DWORD WINAPI runDriver(void* driver) {
+    (*static_cast<const std::function<void()>*>(driver))();
+    return 0;
+}
+
+// Runs the filter with its dialog on this thread while `driver` works the dialog from a
+// helper thread. The driver gets the dialog window (never null: a missing dialog fails).
+int16_t runDialog(MemoryHost& host, const std::function<void(HWND)>& driver) {
+    const std::function<void()> wrapped = [&] {
+        HWND d = waitForWindow("#32770", "Radiantix");
+        CHECK(d != nullptr);
+        if (!d) return;
+        settle();
+        driver(d);
+    };
+    HANDLE helper = CreateThread(nullptr, 0, runDriver,
+                                 const_cast<std::function<void()>*>(&wrapped), 0, nullptr);
+    const int16_t result = host.runFilter(gEntry, true);
+    WaitForSingleObject(helper, INFINITE);
+    CloseHandle(helper);
+    return result;
+}
+
+const SunParameters& live(MemoryHost& host) {
+    return *static_cast<const SunParameters*>(host.parameters());
+}
+
+HostImage gradientImage(int32_t w, int32_t h) {
+    HostImage image = HostImage::make(w, h, 3);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            uint8_t* p = image.at(x, y);
+            p[0] = uint8_t(20 + (y * 90) / h);
+            p[1] = uint8_t(50 + (x * 120) / w);
+            p[2] = uint8_t(110 + (y * 100) / h);
+        }
+    return image;
+}
+
+// ---------------------------------------------------------------------------------------
+// The cases
+
+// The preview shows the sun, and a slider drag re-renders it once, at the release.
+void previewFollowsSliders() {
+    MemoryHost host(gradientImage(640, 400));
+    const int16_t result = runDialog(host, [&](HWND d) {
+        Sleep(300);
+        CHECK_EQ(live(host).previewScale, 3);  // max(ceil(640 / 302), ceil(400 / 249))
+        const std::vector<uint32_t> before = previewPixels(d);
+        // The sun makes the middle of the preview brighter than its corner.
+        const ui::PixelRect frame = rectOf(18);
+        const int cx = (frame.left + frame.right) / 2, cy = (frame.top + frame.bottom) / 2;
+        const COLORREF middle = pixelAt(d, cx, cy);
+        const COLORREF corner = pixelAt(d, cx - 100, cy - 60);  // inside the 214 x 134 picture
+        CHECK(GetRValue(middle) + GetGValue(middle) > GetRValue(corner) + GetGValue(corner) + 60);
+        CHECK(screenshotScreen(windowRect(d), "preview_dialog.png"));
+
+        const int64_t shown = host.displayPixelsCalls();
+        const ui::PixelRect radius = rectOf(37);
+        press(d, radius.left + 30, radius.top + 5);
+        moveTo(d, radius.left + 100, radius.top + 5);
+        settle();
+        CHECK_EQ(host.displayPixelsCalls(), shown);  // nothing rendered while dragging
+        CHECK_EQ(differingPixels(before, previewPixels(d)), size_t(0));
+        release(d, radius.left + 100, radius.top + 5);
+        Sleep(300);
+        CHECK(host.displayPixelsCalls() > shown);
+        CHECK(differingPixels(before, previewPixels(d)) > 100);
+        pressOk(d);
+    });
+    CHECK_EQ(result, 0);
+}
+
+// "+", "-" and "%" on a 3000 x 200 image: fit scale 10; "-" starts disabled, "+" steps
+// down to 1 and is then disabled.
+void zoomButtons() {
+    MemoryHost host(gradientImage(3000, 200));
+    const int16_t result = runDialog(host, [&](HWND d) {
+        Sleep(200);
+        CHECK_EQ(live(host).previewScale, 10);
+        CHECK(!zoomButtonEnabled(d, 33));
+        CHECK(zoomButtonEnabled(d, 32));
+        clickButton(d, 33);
+        CHECK_EQ(live(host).previewScale, 10);
+        for (int expected = 9; expected >= 1; --expected) {
+            clickButton(d, 32);
+            CHECK_EQ(live(host).previewScale, expected);
+        }
+        settle();
+        CHECK(!zoomButtonEnabled(d, 32));
+        CHECK(zoomButtonEnabled(d, 33));
+        clickButton(d, 32);
+        CHECK_EQ(live(host).previewScale, 1);
+        clickButton(d, 33);
+        CHECK_EQ(live(host).previewScale, 2);
+        clickButton(d, 34);  // "%": back to 1:1
+        CHECK_EQ(live(host).previewScale, 1);
+        for (int i = 0; i < 9; ++i) clickButton(d, 33);
+        CHECK_EQ(live(host).previewScale, 10);
+        CHECK_EQ(live(host).previewOriginH, 0);
+        CHECK_EQ(live(host).previewOriginV, 0);
+        pressOk(d);
+    });
+    CHECK_EQ(result, 0);
+}
+
+// A click on the unzoomed preview places the centre; a drag at scale 3 pans instead.
+void placeAndPan() {
+    MemoryHost host(gradientImage(1208, 996));
+    const int16_t result = runDialog(host, [&](HWND d) {
+        Sleep(200);
+        CHECK_EQ(live(host).previewScale, 4);
+        // The 302 x 249 picture sits centred in the 306 x 253 frame: left 403, top 2.
+        press(d, 403 + 10, 2 + 20);
+        release(d, 403 + 10, 2 + 20);
+        CHECK_EQ(live(host).sunCenterX, 40);
+        CHECK_EQ(live(host).sunCenterY, 80);
+
+        clickButton(d, 32);
+        CHECK_EQ(live(host).previewScale, 3);
+        const int32_t originH = live(host).previewOriginH;
+        const int32_t originV = live(host).previewOriginV;
+        CHECK(originH > 3);
+        press(d, 550, 120);
+        moveTo(d, 551, 120);
+        settle();
+        release(d, 551, 120);
+        CHECK_EQ(live(host).previewOriginH, originH - 3);
+        CHECK_EQ(live(host).previewOriginV, originV);
+        CHECK_EQ(live(host).sunCenterX, 40);  // a pan does not place the centre
+        CHECK_EQ(live(host).sunCenterY, 80);
+        pressOk(d);
+    });
+    CHECK_EQ(result, 0);
+    CHECK_EQ(live(host).sunCenterX, 40);
+}
+
+// The blend mode chosen from its popup list.
+void blendFromPopup() {
+    MemoryHost host(gradientImage(640, 400));
+    const int16_t result = runDialog(host, [&](HWND d) {
+        const ui::PixelRect picker = rectOf(73);
+        SendMessageA(d, WM_LBUTTONDOWN, MK_LBUTTON, at(picker.left + 10, picker.top + 10));
+        HWND popup = waitForWindow("PopupClass", "zowie", 60);
+        CHECK(popup != nullptr);
+        if (!popup) return pressOk(d);
+        const RECT frame = windowRect(popup);
+        CHECK_EQ(frame.bottom - frame.top, 11 * 36 + 8);
+        SendMessageA(popup, WM_MOUSEMOVE, MK_LBUTTON, at(40, 6 * 36 + 18));  // "add"
+        settle();
+        RECT area = windowRect(d);
+        const RECT pr = windowRect(popup);
+        UnionRect(&area, &area, &pr);
+        CHECK(screenshotScreen(area, "preview_popup.png"));
+        SendMessageA(popup, WM_LBUTTONUP, 0, at(40, 6 * 36 + 18));
+        Sleep(300);
+        CHECK(!IsWindow(popup));
+        CHECK_EQ(live(host).blendMode, 7);
+        pressOk(d);
+    });
+    CHECK_EQ(result, 0);
+    CHECK_EQ(live(host).blendMode, 7);
+}
+
+// A colour chosen through the host's colour picker.
+void hostColourPicker() {
+    MemoryHostOptions options;
+    options.colorServices = true;
+    MemoryHost host(gradientImage(640, 400), options);
+    std::string prompt;
+    int32_t infoSize = 0;
+    int16_t offered[3] = {};
+    host.onColorServices = [&](ColorServicesInfo* info) -> OSErr {
+        infoSize = info->infoSize;
+        const unsigned char* text = info->selectorParameter.pickerPrompt;
+        if (text) prompt.assign(reinterpret_cast<const char*>(text + 1), text[0]);
+        for (int i = 0; i < 3; ++i) offered[i] = info->colorComponents[i];
+        info->colorComponents[0] = 18;
+        info->colorComponents[1] = 52;
+        info->colorComponents[2] = 86;
+        return 0;
+    };
+    const int16_t result = runDialog(host, [&](HWND d) {
+        clickButton(d, 7);
+        Sleep(200);
+        pressOk(d);
+    });
+    CHECK_EQ(result, 0);
+    CHECK(prompt == "Choose the sun color.");
+    CHECK_EQ(infoSize, int32_t(sizeof(ColorServicesInfo)));
+    CHECK_EQ(offered[0], 255);  // the default sun colour 0xFFFF, 0xCE00, 0x0800
+    CHECK_EQ(offered[1], 0xCE);
+    CHECK_EQ(offered[2], 0x08);
+    const SunParameters& p = live(host);
+    CHECK_EQ(p.sunColor.red, 0x1200);
+    CHECK_EQ(p.sunColor.green, 0x3400);
+    CHECK_EQ(p.sunColor.blue, 0x5600);
+}
+
+// Types a file name into an open or save dialog and confirms it with Enter.
+bool confirmFileDialog(const char* title, const std::string& name) {
+    HWND box = waitForWindow("#32770", title, 200);
+    CHECK(box != nullptr);
+    if (!box) return false;
+    Sleep(300);
+    // The file name box: the dialog's one visible edit control.
+    HWND edit = nullptr;
+    EnumChildWindows(
+        box,
+        [](HWND child, LPARAM found) -> BOOL {
+            char cls[16] = "";
+            GetClassNameA(child, cls, sizeof cls);
+            if (lstrcmpiA(cls, "Edit") != 0 || !IsWindowVisible(child)) return TRUE;
+            *reinterpret_cast<HWND*>(found) = child;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&edit));
+    CHECK(edit != nullptr);
+    if (!edit) return false;
+    SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(name.c_str()));
+    PostMessageA(edit, WM_KEYDOWN, VK_RETURN, 1);
+    PostMessageA(edit, WM_KEYUP, VK_RETURN, 0xC0000001);
+    for (int i = 0; i < 100 && IsWindow(box); ++i) Sleep(50);
+    CHECK(!IsWindow(box));
+    return true;
+}
+
+// Save, change the settings, Load: the saved settings come back, the status line names
+// the file, and the second dialog opens in the folder of the first.
+void saveThenLoad() {
+    MemoryHost host(gradientImage(640, 400));
+    char folder[MAX_PATH];
+    GetFullPathNameA(gOutputDir.c_str(), MAX_PATH, folder, nullptr);
+    const std::string file = std::string(folder) + "\\preview_test_preset.q4q";
+    DeleteFileA(file.c_str());
+    int32_t savedRadius = -1;
+    const int16_t result = runDialog(host, [&](HWND d) {
+        const ui::PixelRect radius = rectOf(37);
+        press(d, radius.left + 4 + 30, radius.top + 5);
+        release(d, radius.left + 4 + 30, radius.top + 5);
+        savedRadius = live(host).sunRadius;
+        clickButtonLater(d, 26);
+        if (!confirmFileDialog("Save a settings file", file)) return pressOk(d);
+        settle();
+        CHECK(std::strcmp(live(host).presetName, "preview_test_preset.q4q") == 0);
+
+        press(d, radius.left + 120, radius.top + 5);
+        release(d, radius.left + 120, radius.top + 5);
+        CHECK(live(host).sunRadius != savedRadius);
+        clickButtonLater(d, 35);
+        if (!confirmFileDialog("Open a settings file", "preview_test_preset.q4q"))
+            return pressOk(d);
+        settle();
+        CHECK_EQ(live(host).sunRadius, savedRadius);
+        pressOk(d);
+    });
+    CHECK_EQ(result, 0);
+    WIN32_FILE_ATTRIBUTE_DATA info{};
+    CHECK(GetFileAttributesExA(file.c_str(), GetFileExInfoStandard, &info));
+    CHECK_EQ(info.nFileSizeLow, DWORD(232));
+    CHECK_EQ(live(host).sunRadius, savedRadius);
+}
+
+// Dice draws random settings and names them in the status line.
+void diceNamesTheStatusLine() {
+    MemoryHost host(gradientImage(640, 400));
+    const int16_t result = runDialog(host, [&](HWND d) {
+        const std::vector<uint32_t> before = previewPixels(d);
+        clickButton(d, 72);
+        Sleep(300);
+        CHECK(std::strcmp(live(host).presetName, "random settings") == 0);
+        CHECK(differingPixels(before, previewPixels(d)) > 0);
+        CHECK(screenshotScreen(windowRect(d), "preview_dice.png"));
+        pressOk(d);
+    });
+    CHECK_EQ(result, 0);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 3 && argc != 4) {
+        std::fprintf(stderr,
+                     "usage: radiantix_preview_dialog_test MODULE_FILE OUTPUT_DIR [CASE]\n");
+        return 2;
+    }
+    gOutputDir = argv[2];
+    const std::string cacheDir = gOutputDir + "/preview_test_cache";
+    CreateDirectoryA(cacheDir.c_str(), nullptr);
+    SetEnvironmentVariableA("RADIANTIX_CACHE_DIR", cacheDir.c_str());
+    _putenv_s("RADIANTIX_CACHE_DIR", cacheDir.c_str());
+    DeleteFileA((cacheDir + "/Radiantix cached settings 2").c_str());
+    SetCursorPos(0, 0);
+
+    HMODULE module = LoadLibraryA(argv[1]);
+    if (!module) {
+        std::fprintf(stderr, "cannot load %s\n", argv[1]);
+        return 1;
+    }
+    gEntry = reinterpret_cast<PluginEntryProc>(
+        reinterpret_cast<void*>(GetProcAddress(module, "ENTRYPOINT")));
+    if (!gEntry) {
+        std::fprintf(stderr, "the module does not export ENTRYPOINT\n");
+        return 1;
+    }
+
+    const struct {
+        const char* name;
+        void (*run)();
+    } cases[] = {
+        {"preview follows sliders", previewFollowsSliders},
+        {"zoom buttons", zoomButtons},
+        {"place and pan", placeAndPan},
+        {"blend from popup", blendFromPopup},
+        {"host colour picker", hostColourPicker},
+        {"save then load", saveThenLoad},
+        {"dice", diceNamesTheStatusLine},
+    };
+    const char* only = argc > 3 ? argv[3] : nullptr;
+    for (const auto& c : cases) {
+        if (only && !std::strstr(c.name, only)) continue;
+        const int before = gFailures;
+        c.run();
+        std::printf("%s: %s\n", c.name, gFailures == before ? "ok" : "FAILED");
+    }
+    FreeLibrary(module);
+    if (gFailures) std::fprintf(stderr, "%d check(s) failed\n", gFailures);
+    return gFailures ? 1 : 0;
+}
