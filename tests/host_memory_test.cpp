@@ -67,44 +67,33 @@ TEST_F(HostMemory, ModuleHandlesAreTwoLevelAndDisposeBothBlocks) {
 }
 
 TEST_F(HostMemory, SuiteTestsFollowVersionCountAndProcedures) {
-    HandleProcs hp{};
-    BufferProcs bp{};
     FilterRecord r{};
     EXPECT_FALSE(HostHandlesUsable(nullptr));
     EXPECT_FALSE(HostHandlesUsable(&r));
     EXPECT_FALSE(HostBuffersUsable(&r));
-
     MemoryHost host(HostImage::make(4, 4, 1));
     const FilterRecord& full = host.record();
-    EXPECT_TRUE(HostHandlesUsable(&full));
-    EXPECT_TRUE(HostBuffersUsable(&full));
-
-    hp = *full.handleProcs;
-    bp = *full.bufferProcs;
-    r.handleProcs = &hp;
-    r.bufferProcs = &bp;
-    hp.numHandleProcs = 7;
-    bp.numBufferProcs = 5;
-    EXPECT_TRUE(HostHandlesUsable(&r));
-    EXPECT_TRUE(HostBuffersUsable(&r));
-    hp.numHandleProcs = 6;
-    bp.numBufferProcs = 4;
-    EXPECT_FALSE(HostHandlesUsable(&r));
-    EXPECT_FALSE(HostBuffersUsable(&r));
-    hp.numHandleProcs = 8;
-    bp.numBufferProcs = 8;
-    hp.handleProcsVersion = 2;
-    bp.bufferProcsVersion = 1;
-    EXPECT_FALSE(HostHandlesUsable(&r));
-    EXPECT_FALSE(HostBuffersUsable(&r));
-    hp.handleProcsVersion = 1;
-    bp.bufferProcsVersion = 2;
-    hp.setSizeProc = nullptr;
-    bp.spaceProc = nullptr;
-    EXPECT_FALSE(HostHandlesUsable(&r));
-    EXPECT_FALSE(HostBuffersUsable(&r));
-    hp = *full.handleProcs;
+    // Handles: version 1 with at least 7 procedures, set-size and lock among them. Buffers:
+    // version 2 with at least 5, space among them.
+    const struct { int16_t handleVersion, handleCount, bufferVersion, bufferCount; bool dropProc, usable; } cases[] = {
+        {1, 7, 2, 5, false, true},  {1, 6, 2, 4, false, false}, {2, 8, 1, 8, false, false},
+        {1, 8, 2, 8, true, false}};
+    for (const auto& c : cases) {
+        HandleProcs hp = *full.handleProcs;
+        BufferProcs bp = *full.bufferProcs;
+        hp.handleProcsVersion = c.handleVersion;
+        hp.numHandleProcs = c.handleCount;
+        bp.bufferProcsVersion = c.bufferVersion;
+        bp.numBufferProcs = c.bufferCount;
+        if (c.dropProc) hp.setSizeProc = nullptr, bp.spaceProc = nullptr;
+        r.handleProcs = &hp;
+        r.bufferProcs = &bp;
+        EXPECT_EQ(HostHandlesUsable(&r), c.usable) << c.handleVersion << " " << c.handleCount;
+        EXPECT_EQ(HostBuffersUsable(&r), c.usable) << c.bufferVersion << " " << c.bufferCount;
+    }
+    HandleProcs hp = *full.handleProcs;
     hp.lockProc = nullptr;  // locking the session block needs it
+    r.handleProcs = &hp;
     EXPECT_FALSE(HostHandlesUsable(&r));
 }
 
@@ -361,10 +350,9 @@ TEST_F(MemoryHostServes, AbortAndProgressCallbacksReachTheUser) {
     MemoryHostOptions o;
     o.abortProc = o.progressProc = o.displayPixels = o.colorServices = false;
     MemoryHost bare(rgbaPattern(), o);
-    EXPECT_TRUE(bare.record().abortProc == nullptr);  // packed field: no reference
-    EXPECT_TRUE(bare.record().progressProc == nullptr);  // packed field: no reference
-    EXPECT_TRUE(bare.record().displayPixels == nullptr);  // packed field: no reference
-    EXPECT_TRUE(bare.record().colorServices == nullptr);  // packed field: no reference
+    const FilterRecord& r = bare.record();  // packed fields: compared by value
+    EXPECT_TRUE(r.abortProc == nullptr && r.progressProc == nullptr);
+    EXPECT_TRUE(r.displayPixels == nullptr && r.colorServices == nullptr);
 }
 
 }  // namespace
