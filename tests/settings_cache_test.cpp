@@ -2,7 +2,6 @@
 // every failure is silent and keeps the previous cache.
 #include "settings/cache_file.h"
 
-#include <dirent.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -10,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -44,11 +44,8 @@ private:
 
 std::vector<std::string> filesIn(const std::string& folder) {
     std::vector<std::string> names;
-    if (DIR* d = opendir(folder.c_str())) {
-        while (dirent* e = readdir(d))
-            if (std::strcmp(e->d_name, ".") && std::strcmp(e->d_name, "..")) names.push_back(e->d_name);
-        closedir(d);
-    }
+    std::error_code ec;
+    for (const auto& e : std::filesystem::directory_iterator(folder, ec)) names.push_back(e.path().filename());
     return names;
 }
 
@@ -58,14 +55,8 @@ std::vector<uint8_t> contents(const std::string& path) {
 }
 
 void removeTree(const std::string& path) {
-    struct stat st;
-    if (lstat(path.c_str(), &st) != 0) return;
-    if (S_ISDIR(st.st_mode)) {
-        for (const std::string& n : filesIn(path)) removeTree(path + "/" + n);
-        rmdir(path.c_str());
-    } else {
-        unlink(path.c_str());
-    }
+    std::error_code ec;
+    std::filesystem::remove_all(path, ec);
 }
 
 class CacheFile : public ::testing::Test {
@@ -93,18 +84,19 @@ protected:
 };
 
 TEST_F(CacheFile, LivesInAPerUserFolder) {
-    unsetenv("RADIANTIX_CACHE_DIR");
-    setenv("XDG_CACHE_HOME", "/var/cache-of-user", 1);
-    EXPECT_EQ(cacheFilePath(), "/var/cache-of-user/radiantix/Radiantix cached settings 2");
-    setenv("XDG_CACHE_HOME", "relative/ignored", 1);
-    setenv("HOME", "/home/someone", 1);
-    EXPECT_EQ(cacheFilePath(), "/home/someone/.cache/radiantix/Radiantix cached settings 2");
-    unsetenv("XDG_CACHE_HOME");
-    EXPECT_EQ(cacheFilePath(), "/home/someone/.cache/radiantix/Radiantix cached settings 2");
-    setenv("RADIANTIX_CACHE_DIR", "/elsewhere/", 1);
-    EXPECT_EQ(cacheFilePath(), "/elsewhere/Radiantix cached settings 2");
-    setenv("RADIANTIX_CACHE_DIR", "/elsewhere", 1);
-    EXPECT_EQ(cacheFilePath(), "/elsewhere/Radiantix cached settings 2");
+    // An absolute XDG_CACHE_HOME, else HOME's .cache; RADIANTIX_CACHE_DIR over both.
+    const struct { const char *override, *xdg, *home, *folder; } cases[] = {
+        {nullptr, "/var/cache-of-user", "/home/someone", "/var/cache-of-user/radiantix"},
+        {nullptr, "relative/ignored", "/home/someone", "/home/someone/.cache/radiantix"},
+        {nullptr, nullptr, "/home/someone", "/home/someone/.cache/radiantix"},
+        {"/elsewhere/", "/var/c", "/home/someone", "/elsewhere"},
+        {"/elsewhere", nullptr, "/home/someone", "/elsewhere"}};
+    for (const auto& c : cases) {
+        const std::pair<const char*, const char*> vars[] = {
+            {"RADIANTIX_CACHE_DIR", c.override}, {"XDG_CACHE_HOME", c.xdg}, {"HOME", c.home}};
+        for (const auto& [name, value] : vars) value ? setenv(name, value, 1) : unsetenv(name);
+        EXPECT_EQ(cacheFilePath(), std::string(c.folder) + "/Radiantix cached settings 2");
+    }
 }
 
 TEST_F(CacheFile, WriteCreatesTheFolderAndReadRestoresTheSettings) {

@@ -89,52 +89,35 @@ TEST(Dice, DrawsInOrderAndLeavesTheRestAlone) {
     randomizeSettings(p, s.draw());
     EXPECT_EQ(s.next, s.values.size());
 
-    const int32_t expected[] = {1, 2, 3, 4, 5, 6, 7, 13, 9, 40, 11, 1, 0};
-    const int32_t got[] = {p.spikeBrightness, p.spikeWidth, p.spikeRadius, p.spikeCount,
-                           p.sunRadius,       p.sunColdHot, p.sunSmear,    p.swirlSize,
-                           p.swirlCount,      p.sunDetail,  p.spikeGamma,  p.vortices,
-                           p.monopoles};
-    for (size_t i = 0; i < std::size(expected); ++i) EXPECT_EQ(got[i], expected[i]) << "draw " << i;
-    EXPECT_EQ(p.sunColor.red, 0x1100);
-    EXPECT_EQ(p.sunColor.blue, 0x3300);
-    EXPECT_EQ(p.flareColor.green, 0x5500);
-    EXPECT_EQ(p.haloColor.blue, 0x9900);
-    EXPECT_EQ(p.haloRadius, 15);
-    EXPECT_EQ(p.haloBrightness, 46);
-    EXPECT_EQ(p.bowRadius, 17);
-    EXPECT_EQ(p.bowWidth, 18);
-    EXPECT_EQ(p.masterBrightness, 37);
-    EXPECT_EQ(p.flareDetail, 25);
-    EXPECT_EQ(p.flareBrightness, 71);
-    EXPECT_EQ(p.bowInvert, 1);
-    EXPECT_EQ(p.bowBrightness, 23);
-    EXPECT_EQ(p.flareWidth, 24);
-    EXPECT_EQ(p.flareCount, 19);
-    EXPECT_EQ(p.spikeDiffraction, 26);
-    EXPECT_EQ(p.spikeDetail, 27);
-    EXPECT_EQ(p.seed, 0x7F5);
-    EXPECT_EQ(p.spikeColor.red, 0xA100);  // kept: the copy draw was not above 20
-    EXPECT_EQ(p.spikeColor.blue, 0xC300);
-    EXPECT_EQ(p.extraColor.red, 0xD400);
-    EXPECT_EQ(p.extraColor.blue, 0xF600);
-    EXPECT_EQ(std::memcmp(&p.haloColor2, &p.haloColor, sizeof(RGB16)), 0);
-    EXPECT_EQ(p.lightingMode, 3);
-    EXPECT_EQ(p.bowSmear, 32);
-    EXPECT_EQ(p.flareRadius, 33);
-    EXPECT_EQ(p.spikeVector.x, -0.70f);
-    EXPECT_EQ(p.spikeVector.y, 0.70f);
-    EXPECT_EQ(p.spikeVector.z, 0.0f);
-    EXPECT_EQ(p.flareVector.x, 0.0f);
-    EXPECT_EQ(p.flareVector.y, 0.0f);
-    EXPECT_EQ(p.flareVector.z, 0.0f);
+    const struct { const char* name; int32_t value; } draws[] = {
+        {"spikeBrightness", 1}, {"spikeWidth", 2}, {"spikeRadius", 3}, {"spikeCount", 4},
+        {"sunRadius", 5}, {"sunColdHot", 6}, {"sunSmear", 7}, {"swirlSize", 13}, {"swirlCount", 9},
+        {"sunDetail", 40}, {"spikeGamma", 11}, {"vortices", 1}, {"monopoles", 0},
+        {"haloRadius", 15}, {"haloBrightness", 46}, {"bowRadius", 17}, {"bowWidth", 18},
+        {"masterBrightness", 37}, {"flareDetail", 25}, {"flareBrightness", 71}, {"bowInvert", 1},
+        {"bowBrightness", 23}, {"flareWidth", 24}, {"flareCount", 19}, {"spikeDiffraction", 26},
+        {"spikeDetail", 27}, {"seed", 0x7F5}, {"lightingMode", 3}, {"bowSmear", 32},
+        {"flareRadius", 33}};
+    for (const auto& d : draws) EXPECT_EQ(*settingInt(p, *findSetting(d.name)), d.value) << d.name;
+    // Colours take the low byte of a draw; the spike colour is kept (the copy draw was not
+    // above 20).
+    const RGB16 sun{0x1100, 0x2200, 0x3300}, flare{0x4400, 0x5500, 0x6600}, halo{0x7700, 0x8800, 0x9900},
+        spike{0xA100, 0xB200, 0xC300}, extra{0xD400, 0xE500, 0xF600};
+    EXPECT_EQ(std::memcmp(&p.sunColor, &sun, sizeof sun), 0);
+    EXPECT_EQ(std::memcmp(&p.flareColor, &flare, sizeof flare), 0);
+    EXPECT_EQ(std::memcmp(&p.haloColor, &halo, sizeof halo), 0);
+    EXPECT_EQ(std::memcmp(&p.haloColor2, &halo, sizeof halo), 0);
+    EXPECT_EQ(std::memcmp(&p.spikeColor, &spike, sizeof spike), 0);
+    EXPECT_EQ(std::memcmp(&p.extraColor, &extra, sizeof extra), 0);
+    const Vector3f spikeVector{-0.70f, 0.70f, 0.0f}, zero{0, 0, 0};
+    EXPECT_EQ(std::memcmp(&p.spikeVector, &spikeVector, sizeof spikeVector), 0);
+    EXPECT_EQ(std::memcmp(&p.flareVector, &zero, sizeof zero), 0);
     EXPECT_STREQ(p.presetName, "random settings");
 
-    EXPECT_EQ(p.blendMode, before.blendMode);
-    EXPECT_EQ(p.sunCenterX, before.sunCenterX);
-    EXPECT_EQ(p.sunCenterY, before.sunCenterY);
-    EXPECT_EQ(p.previewScale, before.previewScale);
-    EXPECT_EQ(p.previewOriginH, before.previewOriginH);
-    EXPECT_EQ(p.autoPreview, before.autoPreview);
+    const int64_t kept[] = {p.blendMode, p.sunCenterX, p.sunCenterY, p.previewScale, p.previewOriginH, p.autoPreview},
+                  was[] = {before.blendMode, before.sunCenterX, before.sunCenterY, before.previewScale,
+                           before.previewOriginH, before.autoPreview};
+    for (int i = 0; i < 6; ++i) EXPECT_EQ(kept[i], was[i]) << i;
     EXPECT_STREQ(p.presetFolder, "somewhere");
 
     // The last draws the other way: normal light, spike colour copied from the sun.
