@@ -58,7 +58,9 @@ bool runFileDialog(FilterSession& session, const char* title, bool save, std::st
     ofn.lpstrTitle = title;
     ofn.lpstrDefExt = "q4q";
     ofn.lpfnHook = presetDialogHook;
-    ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_ENABLEHOOK |
+    // The host's current folder stays as it was: the dialogs would otherwise move it to
+    // the chosen file's folder, under the host's feet.
+    ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_ENABLEHOOK | OFN_NOCHANGEDIR |
                 (save ? 0 : OFN_FILEMUSTEXIST);
     const BOOL ok = save ? GetSaveFileNameA(&ofn) : GetOpenFileNameA(&ofn);
     if (!ok) return false;

@@ -172,6 +172,8 @@ COLORREF pixelAt(HWND dialog, int x, int y) {
 
 // The zoom buttons draw a grey (175) frame when disabled, a light (240) edge otherwise.
 bool zoomButtonEnabled(HWND dialog, int id) {
+    // Repainted now (the dialog's thread draws it before this returns), then read back.
+    RedrawWindow(GetDlgItem(dialog, id), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
     const ui::PixelRect r = rectOf(id);
     return pixelAt(dialog, r.left, r.top + 6) != RGB(175, 175, 175);
 }
@@ -407,11 +409,11 @@ bool confirmFileDialog(const char* title, const std::string& name) {
 // the file, and the second dialog opens in the folder of the first.
 void saveThenLoad() {
     MemoryHost host(gradientImage(640, 400));
-    char folder[MAX_PATH];
-    GetFullPathNameA(gOutputDir.c_str(), MAX_PATH, folder, nullptr);
-    const std::string file = std::string(folder) + "\\preview_test_preset.q4q";
+    const std::string file = gOutputDir + "\\preview_test_preset.q4q";
     DeleteFileA(file.c_str());
     int32_t savedRadius = -1;
+    char cwdBefore[MAX_PATH], cwdAfter[MAX_PATH];
+    GetCurrentDirectoryA(MAX_PATH, cwdBefore);
     const int16_t result = runDialog(host, [&](HWND d) {
         const ui::PixelRect radius = rectOf(37);
         press(d, radius.left + 4 + 30, radius.top + 5);
@@ -436,6 +438,8 @@ void saveThenLoad() {
     WIN32_FILE_ATTRIBUTE_DATA info{};
     CHECK(GetFileAttributesExA(file.c_str(), GetFileExInfoStandard, &info));
     CHECK_EQ(info.nFileSizeLow, DWORD(232));
+    GetCurrentDirectoryA(MAX_PATH, cwdAfter);
+    CHECK(std::strcmp(cwdBefore, cwdAfter) == 0);  // the host's current folder is kept
     CHECK_EQ(live(host).sunRadius, savedRadius);
 }
 
@@ -462,7 +466,9 @@ int main(int argc, char** argv) {
                      "usage: radiantix_preview_dialog_test MODULE_FILE OUTPUT_DIR [CASE]\n");
         return 2;
     }
-    gOutputDir = argv[2];
+    char outputDir[MAX_PATH];
+    GetFullPathNameA(argv[2], MAX_PATH, outputDir, nullptr);
+    gOutputDir = outputDir;
     const std::string cacheDir = gOutputDir + "/preview_test_cache";
     CreateDirectoryA(cacheDir.c_str(), nullptr);
     SetEnvironmentVariableA("RADIANTIX_CACHE_DIR", cacheDir.c_str());
