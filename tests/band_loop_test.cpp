@@ -13,6 +13,7 @@
 #include "host/session.h"
 #include "settings/cache_file.h"
 #include "composite_rig.h"
+#include "host_test_support.h"
 
 namespace rx {
 namespace {
@@ -90,23 +91,16 @@ TEST(BandLoop, AlphaPlaneHandedToTheModuleStaysUntouched) {
         for (int32_t x = 0; x < 25; ++x) ASSERT_EQ(host.image().at(x, y)[3], original.at(x, y)[3]);
 }
 
-TEST(BandLoop, DialogPendingRunsTheDialogThenWritesTheCache) {
-    const std::filesystem::path dir =
-        std::filesystem::temp_directory_path() / "radiantix_band_loop_cache";
-    std::filesystem::remove_all(dir);
-    std::filesystem::create_directories(dir);
-    setenv("RADIANTIX_CACHE_DIR", dir.c_str(), 1);
-    {
-        MemoryHost host(testImage(9, 9, 3));
-        ASSERT_EQ(host.runFilter(&ENTRYPOINT, false), 0);
-        EXPECT_FALSE(std::filesystem::exists(cacheFilePath()));  // no dialog, no cache
-        ASSERT_EQ(host.runFilter(&ENTRYPOINT, true), 0);
-        EXPECT_TRUE(std::filesystem::exists(cacheFilePath()));
-        EXPECT_EQ(static_cast<SunParameters*>(host.parameters())->dialogPending, 0u);
-        EXPECT_EQ(host.continueCalls(), 9);  // the dialog run rendered every row
-    }
-    unsetenv("RADIANTIX_CACHE_DIR");
-    std::filesystem::remove_all(dir);
+using BandLoopCache = testing::IsolatedCache;
+
+TEST_F(BandLoopCache, DialogPendingRunsTheDialogThenWritesTheCache) {
+    MemoryHost host(testImage(9, 9, 3));
+    ASSERT_EQ(host.runFilter(&ENTRYPOINT, false), 0);
+    EXPECT_FALSE(std::filesystem::exists(cacheFilePath()));  // no dialog, no cache
+    ASSERT_EQ(host.runFilter(&ENTRYPOINT, true), 0);
+    EXPECT_TRUE(std::filesystem::exists(cacheFilePath()));
+    EXPECT_EQ(static_cast<SunParameters*>(host.parameters())->dialogPending, 0u);
+    EXPECT_EQ(host.continueCalls(), 9);  // the dialog run rendered every row
 }
 
 // ---- step by step on a hand-built record --------------------------------------------

@@ -116,32 +116,24 @@ TEST(PreviewSource, WideImageFitsAtScaleTenAndZoomsInStepByStep) {
     EXPECT_STREQ(text, "100%");
 }
 
-TEST(PreviewSource, SmallImageStaysAtOneToOne) {
-    PreviewRig rig(patternImage(120, 90, 1));
-    startPreview(rig.session, kFrame);
-    EXPECT_EQ(rig.session.fitScale, 1);
-    EXPECT_EQ(rig.session.previewArea.right - rig.session.previewArea.left, 120);
-    updateZoomFlags(rig.session);
-    EXPECT_EQ(rig.enabled(kZoomInButton), 0);
-    EXPECT_EQ(rig.enabled(kZoomOutButton), 0);
-    const int64_t before = rig.host.advanceStateCalls();
-    EXPECT_TRUE(zoomCommand(rig.session, kZoomResetButton));  // still a change: re-render
-    EXPECT_EQ(rig.host.advanceStateCalls(), before + 1);
-    EXPECT_EQ(rig.p().previewScale, 1);
-}
-
-TEST(PreviewSource, WithoutSamplingSupportTheZoomIsFixed) {
-    MemoryHostOptions options;
-    options.samplingSupport = 0;
-    PreviewRig rig(patternImage(1200, 900, 3), options);
-    EXPECT_FALSE(previewPossible(rig.session));
-    startPreview(rig.session, kFrame);
-    EXPECT_EQ(rig.p().previewScale, 1);
-    EXPECT_EQ(int32_t(rig.rec().inputRate), 1 << 16);
-    updateZoomFlags(rig.session);
-    EXPECT_EQ(rig.enabled(kZoomInButton), 0);
-    EXPECT_EQ(rig.enabled(kZoomOutButton), 0);
-    EXPECT_FALSE(zoomCommand(rig.session, kZoomResetButton));
+TEST(PreviewSource, SmallImagesAndHostsWithoutSamplingStayAtOneToOne) {
+    MemoryHostOptions noSampling;
+    noSampling.samplingSupport = 0;
+    for (bool sampling : {true, false}) {
+        PreviewRig rig(patternImage(sampling ? 120 : 1200, 90, 3), sampling ? MemoryHostOptions{} : noSampling);
+        EXPECT_EQ(previewPossible(rig.session), sampling);
+        startPreview(rig.session, kFrame);
+        EXPECT_EQ(rig.p().previewScale, 1);
+        EXPECT_EQ(rig.session.fitScale, 1);
+        EXPECT_EQ(int32_t(rig.rec().inputRate), 1 << 16);
+        updateZoomFlags(rig.session);
+        EXPECT_EQ(rig.enabled(kZoomInButton), 0);
+        EXPECT_EQ(rig.enabled(kZoomOutButton), 0);
+        const int64_t before = rig.host.advanceStateCalls();
+        // A small image still re-renders on reset; a fixed zoom has nothing to change.
+        EXPECT_EQ(zoomCommand(rig.session, kZoomResetButton), sampling);
+        EXPECT_EQ(rig.host.advanceStateCalls(), before + (sampling ? 1 : 0));
+    }
 }
 
 TEST(PreviewSource, HostServesAReducedCopySampledAtTheRate) {
