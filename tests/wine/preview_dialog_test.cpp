@@ -342,7 +342,8 @@ void blendFromPopup() {
     CHECK_EQ(live(host).blendMode, 7);
 }
 
-// A colour chosen through the host's colour picker.
+// A colour chosen through the host's colour picker: offered as its high bytes, and an
+// unchanged answer keeps only those.
 void hostColourPicker() {
     MemoryHostOptions options;
     options.colorServices = true;
@@ -355,10 +356,10 @@ void hostColourPicker() {
         const unsigned char* text = info->selectorParameter.pickerPrompt;
         if (text) prompt.assign(reinterpret_cast<const char*>(text + 1), text[0]);
         for (int i = 0; i < 3; ++i) offered[i] = info->colorComponents[i];
-        info->colorComponents[0] = 18;
-        info->colorComponents[1] = 52;
-        info->colorComponents[2] = 86;
-        return 0;
+        return 0;  // the user accepts the colour unchanged
+    };
+    host.afterPrepare = [](MemoryHost& h) {
+        static_cast<SunParameters*>(h.parameters())->sunColor = RGB16{0x12FF, 0x3400, 0x56AB};
     };
     const int16_t result = runDialog(host, [&](HWND d) {
         clickButton(d, 7);
@@ -368,9 +369,9 @@ void hostColourPicker() {
     CHECK_EQ(result, 0);
     CHECK(prompt == "Choose the sun color.");
     CHECK_EQ(infoSize, int32_t(sizeof(ColorServicesInfo)));
-    CHECK_EQ(offered[0], 255);  // the default sun colour 0xFFFF, 0xCE00, 0x0800
-    CHECK_EQ(offered[1], 0xCE);
-    CHECK_EQ(offered[2], 0x08);
+    CHECK_EQ(offered[0], 18);  // the high bytes of 0x12FF, 0x3400, 0x56AB
+    CHECK_EQ(offered[1], 52);
+    CHECK_EQ(offered[2], 86);
     const SunParameters& p = live(host);
     CHECK_EQ(p.sunColor.red, 0x1200);
     CHECK_EQ(p.sunColor.green, 0x3400);
