@@ -378,6 +378,16 @@ void hostColourPicker() {
     CHECK_EQ(p.sunColor.blue, 0x5600);
 }
 
+// EnumChildWindows callback: stores the first visible edit control (a plain function, so
+// it has the system's calling convention on x86 too).
+BOOL CALLBACK findVisibleEdit(HWND child, LPARAM found) {
+    char cls[16] = "";
+    GetClassNameA(child, cls, sizeof cls);
+    if (lstrcmpiA(cls, "Edit") != 0 || !IsWindowVisible(child)) return TRUE;
+    *reinterpret_cast<HWND*>(found) = child;
+    return FALSE;
+}
+
 // Types a file name into an open or save dialog and confirms it with Enter.
 bool confirmFileDialog(const char* title, const std::string& name) {
     HWND box = waitForWindow("#32770", title, 200);
@@ -386,16 +396,7 @@ bool confirmFileDialog(const char* title, const std::string& name) {
     Sleep(300);
     // The file name box: the dialog's one visible edit control.
     HWND edit = nullptr;
-    EnumChildWindows(
-        box,
-        [](HWND child, LPARAM found) -> BOOL {
-            char cls[16] = "";
-            GetClassNameA(child, cls, sizeof cls);
-            if (lstrcmpiA(cls, "Edit") != 0 || !IsWindowVisible(child)) return TRUE;
-            *reinterpret_cast<HWND*>(found) = child;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&edit));
+    EnumChildWindows(box, findVisibleEdit, reinterpret_cast<LPARAM>(&edit));
     CHECK(edit != nullptr);
     if (!edit) return false;
     SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(name.c_str()));
