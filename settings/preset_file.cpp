@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "host/setting_table.h"
+#include "platform/user_files.h"
 
 namespace rx {
 
@@ -227,12 +228,9 @@ std::array<uint8_t, kPresetFileSize> serializePreset(const SunParameters& cp) {
 
 bool writePresetFile(const SunParameters& p, const std::string& path) {
     std::array<uint8_t, kPresetFileSize> bytes = serializePreset(p);
-    // "wb" truncates: a longer file written earlier leaves no tail behind.
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) return false;
-    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    ok = (std::fclose(f) == 0) && ok;
-    return ok;
+    // A new file renamed over the old one: a longer file written earlier leaves no tail
+    // behind, and a failed write (a full disk) keeps the preset that was there.
+    return platform::replaceFile(path, bytes.data(), bytes.size());
 }
 
 PresetReadInfo readPresetFile(SunParameters& p, const std::string& path) {

@@ -3,6 +3,8 @@
 #include "settings/preset_file.h"
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cmath>
@@ -317,6 +319,13 @@ TEST_F(PresetFileOnDisk, WriteGivesExactlyTheBytesAlsoOverALongerFile) {
     ASSERT_TRUE(writePresetFile(p, path));
     auto expected = serializePreset(p);
     EXPECT_EQ(contents(), std::vector<uint8_t>(expected.begin(), expected.end()));
+
+    // Written as a new file renamed into place: an ordinary document's mode, and a write
+    // that cannot happen (no such folder) reports failure instead of leaving debris.
+    struct stat st;
+    ASSERT_EQ(stat(path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0644u);
+    EXPECT_FALSE(writePresetFile(p, path + ".missing/inside.q4q"));
 
     SunParameters back = defaults();
     PresetReadInfo info = readPresetFile(back, path);

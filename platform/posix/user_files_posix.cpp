@@ -44,9 +44,10 @@ bool replaceFile(const std::string& path, const void* data, size_t size) {
     name.insert(name.end(), kSuffix, kSuffix + sizeof kSuffix);  // with the terminator
     int fd = mkstemp(name.data());  // same folder, new file, mode 0600
     if (fd < 0) return false;
+    // Keep the usual mode of a user's document (the cache's folder is private anyway).
+    bool ok = fchmod(fd, 0644) == 0;
     const char* p = static_cast<const char*>(data);
     size_t left = size;
-    bool ok = true;
     while (ok && left > 0) {
         ssize_t n = write(fd, p, left);
         if (n < 0 && errno == EINTR) continue;
