@@ -1,41 +1,21 @@
 #include "ui/buttons_gdi.h"
 
-#include "platform/module_instance.h"
+#include "ui/dialog_utils_win.h"
 
 namespace rx::ui::gdi {
 
 void frame(HDC dc, const RECT& r, COLORREF upperLeft, COLORREF lowerRight, COLORREF mask) {
-    HPEN first = CreatePen(PS_SOLID, 1, upperLeft & mask);
-    HPEN second = CreatePen(PS_SOLID, 1, lowerRight & mask);
-    HGDIOBJ old = SelectObject(dc, first);
-    MoveToEx(dc, r.left, r.bottom, nullptr);
-    LineTo(dc, r.left, r.top);
-    LineTo(dc, r.right, r.top);
-    LineTo(dc, r.right, r.top + 1);
-    SelectObject(dc, second);
-    LineTo(dc, r.right, r.bottom);
-    LineTo(dc, r.left, r.bottom);
-    SelectObject(dc, old);
-    DeleteObject(first);
-    DeleteObject(second);
+    drawBevel(dc, r, upperLeft, lowerRight, mask);
 }
 
-void fill(HDC dc, const RECT& r, COLORREF colour) {
-    HBRUSH brush = CreateSolidBrush(colour);
-    FillRect(dc, &r, brush);
-    DeleteObject(brush);
-}
+void fill(HDC dc, const RECT& r, COLORREF colour) { fillRectColour(dc, r, colour); }
 
 RECT shrunk(RECT r, int by) {
     InflateRect(&r, -by, -by);
     return r;
 }
 
-HFONT createDialogFont() {
-    return CreateFontA(-MulDiv(8, 96, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
-                       DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                       DEFAULT_QUALITY, FIXED_PITCH, "Arial");
-}
+HFONT createDialogFont() { return ui::createDialogFont(); }
 
 void text(HDC dc, RECT r, const char* s, COLORREF colour, UINT format) {
     if (!s || !*s) return;
@@ -63,8 +43,7 @@ int textWidth(const char* s) {
 }
 
 HBITMAP loadPicture(int32_t picture) {
-    return LoadBitmapA(static_cast<HINSTANCE>(platform::moduleInstance()),
-                       MAKEINTRESOURCEA(picture));
+    return LoadBitmapA(resourceInstance(), MAKEINTRESOURCEA(picture));
 }
 
 void blitBitmap(HDC dc, HBITMAP bitmap, int x, int y) {
@@ -84,13 +63,6 @@ void blitPicture(HDC dc, int32_t picture, int x, int y) {
     if (bitmap) DeleteObject(bitmap);
 }
 
-RECT controlRect(HWND dialog, int id) {
-    RECT r = {0, 0, 0, 0};
-    HWND control = GetDlgItem(dialog, id);
-    if (!control) return r;
-    GetWindowRect(control, &r);
-    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
-    return r;
-}
+RECT controlRect(HWND dialog, int id) { return ui::controlRect(dialog, id); }
 
 }  // namespace rx::ui::gdi

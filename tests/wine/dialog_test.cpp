@@ -69,14 +69,26 @@ void settle() { Sleep(120); }
 
 LPARAM point(int x, int y) { return MAKELPARAM(x, y); }
 
+// The screen's own pointer is put where the sent message says the mouse is: a window
+// that holds the capture also receives moves of the real pointer, which would otherwise
+// drag a slider to wherever the pointer happens to rest.
+void placePointer(HWND w, int x, int y) {
+    POINT p{x, y};
+    ClientToScreen(w, &p);
+    SetCursorPos(p.x, p.y);
+}
+
 void press(HWND w, int x, int y) {
+    placePointer(w, x, y);
     SendMessageA(w, WM_LBUTTONDOWN, MK_LBUTTON, point(x, y));
     settle();
 }
 void moveTo(HWND w, int x, int y) {
+    placePointer(w, x, y);
     SendMessageA(w, WM_MOUSEMOVE, MK_LBUTTON, point(x, y));
 }
 void release(HWND w, int x, int y) {
+    placePointer(w, x, y);
     SendMessageA(w, WM_LBUTTONUP, 0, point(x, y));
 }
 void click(HWND w, int x, int y) {

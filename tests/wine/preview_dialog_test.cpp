@@ -63,12 +63,25 @@ HWND waitForWindow(const char* className, const char* title, int tries = 300) {
 void settle() { Sleep(150); }
 
 LPARAM at(int x, int y) { return MAKELPARAM(x, y); }
+// The screen's own pointer is put where the sent message says the mouse is: a window
+// holding the capture also receives moves of the real pointer, which would otherwise move
+// a slider or a popup's highlight to wherever the pointer happens to rest.
+void placePointer(HWND w, int x, int y) {
+    POINT p{x, y};
+    ClientToScreen(w, &p);
+    SetCursorPos(p.x, p.y);
+}
 void press(HWND w, int x, int y) {
+    placePointer(w, x, y);
     SendMessageA(w, WM_LBUTTONDOWN, MK_LBUTTON, at(x, y));
     settle();
 }
-void moveTo(HWND w, int x, int y) { SendMessageA(w, WM_MOUSEMOVE, MK_LBUTTON, at(x, y)); }
+void moveTo(HWND w, int x, int y) {
+    placePointer(w, x, y);
+    SendMessageA(w, WM_MOUSEMOVE, MK_LBUTTON, at(x, y));
+}
 void release(HWND w, int x, int y) {
+    placePointer(w, x, y);
     SendMessageA(w, WM_LBUTTONUP, 0, at(x, y));
     settle();
 }
@@ -320,18 +333,21 @@ void blendFromPopup() {
     MemoryHost host(gradientImage(640, 400));
     const int16_t result = runDialog(host, [&](HWND d) {
         const ui::PixelRect picker = rectOf(73);
+        placePointer(d, picker.left + 10, picker.top + 10);
         SendMessageA(d, WM_LBUTTONDOWN, MK_LBUTTON, at(picker.left + 10, picker.top + 10));
         HWND popup = waitForWindow("PopupClass", "zowie", 60);
         CHECK(popup != nullptr);
         if (!popup) return pressOk(d);
         const RECT frame = windowRect(popup);
         CHECK_EQ(frame.bottom - frame.top, 11 * 36 + 8);
+        placePointer(popup, 40, 6 * 36 + 18);
         SendMessageA(popup, WM_MOUSEMOVE, MK_LBUTTON, at(40, 6 * 36 + 18));  // "add"
         settle();
         RECT area = windowRect(d);
         const RECT pr = windowRect(popup);
         UnionRect(&area, &area, &pr);
         CHECK(screenshotScreen(area, "preview_popup.png"));
+        placePointer(popup, 40, 6 * 36 + 18);
         SendMessageA(popup, WM_LBUTTONUP, 0, at(40, 6 * 36 + 18));
         Sleep(300);
         CHECK(!IsWindow(popup));
