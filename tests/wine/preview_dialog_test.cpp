@@ -69,7 +69,7 @@ LPARAM at(int x, int y) { return MAKELPARAM(x, y); }
 void placePointer(HWND w, int x, int y) {
     POINT p{x, y};
     ClientToScreen(w, &p);
-    SetCursorPos(p.x, p.y);
+    if (SetCursorPos(p.x, p.y)) Sleep(40);  // the real move is handled before the sent one
 }
 void press(HWND w, int x, int y) {
     placePointer(w, x, y);
