@@ -18,83 +18,14 @@
 #include <vector>
 
 #define STB_IMAGE_WRITE_IMPLEMENTATION
-#include "stb_image_write.h"
-
 #include "app/memory_host.h"
 #include "host/sun_parameters.h"
-#include "ui/control_model.h"
+#include "window_driver.h"
 
 using namespace rx;
+using namespace rx::wine_test;
 
 namespace {
-
-int gFailures = 0;
-
-#define CHECK(cond)                                                                 \
-    do {                                                                            \
-        if (!(cond)) {                                                              \
-            std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #cond); \
-            ++gFailures;                                                            \
-        }                                                                           \
-    } while (0)
-#define CHECK_EQ(a, b)                                                                  \
-    do {                                                                                \
-        const auto va = (a);                                                            \
-        const auto vb = (b);                                                            \
-        if (!(va == vb)) {                                                              \
-            std::fprintf(stderr, "%s:%d: check failed: %s == %s (%g vs %g)\n", __FILE__, \
-                         __LINE__, #a, #b, double(va), double(vb));                     \
-            ++gFailures;                                                                \
-        }                                                                               \
-    } while (0)
-
-std::string gOutputDir;
-
-// ---------------------------------------------------------------------------------------
-// Finding and driving windows from the helper thread
-
-HWND waitForWindow(const char* className, const char* title) {
-    for (int i = 0; i < 300; ++i) {
-        HWND w = FindWindowA(className, title);
-        if (w && IsWindowVisible(w)) return w;
-        Sleep(50);
-    }
-    return nullptr;
-}
-
-// Mouse messages are sent, so each returns once the dialog has handled it (a release
-// includes the preview render it starts). A press also posts a pointer move to the
-// dialog itself; the pause lets the dialog's loop take it before the next message.
-void settle() { Sleep(120); }
-
-LPARAM point(int x, int y) { return MAKELPARAM(x, y); }
-
-// The screen's own pointer is put where the sent message says the mouse is: a window
-// that holds the capture also receives moves of the real pointer, which would otherwise
-// drag a slider to wherever the pointer happens to rest.
-void placePointer(HWND w, int x, int y) {
-    POINT p{x, y};
-    ClientToScreen(w, &p);
-    if (SetCursorPos(p.x, p.y)) Sleep(40);  // the real move is handled before the sent one
-}
-
-void press(HWND w, int x, int y) {
-    placePointer(w, x, y);
-    SendMessageA(w, WM_LBUTTONDOWN, MK_LBUTTON, point(x, y));
-    settle();
-}
-void moveTo(HWND w, int x, int y) {
-    placePointer(w, x, y);
-    SendMessageA(w, WM_MOUSEMOVE, MK_LBUTTON, point(x, y));
-}
-void release(HWND w, int x, int y) {
-    placePointer(w, x, y);
-    SendMessageA(w, WM_LBUTTONUP, 0, point(x, y));
-}
-void click(HWND w, int x, int y) {
-    press(w, x, y);
-    release(w, x, y);
-}
 
 // A key as the keyboard delivers it: to the window with the focus in the dialog's thread.
 void key(HWND dialog, WPARAM vk) {
@@ -108,59 +39,9 @@ void key(HWND dialog, WPARAM vk) {
     settle();
 }
 
-ui::PixelRect rectOf(int id) {
-    ui::PixelRect r{};
-    ui::layoutRect(id, &r);
-    return r;
-}
-
-// The window's client area as a PNG.
-bool screenshot(HWND w, const std::string& name) {
-    RECT client;
-    GetClientRect(w, &client);
-    const int width = client.right, height = client.bottom;
-    HDC source = GetDC(w);
-    HDC memory = CreateCompatibleDC(source);
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = width;
-    bi.bmiHeader.biHeight = -height;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HBITMAP dib = CreateDIBSection(memory, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(memory, dib);
-    BitBlt(memory, 0, 0, width, height, source, 0, 0, SRCCOPY);
-    GdiFlush();
-    std::vector<uint8_t> rgb(size_t(width) * height * 3);
-    const uint8_t* p = static_cast<const uint8_t*>(bits);
-    for (int i = 0; i < width * height; ++i) {
-        rgb[i * 3] = p[i * 4 + 2];
-        rgb[i * 3 + 1] = p[i * 4 + 1];
-        rgb[i * 3 + 2] = p[i * 4];
-    }
-    SelectObject(memory, old);
-    DeleteObject(dib);
-    DeleteDC(memory);
-    ReleaseDC(w, source);
-    const std::string path = gOutputDir + "/" + name;
-    const bool ok = stbi_write_png(path.c_str(), width, height, 3, rgb.data(), width * 3) != 0;
-    std::printf("screenshot: %s\n", path.c_str());
-    return ok;
-}
-
-// Runs `driver` on a helper thread while `body` runs the module on this thread.
-DWORD WINAPI runDriver(void* driver) {
-    (*static_cast<const std::function<void()>*>(driver))();
-    return 0;
-}
-
-void withDriver(const std::function<void()>& driver, const std::function<void()>& body) {
-    HANDLE helper = CreateThread(nullptr, 0, runDriver,
-                                 const_cast<std::function<void()>*>(&driver), 0, nullptr);
-    body();
-    WaitForSingleObject(helper, INFINITE);
-    CloseHandle(helper);
+void click(HWND w, int x, int y) {
+    press(w, x, y);
+    release(w, x, y);
 }
 
 std::vector<char> readFile(const std::string& path) {

@@ -16,75 +16,17 @@
 #include <vector>
 
 #define STB_IMAGE_WRITE_IMPLEMENTATION
-#include "stb_image_write.h"
-
 #include "app/memory_host.h"
 #include "host/sun_parameters.h"
-#include "ui/control_model.h"
+#include "window_driver.h"
 
 using namespace rx;
+using namespace rx::wine_test;
 
 namespace {
 
-int gFailures = 0;
-std::string gOutputDir;
 PluginEntryProc gEntry = nullptr;
 
-#define CHECK(cond)                                                                      \
-    do {                                                                                 \
-        if (!(cond)) {                                                                   \
-            std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #cond); \
-            ++gFailures;                                                                 \
-        }                                                                                \
-    } while (0)
-#define CHECK_EQ(a, b)                                                                      \
-    do {                                                                                    \
-        const auto va = (a);                                                                \
-        const auto vb = (b);                                                                \
-        if (!(va == vb)) {                                                                  \
-            std::fprintf(stderr, "%s:%d: check failed: %s == %s (%g vs %g)\n", __FILE__,     \
-                         __LINE__, #a, #b, double(va), double(vb));                         \
-            ++gFailures;                                                                    \
-        }                                                                                   \
-    } while (0)
-
-// ---------------------------------------------------------------------------------------
-// Driving windows from the helper thread
-
-HWND waitForWindow(const char* className, const char* title, int tries = 300) {
-    for (int i = 0; i < tries; ++i) {
-        HWND w = FindWindowA(className, title);
-        if (w && IsWindowVisible(w)) return w;
-        Sleep(50);
-    }
-    return nullptr;
-}
-
-void settle() { Sleep(150); }
-
-LPARAM at(int x, int y) { return MAKELPARAM(x, y); }
-// The screen's own pointer is put where the sent message says the mouse is: a window
-// holding the capture also receives moves of the real pointer, which would otherwise move
-// a slider or a popup's highlight to wherever the pointer happens to rest.
-void placePointer(HWND w, int x, int y) {
-    POINT p{x, y};
-    ClientToScreen(w, &p);
-    if (SetCursorPos(p.x, p.y)) Sleep(40);  // the real move is handled before the sent one
-}
-void press(HWND w, int x, int y) {
-    placePointer(w, x, y);
-    SendMessageA(w, WM_LBUTTONDOWN, MK_LBUTTON, at(x, y));
-    settle();
-}
-void moveTo(HWND w, int x, int y) {
-    placePointer(w, x, y);
-    SendMessageA(w, WM_MOUSEMOVE, MK_LBUTTON, at(x, y));
-}
-void release(HWND w, int x, int y) {
-    placePointer(w, x, y);
-    SendMessageA(w, WM_LBUTTONUP, 0, at(x, y));
-    settle();
-}
 // A click that returns once the dialog has handled the command (render included).
 void clickButton(HWND dialog, int id) { SendMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
 // A click on a button that opens a modal window (file or colour dialog): posted.
@@ -94,44 +36,6 @@ void clickButtonLater(HWND dialog, int id) {
 }
 // OK is control 3 in this dialog (the default button), not IDOK.
 void pressOk(HWND dialog) { PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(3, 0), 0); }
-
-ui::PixelRect rectOf(int id) {
-    ui::PixelRect r{};
-    ui::layoutRect(id, &r);
-    return r;
-}
-
-// A screen area as a PNG (the dialog with windows over it, such as the popup).
-bool screenshotScreen(const RECT& area, const std::string& name) {
-    const int width = area.right - area.left, height = area.bottom - area.top;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = width;
-    bi.bmiHeader.biHeight = -height;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HBITMAP dib = CreateDIBSection(memory, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(memory, dib);
-    BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
-    GdiFlush();
-    std::vector<uint8_t> rgb(size_t(width) * height * 3);
-    const uint8_t* p = static_cast<const uint8_t*>(bits);
-    for (int i = 0; i < width * height; ++i) {
-        rgb[i * 3] = p[i * 4 + 2];
-        rgb[i * 3 + 1] = p[i * 4 + 1];
-        rgb[i * 3 + 2] = p[i * 4];
-    }
-    SelectObject(memory, old);
-    DeleteObject(dib);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    const std::string path = gOutputDir + "/" + name;
-    std::printf("screenshot: %s\n", path.c_str());
-    return stbi_write_png(path.c_str(), width, height, 3, rgb.data(), width * 3) != 0;
-}
 
 RECT windowRect(HWND w) {
     RECT r;
@@ -191,11 +95,6 @@ bool zoomButtonEnabled(HWND dialog, int id) {
     return pixelAt(dialog, r.left, r.top + 6) != RGB(175, 175, 175);
 }
 
-DWORD WINAPI runDriver(void* driver) {
-    (*static_cast<const std::function<void()>*>(driver))();
-    return 0;
-}
-
 // Runs the filter with its dialog on this thread while `driver` works the dialog from a
 // helper thread. The driver gets the dialog window (never null: a missing dialog fails).
 int16_t runDialog(MemoryHost& host, const std::function<void(HWND)>& driver) {
@@ -206,11 +105,8 @@ int16_t runDialog(MemoryHost& host, const std::function<void(HWND)>& driver) {
         settle();
         driver(d);
     };
-    HANDLE helper = CreateThread(nullptr, 0, runDriver,
-                                 const_cast<std::function<void()>*>(&wrapped), 0, nullptr);
-    const int16_t result = host.runFilter(gEntry, true);
-    WaitForSingleObject(helper, INFINITE);
-    CloseHandle(helper);
+    int16_t result = 0;
+    withDriver(wrapped, [&] { result = host.runFilter(gEntry, true); });
     return result;
 }
 
