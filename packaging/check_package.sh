@@ -2,15 +2,16 @@
 # Unpacks the Windows release zip and uses it as a user would: radiantix.exe renders a
 # preset from the zip under Wine with the Radiantix.8bf beside it. The picture must equal
 # the gallery's picture of that preset byte for byte (the gallery comes from the native
-# build, and every build paints the same bytes).
-# Usage: check_package.sh WINE64 CMAKE ZIP WORK_FOLDER
+# build, and every build paints the same bytes). Given an x86 radiantix.exe, that program
+# takes the place of the zip's and must find and run Radiantix32.8bf the same way.
+# Usage: check_package.sh WINE64 CMAKE ZIP WORK_FOLDER [X86_RADIANTIX_EXE]
 set -uo pipefail
-wine=$1 cmake=$2 zip=$3 work=$4
+wine=$1 cmake=$2 zip=$3 work=$4 exe32=${5:-}
 root=$(cd "$(dirname "$0")/.." && pwd)
 fail() { echo "package: $*" >&2; exit 1; }
 [[ -x "$wine" ]] || command -v "$wine" >/dev/null 2>&1 ||
   fail "wine64 not found ($wine): install the wine64 package"
-[[ -f "$zip" ]] || fail "$zip is missing: build the package target"
+[[ -f "$zip" ]] || fail "$zip is missing: build the package target of the x64 build"
 zip=$(realpath "$zip")
 export WINEDEBUG=${WINEDEBUG:--all}
 
@@ -41,12 +42,19 @@ done
 (( n >= 24 )) || fail "only $n presets"
 [[ $(ls "$pkg"/presets/*.q4q | wc -l) -eq $n ]] || fail "the zip holds presets the library does not"
 
+module=Radiantix.8bf
+if [[ -n $exe32 ]]; then
+  [[ $(machine "$exe32") == 014c ]] || fail "$exe32 is not an x86 program"
+  cp "$exe32" "$pkg/radiantix.exe" || fail "cannot copy $exe32"
+  module=Radiantix32.8bf
+fi
+
 # Run from the unpacked folder, with its own module and a preset from the zip, the cache
 # kept out of the way.
 cd "$pkg" || exit 1
 export RADIANTIX_CACHE_DIR='C:\radiantix-package-check'
 about=$("$wine" radiantix.exe about 2>&1) || fail "radiantix.exe about failed: $about"
-grep -qi 'Radiantix.8bf' <<<"$about" || fail "radiantix.exe does not find the Radiantix.8bf beside it: $about"
+grep -qi "$module" <<<"$about" || fail "radiantix.exe does not find the $module beside it: $about"
 preset=eclipse-corona
 "$wine" radiantix.exe render -q --preset "presets\\$preset.q4q" -o "$preset.png" ||
   fail "radiantix.exe render --preset presets\\$preset.q4q failed"
@@ -55,4 +63,4 @@ cmp -s "$preset.png" "$root/docs/gallery/$preset.png" ||
   fail "the picture from the zip differs from docs/gallery/$preset.png"
 "$wine" radiantix.exe preset show "presets\\$preset.q4q" | tr -d '\r' | grep -q '^lightingMode=3$' ||
   fail "radiantix.exe preset show does not read the zip's preset"
-echo "package: $(basename "$zip") unpacks; radiantix.exe renders presets\\$preset.q4q under Wine as the gallery shows it"
+echo "package: $(basename "$zip") unpacks; radiantix.exe with $module renders presets\\$preset.q4q under Wine as the gallery shows it"

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Renders the golden-image matrix with the native radiantix and with radiantix.exe +
-# Radiantix.8bf under Wine, and requires byte-identical output files.
+# Renders the golden-image matrix with the native radiantix and with a Windows radiantix.exe
+# and its module (x64 or x86) under Wine, and requires byte-identical output files.
 # Usage: cross_build_compare.sh WINE64 RADIANTIX_EXE MODULE_8BF WORK_FOLDER
 # RADIANTIX_NATIVE_BUILD names the native build folder (tools/test.sh sets it).
 set -uo pipefail
@@ -28,9 +28,13 @@ rm -rf "$work" && mkdir -p "$work/native" "$work/wine" || fail "cannot make $wor
 "$cases_tool" "$work" || fail "cannot write the matrix inputs"
 cd "$work" || exit 1
 
-# Keep one Wine server up across the many short runs (it ends itself when idle).
-wineserver=$(dirname "$(command -v "$wine" || echo "$wine")")/wineserver
-[[ -x "$wineserver" ]] && "$wineserver" -p 5 2>/dev/null
+# PE machine of the program: 8664 (x64) or 014c (x86).
+offset=$(od -An -tu4 -j60 -N4 "$exe" | tr -d ' ')
+case $(od -An -tx2 -j$((offset + 4)) -N2 "$exe" | tr -d ' ') in
+  8664) build="Windows x64" ;;
+  014c) build="Windows x86" ;;
+  *) fail "$exe is not a Windows x64 or x86 program" ;;
+esac
 
 n=0 bad=0
 while IFS=$'\t' read -r -a fields; do
@@ -48,5 +52,5 @@ while IFS=$'\t' read -r -a fields; do
   n=$((n + 1))
 done < cases.txt
 (( n > 0 )) || fail "the matrix is empty"
-(( bad == 0 )) || fail "$bad of $n cases differ between the native build and Windows x64"
-echo "cross-build: $n cases identical between the native build and Windows x64 under Wine"
+(( bad == 0 )) || fail "$bad of $n cases differ between the native build and $build"
+echo "cross-build: $n cases identical between the native build and $build under Wine"
