@@ -29,8 +29,7 @@ struct HostImage {
     std::vector<uint8_t> pixels;
     std::vector<uint8_t> mask;
 
-    static HostImage make(int32_t width, int32_t height, int32_t colourPlanes,
-                          bool alpha = false);
+    static HostImage make(int32_t width, int32_t height, int32_t colourPlanes, bool alpha = false);
     int32_t channels() const { return colourPlanes + (hasAlpha ? 1 : 0); }
     uint8_t* at(int32_t x, int32_t y) { return &pixels[(size_t(y) * width + x) * channels()]; }
     const uint8_t* at(int32_t x, int32_t y) const {
@@ -72,8 +71,8 @@ struct MemoryHostOptions {
     int failBuffersAfter = -1;
 
     // Quirks of real hosts (docs/hosts.md), all off by default.
-    bool sizeAnswersZero = false;  // getSizeProc answers 0 for every handle
-    bool sizeProc = true;          // false: handleProcs without getSizeProc
+    bool sizeAnswersZero = false;      // getSizeProc answers 0 for every handle
+    bool sizeProc = true;              // false: handleProcs without getSizeProc
     bool disposeFreesNothing = false;  // disposeProc leaves the handle allocated
     // runFilter starts each run without the previous run's `parameters` (the host
     // disposes of it) / with `data` back at 0 (a new session).

@@ -82,11 +82,13 @@ TEST_F(HostQuirks, EachQuirkRendersTheGoldenPictureShowsTheDialogWhenAskedAndBou
         for (int run = 0; run < kRuns; ++run) {
             host.image().pixels = source;
             const bool asked = run % 3 == 1;
-            const bool dialogExpected = q.sent == Sent::EveryRun || (q.sent == Sent::WhenAsked && asked);
+            const bool dialogExpected =
+                q.sent == Sent::EveryRun || (q.sent == Sent::WhenAsked && asked);
             ASSERT_EQ(host.runFilter(&ENTRYPOINT, asked), 0) << run;
             ASSERT_EQ(std::filesystem::remove(cacheFilePath()), dialogExpected) << run;
             if (run < 3 || run == kRuns - 1) {
-                ASSERT_EQ(golden::hashText(golden::goldenHash(host.image().pixels)), expected) << run;
+                ASSERT_EQ(golden::hashText(golden::goldenHash(host.image().pixels)), expected)
+                    << run;
             }
         }
         // A handle for the session block and one for the record, again only for what the
