@@ -217,7 +217,12 @@ int renderCommand(const RenderOptions& options) {
 
     if (interruptRequested()) return fail("interrupted; nothing written", kExitInterrupted);
     ProgressBar bar(!options.quiet && stderrIsTerminal());
-    job.settings = settings;
+    // The dialog opens where a paint program would open it, on the last accepted settings
+    // (the module's cache), unless the command line gives settings of its own.
+    const SettingsOptions& given = options.settings;
+    const bool commandLineSettings = !given.presetPath.empty() || given.dice || given.ecce ||
+                                     !given.assignments.empty() || given.hasSeed;
+    job.settings = options.dialog && !commandLineSettings ? nullptr : settings;
     job.showDialog = options.dialog;
     job.hasCenter = !options.center.empty();
     job.centerX = cx;
@@ -313,10 +318,7 @@ int aboutCommand(const std::string& modulePathOption) {
     std::string modulePath = modulePathOption.empty() ? defaultModulePath() : modulePathOption;
     std::string error;
     std::unique_ptr<FilterModule> module = FilterModule::open(modulePath, error);
-    if (!module) {
-        std::printf("module: %s\n", error.c_str());
-        return modulePathOption.empty() ? kExitOk : kExitFailure;
-    }
+    if (!module) return fail(error, kExitFailure);
     std::printf("module: %s\n", module->path().c_str());
     if (!module->name().empty())
         std::printf("filter: %s (category %s)\n", module->name().c_str(),

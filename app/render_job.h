@@ -16,7 +16,9 @@ namespace rx::cli {
 struct RenderJob {
     Image image;             // rendered in place
     const Image* mask = nullptr;  // one channel, same size; null for no selection
-    const SunParameters* settings = nullptr;  // the table's settings are taken from here
+    // The table's settings are taken from here; null leaves the module's own record (its
+    // defaults and the cache of the last accepted settings).
+    const SunParameters* settings = nullptr;
     bool showDialog = false;  // the parameters selector first, so start opens the dialog
     bool hasCenter = false;  // else the module's own centre (the middle of the image)
     int32_t centerX = 0, centerY = 0;

@@ -100,8 +100,15 @@ FilterModule::~FilterModule() {
 }
 
 std::string defaultModulePath() {
+    // Each build looks for the module of its own architecture: a 32-bit program cannot
+    // load the 64-bit module, nor the other way round.
+#if defined(_WIN64)
+    const std::string name = "Radiantix.8bf";
+#else
+    const std::string name = "Radiantix32.8bf";
+#endif
     std::string dir = executableDirectory();
-    const std::string candidates[] = {dir + "\\Radiantix.8bf", dir + "\\..\\module\\Radiantix.8bf"};
+    const std::string candidates[] = {dir + "\\" + name, dir + "\\..\\module\\" + name};
     for (const std::string& c : candidates)
         if (GetFileAttributesA(c.c_str()) != INVALID_FILE_ATTRIBUTES) return c;
     return candidates[1];
