@@ -95,13 +95,13 @@ struct MemoryHost::Impl {
     static void RX_CDECL disposeHandle(Handle h) {
         Impl& m = *active().impl_;
         auto it = m.handles.find(h);
-        if (it == m.handles.end()) return;
+        if (it == m.handles.end() || m.host.options_.disposeFreesNothing) return;
         delete[] it->second->data;
         m.handles.erase(it);
     }
     static int32_t RX_CDECL getSize(Handle h) {
         HostHandle* hh = find(h);
-        return hh ? hh->size : 0;
+        return hh && !active().options_.sizeAnswersZero ? hh->size : 0;
     }
     static OSErr RX_CDECL setSize(Handle h, int32_t size) {
         HostHandle* hh = find(h);
@@ -412,6 +412,7 @@ MemoryHost::MemoryHost(HostImage image, MemoryHostOptions options)
 
     m.bufferProcs.bufferProcsVersion = options_.bufferProcsVersion;
     m.bufferProcs.numBufferProcs = options_.bufferProcsCount;
+    m.handleProcs.getSizeProc = options_.sizeProc ? &Impl::getSize : nullptr;
     m.bufferProcs.allocateProc = &Impl::allocateBuffer;
     m.bufferProcs.lockProc = &Impl::lockBuffer;
     m.bufferProcs.unlockProc = &Impl::unlockBuffer;
@@ -461,6 +462,7 @@ void MemoryHost::applySwitches() {
     m.handleProcs.numHandleProcs = options_.handleProcsCount;
     m.bufferProcs.bufferProcsVersion = options_.bufferProcsVersion;
     m.bufferProcs.numBufferProcs = options_.bufferProcsCount;
+    m.handleProcs.getSizeProc = options_.sizeProc ? &Impl::getSize : nullptr;
     r.handleProcs = options_.handleProcs ? &m.handleProcs : nullptr;
     r.bufferProcs = options_.bufferProcs ? &m.bufferProcs : nullptr;
     r.advanceState = options_.advanceState ? &Impl::advanceState : nullptr;
@@ -482,6 +484,7 @@ MemoryHost::ActiveScope::ActiveScope(MemoryHost& host) : previous_(gActive) {
 MemoryHost::ActiveScope::~ActiveScope() { gActive = previous_; }
 
 size_t MemoryHost::liveHandles() const { return impl_->handles.size(); }
+int MemoryHost::handlesAllocated() const { return impl_->handleAllocations; }
 size_t MemoryHost::liveBuffers() const { return impl_->buffers.size(); }
 bool MemoryHost::ownsHandle(Handle h) const { return impl_->handles.count(h) != 0; }
 bool MemoryHost::resizeHandle(Handle h, int32_t size) {
@@ -496,15 +499,22 @@ int32_t MemoryHost::handleLocks(Handle h) const {
     return it == impl_->handles.end() ? 0 : it->second->locks;
 }
 
+namespace {
+
+// Makes a host the running one for the callbacks, for one call.
+struct Activate {
+    MemoryHost* previous;
+    explicit Activate(MemoryHost* h) : previous(MemoryHost::active()) { gActive = h; }
+    ~Activate() { gActive = previous; }
+};
+
+}  // namespace
+
 int16_t MemoryHost::call(PluginEntryProc entry, int16_t selector) {
-    struct Activate {
-        MemoryHost* previous;
-        explicit Activate(MemoryHost* h) : previous(gActive) { gActive = h; }
-        ~Activate() { gActive = previous; }
-    } activate(this);
+    Activate activate(this);
     applySwitches();
     Impl& m = *impl_;
-    result_ = 0;
+    result_ = options_.resultBeforeCall;
     if (selector == filterSelectorAbout) {
         AboutRecord about{};
         about.platformData = &m.platform;
@@ -538,9 +548,21 @@ int16_t MemoryHost::call(PluginEntryProc entry, int16_t selector) {
 int16_t MemoryHost::runFilter(PluginEntryProc entry, bool showDialog) {
     progress_.clear();
     advanceCalls_ = continueCalls_ = abortPolls_ = 0;
-    int16_t r = noErr;
-    if (showDialog && (r = call(entry, filterSelectorParameters)) != noErr) return r;
-    if ((r = call(entry, filterSelectorPrepare)) != noErr) return r;
+    using Sent = MemoryHostOptions::ParametersSelector;
+    if (!options_.keepParameters && record_.parameters) {
+        Activate activate(this);
+        Impl::disposeHandle(record_.parameters);
+        record_.parameters = nullptr;
+    }
+    if (!options_.keepSession) data_ = 0;
+    const Sent sent = options_.parametersSelector;
+    if (sent == Sent::EveryRun || (sent == Sent::WhenAsked && showDialog)) {
+        const int16_t r = call(entry, filterSelectorParameters);
+        if (r != noErr) return r;
+    }
+    int16_t r = call(entry, filterSelectorPrepare);
+    if (r != noErr) return r;
+    if (options_.moveFilterRectAfterPrepare) record_.filterRect = options_.filterRectAfterPrepare;
     if (afterPrepare) afterPrepare(*this);
     if ((r = call(entry, filterSelectorStart)) != noErr) return r;
     for (;;) {

@@ -71,6 +71,24 @@ struct MemoryHostOptions {
     int failHandlesAfter = -1;
     int failBuffersAfter = -1;
 
+    // Quirks of real hosts (docs/hosts.md), all off by default.
+    bool sizeAnswersZero = false;  // getSizeProc answers 0 for every handle
+    bool sizeProc = true;          // false: handleProcs without getSizeProc
+    bool disposeFreesNothing = false;  // disposeProc leaves the handle allocated
+    // runFilter starts each run without the previous run's `parameters` (the host
+    // disposes of it) / with `data` back at 0 (a new session).
+    bool keepParameters = true;
+    bool keepSession = true;
+    // When runFilter sends the parameters selector: when asked (its showDialog argument),
+    // never, or on every run.
+    enum class ParametersSelector { WhenAsked, Never, EveryRun };
+    ParametersSelector parametersSelector = ParametersSelector::WhenAsked;
+    // runFilter writes this rectangle into filterRect between prepare and start.
+    bool moveFilterRectAfterPrepare = false;
+    Rect filterRectAfterPrepare{0, 0, 0, 0};
+    // The result code holds this value before every call instead of 0.
+    int16_t resultBeforeCall = 0;
+
     // Host signature reported in hostSig.
     OSType hostSignature = fourCC('R', 'X', 'M', 'H');
 
@@ -115,7 +133,8 @@ public:
     int16_t call(PluginEntryProc entry, int16_t selector);
 
     // A whole filter run: [parameters,] prepare, start, continue until the module empties
-    // its rectangles, finish. Stops at the first nonzero result and returns it.
+    // its rectangles, finish. Stops at the first nonzero result and returns it. The
+    // quirk switches of the options shape the run.
     int16_t runFilter(PluginEntryProc entry, bool showDialog = false);
 
     // The host's `parameters` handle and the data it holds (null when none yet).
@@ -135,6 +154,8 @@ public:
 
     // Live host handles and buffers (the module's leaks show here).
     size_t liveHandles() const;
+    // Handles made by newProc since the host was created, freed or not.
+    int handlesAllocated() const;
     size_t liveBuffers() const;
     // True when h was made by this host's newProc (and not yet disposed).
     bool ownsHandle(Handle h) const;

@@ -69,6 +69,8 @@ void ApplyDefaults(SunParameters& p) {
         }
     }
     p.haloColor2 = p.haloColor;
+    p.signature = kRecordSignature;
+    p.recordSize = sizeof(SunParameters);
 }
 
 void ApplyDefaults(FilterSession& session) {
@@ -84,13 +86,24 @@ bool ensureWorkBuffer(FilterSession& session) {
     return session.workBuffer != nullptr;
 }
 
-// A record the host hands back that cannot hold SunParameters (no data, or a size the
-// host reports as too small) is replaced rather than read past its end.
+// The size of a handle as the host reports it; -1 when the host cannot tell (no usable
+// size procedure, or an answer of 0 for a handle that holds data).
+int32_t reportedSize(const FilterRecord* record, Handle h) {
+    if (!HostHandlesUsable(record)) return -1;
+    int32_t size = record->handleProcs->getSizeProc(h);
+    return size > 0 ? size : -1;
+}
+
+// A record is kept when it is one the module made (its signature and this build's record
+// size in its first two words) and no size the host reports says it is smaller than that.
+// A record the host reports as too small is replaced without being read; one whose size
+// the host cannot tell is read only as far as those two words.
 bool recordUsable(const FilterRecord* record, Handle h) {
     if (!*h) return false;
-    if (HostHandlesUsable(record))
-        return record->handleProcs->getSizeProc(h) >= int32_t(sizeof(SunParameters));
-    return true;
+    int32_t size = reportedSize(record, h);
+    if (size >= 0 && size < int32_t(sizeof(SunParameters))) return false;
+    const auto* p = reinterpret_cast<const SunParameters*>(*h);
+    return p->signature == kRecordSignature && p->recordSize == sizeof(SunParameters);
 }
 
 }  // namespace
@@ -191,7 +204,10 @@ extern "C" void RX_CDECL ENTRYPOINT(int16_t selector, void* record, intptr_t* da
                                     int16_t* result) {
     using namespace rx;
     if (selector == filterSelectorAbout) {
+        // Some hosts set the result code to a failure before the call and read anything
+        // left there as one.
         ShowAboutBox(static_cast<const AboutRecord*>(record));
+        if (result) *result = noErr;
         return;
     }
     if (!result) return;

@@ -13,12 +13,13 @@ namespace rx {
 FilterSession* LockSession(FilterRecord* record, intptr_t* data, int16_t* result);
 void UnlockSession(FilterRecord* record, intptr_t data);
 
-// Creates the settings record in the host's `parameters` handle when there is none
-// (defaults, then the cache file), and the session's work buffer whenever the session
-// has none. Stores memFullErr in the result code when either cannot be created.
+// Creates the settings record in the host's `parameters` handle when there is none, or
+// when the one there is not the module's own or is reported too small (defaults, then the
+// cache file), and the session's work buffer whenever the session has none. Stores memFullErr in the result code when either cannot be created.
 void EnsureSettingsRecord(FilterSession& session);
 
-// Every setting of the setting table gets its default; haloColor2 copies haloColor.
+// Every setting of the setting table gets its default; haloColor2 copies haloColor; the
+// record's signature and size words are set.
 void ApplyDefaults(FilterSession& session);
 void ApplyDefaults(SunParameters& p);
 

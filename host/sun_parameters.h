@@ -31,7 +31,14 @@ struct SunRenderTables {
 constexpr int kPresetFolderSize = 520;
 constexpr int kPresetNameSize = 260;
 
+// The first two words of every record the module makes: how it knows its own record when
+// the host cannot say how large a handle is (some answer 0 from getSizeProc, some have no
+// size procedure at all).
+constexpr uint32_t kRecordSignature = fourCC('R', 'x', 'S', 'p');
+
 struct SunParameters {
+    uint32_t signature;   // kRecordSignature
+    uint32_t recordSize;  // sizeof(SunParameters) of the build that made the record
     uint32_t dialogPending;
     // Dialog working fields.
     int32_t dragControl;

@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -61,9 +62,9 @@ protected:
 
     std::string path(const std::string& name) const { return dir + "/" + name; }
 
-    // Starts radiantix with the arguments; stdout and stderr go to files.
-    pid_t start(const std::vector<std::string>& args) {
-        std::vector<std::string> all{RADIANTIX_CLI_EXE};
+    // Starts radiantix (or a copy of it) with the arguments; stdout and stderr go to files.
+    pid_t start(const std::vector<std::string>& args, const std::string& program = RADIANTIX_CLI_EXE) {
+        std::vector<std::string> all{program};
         all.insert(all.end(), args.begin(), args.end());
         std::vector<char*> argv;
         for (std::string& a : all) argv.push_back(a.data());
@@ -75,7 +76,7 @@ protected:
         posix_spawn_file_actions_addopen(&actions, 2, path("stderr").c_str(),
                                          O_WRONLY | O_CREAT | O_TRUNC, 0644);
         pid_t pid = -1;
-        int rc = posix_spawn(&pid, RADIANTIX_CLI_EXE, &actions, nullptr, argv.data(), environ);
+        int rc = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
         posix_spawn_file_actions_destroy(&actions);
         EXPECT_EQ(rc, 0);
         return pid;
@@ -89,7 +90,9 @@ protected:
         r.err = slurp(path("stderr"));
         return r;
     }
-    Outcome run(const std::vector<std::string>& args) { return finish(start(args)); }
+    Outcome run(const std::vector<std::string>& args, const std::string& program = RADIANTIX_CLI_EXE) {
+        return finish(start(args, program));
+    }
 
     // A render with the module of this build.
     Outcome render(std::vector<std::string> args) {
@@ -161,10 +164,12 @@ TEST_F(CliCommand, EveryBadInputFailsWithOneLineAndWritesNothing) {
                   kExitFailure, "not a filter module", out);
     expectFailure(run({"render", "-q", path("in.png"), "-o", o, "--module", path("none.so")}),
                   kExitFailure, "not found", out);
+    // about with no module where it looks (a copy of the program alone in a folder).
+    const std::string lone = path("radiantix");
+    std::filesystem::copy_file(RADIANTIX_CLI_EXE, lone);
+    expectFailure(run({"about"}, lone), kExitFailure, "radiantix.so", "");
+    EXPECT_EQ(run({"about"}).status, kExitOk);
     // A failed run leaves no temporary file behind either.
-    
-
-
     for (const char* name : {"out.png", "out.jpg"}) EXPECT_FALSE(exists(path(name)));
 }
 

@@ -1,0 +1,189 @@
+// Hosts as they really are (docs/hosts.md): each quirk of the in-memory host against the
+// stored golden picture, the dialog (the native module's no-op dialog writes the cache
+// file on OK, so the file shows that it ran) and the handles the host had to make.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+
+#include "app/memory_host.h"
+#include "app/render_job.h"
+#include "golden/golden_matrix.h"
+#include "host/session.h"
+#include "host_test_support.h"
+#include "settings/cache_file.h"
+#include "settings/preset_file.h"
+
+namespace rx {
+namespace {
+
+using HostQuirks = testing::IsolatedCache;
+using Sent = MemoryHostOptions::ParametersSelector;
+
+golden::GoldenCase defaultsCase() {
+    for (const golden::GoldenCase& c : golden::goldenMatrix())
+        if (c.name == "defaults_rgb") return c;
+    return {};
+}
+
+std::string storedHash(const std::string& name) {
+    std::ifstream in(std::string(RADIANTIX_SOURCE_DIR) + "/tests/golden/hashes.txt");
+    std::string n, hash;
+    while (in >> n >> hash)
+        if (n == name) return hash;
+    return {};
+}
+
+struct Quirk {
+    const char* name;
+    std::function<void(MemoryHostOptions&)> set;
+    Sent sent = Sent::WhenAsked;
+};
+
+TEST_F(HostQuirks, EachQuirkRendersTheGoldenPictureShowsTheDialogWhenAskedAndBoundsHandles) {
+    const golden::GoldenCase c = defaultsCase();
+    const std::string expected = storedHash(c.name);
+    ASSERT_FALSE(expected.empty());
+    const std::vector<Quirk> quirks = {
+        {"plain host", [](MemoryHostOptions&) {}},
+        {"getSizeProc answers 0", [](MemoryHostOptions& o) { o.sizeAnswersZero = true; }},
+        {"no getSizeProc", [](MemoryHostOptions& o) { o.sizeProc = false; }},
+        {"parameters not kept", [](MemoryHostOptions& o) { o.keepParameters = false; }},
+        {"new session every run", [](MemoryHostOptions& o) { o.keepSession = false; }},
+        {"parameters selector never sent",
+         [](MemoryHostOptions& o) { o.parametersSelector = Sent::Never; }, Sent::Never},
+        {"parameters selector on every run",
+         [](MemoryHostOptions& o) { o.parametersSelector = Sent::EveryRun; }, Sent::EveryRun},
+        {"filterRect changed after prepare",
+         [](MemoryHostOptions& o) {
+             o.moveFilterRectAfterPrepare = true;
+             o.filterRectAfterPrepare = Rect{3, 4, 20, 30};
+         }},
+        {"dispose frees nothing", [](MemoryHostOptions& o) { o.disposeFreesNothing = true; }},
+        {"result code pre-set", [](MemoryHostOptions& o) { o.resultBeforeCall = -1; }},
+        {"like pspiHost",
+         [](MemoryHostOptions& o) {
+             o.sizeAnswersZero = o.disposeFreesNothing = true;
+             o.keepParameters = o.keepSession = false;
+             o.parametersSelector = Sent::EveryRun;
+             o.resultBeforeCall = 1;
+         },
+         Sent::EveryRun},
+    };
+    constexpr int kRuns = 100;
+    for (const Quirk& q : quirks) {
+        SCOPED_TRACE(q.name);
+        MemoryHostOptions o;
+        q.set(o);
+        MemoryHost host(HostImage::make(c.width, c.height, c.planes), o);
+        const std::vector<uint8_t> source = golden::goldenPixels(c);
+        for (int run = 0; run < kRuns; ++run) {
+            host.image().pixels = source;
+            const bool asked = run % 3 == 1;
+            const bool dialogExpected = q.sent == Sent::EveryRun || (q.sent == Sent::WhenAsked && asked);
+            ASSERT_EQ(host.runFilter(&ENTRYPOINT, asked), 0) << run;
+            ASSERT_EQ(std::filesystem::remove(cacheFilePath()), dialogExpected) << run;
+            if (run < 3 || run == kRuns - 1) {
+                ASSERT_EQ(golden::hashText(golden::goldenHash(host.image().pixels)), expected) << run;
+            }
+        }
+        // A handle for the session block and one for the record, again only for what the
+        // host itself drops between runs.
+        const int bound = (o.keepSession ? 1 : kRuns) + (o.keepParameters ? 1 : kRuns);
+        EXPECT_LE(host.handlesAllocated(), bound);
+    }
+}
+
+TEST_F(HostQuirks, HostThatCannotTellSizesKeepsOneRecordWithItsSettings) {
+    // The record made in the first call must serve every later call and run: the dialog
+    // flag of parameters reaches start, the centre of prepare reaches the render.
+    for (bool sizeProc : {true, false}) {
+        SCOPED_TRACE(sizeProc ? "getSizeProc answers 0" : "no getSizeProc");
+        MemoryHostOptions o;
+        o.sizeAnswersZero = true;
+        o.sizeProc = sizeProc;
+        MemoryHost host(HostImage::make(61, 40, 3), o);
+        ASSERT_EQ(host.call(&ENTRYPOINT, filterSelectorParameters), 0);
+        Handle record = host.parametersHandle();
+        ASSERT_NE(record, nullptr);
+        auto* p = static_cast<SunParameters*>(host.parameters());
+        p->sunRadius = 71;  // a setting the user chose
+        ASSERT_EQ(host.call(&ENTRYPOINT, filterSelectorPrepare), 0);
+        EXPECT_EQ(host.parametersHandle(), record);
+        EXPECT_EQ(p->dialogPending, 1u);
+        EXPECT_EQ(p->sunCenterX, 30);
+        EXPECT_EQ(p->sunCenterY, 20);
+        ASSERT_EQ(host.runFilter(&ENTRYPOINT, true), 0);
+        // The dialog ran; its cache file goes, so that only the record can keep the radius.
+        EXPECT_TRUE(std::filesystem::remove(cacheFilePath()));
+        host.newSession();  // the record handed back to a new session keeps its settings
+        ASSERT_EQ(host.runFilter(&ENTRYPOINT), 0);
+        EXPECT_EQ(host.parametersHandle(), record);
+        EXPECT_EQ(static_cast<SunParameters*>(host.parameters())->sunRadius, 71);
+        EXPECT_EQ(host.liveHandles(), sizeProc ? 3u : 0u);  // two session blocks, one record
+    }
+}
+
+TEST_F(HostQuirks, ForeignOrTooSmallRecordsAreReplacedWithoutReadingPastTheirEnd) {
+    struct Case {
+        const char* what;
+        bool sizeKnown;
+        int32_t size;
+        bool stamp;  // the module's signature and size words in the first 8 bytes
+    };
+    const Case cases[] = {
+        {"reported too small, signed", true, 8, true},
+        {"reported large, not signed", true, int32_t(sizeof(SunParameters)), false},
+        {"size unknown, not signed", false, int32_t(sizeof(SunParameters)), false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        MemoryHostOptions o;
+        o.sizeAnswersZero = !c.sizeKnown;
+        MemoryHost host(HostImage::make(20, 10, 1), o);
+        ASSERT_EQ(host.call(&ENTRYPOINT, filterSelectorFinish), 0);
+        Handle old = host.parametersHandle();
+        static_cast<SunParameters*>(host.parameters())->sunRadius = 99;
+        if (!c.stamp) static_cast<SunParameters*>(host.parameters())->signature = 0;
+        ASSERT_TRUE(host.resizeHandle(old, c.size));
+        ASSERT_EQ(host.call(&ENTRYPOINT, filterSelectorPrepare), 0);
+        auto* p = static_cast<SunParameters*>(host.parameters());
+        ASSERT_NE(p, nullptr);
+        EXPECT_EQ(p->sunRadius, 20);
+        EXPECT_EQ(p->presetName[kPresetNameSize - 1], '\0');  // the whole new record is there
+        EXPECT_EQ(host.liveHandles(), 2u);  // the old record went back to the host
+    }
+}
+
+TEST_F(HostQuirks, CommandLineHostWithoutSettingsRendersTheLastAcceptedSettings) {
+    // `radiantix dialog` without settings of its own hands the module no record, so the
+    // cache of the last accepted settings is what the dialog opens on and what renders.
+    SunParameters accepted;
+    std::memset(&accepted, 0, sizeof accepted);
+    ApplyDefaults(accepted);
+    accepted.sunRadius = 63;
+    accepted.spikeCount = 3;
+    const auto bytes = serializePreset(accepted);
+    std::ofstream(cacheFilePath(), std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    auto render = [](const SunParameters* settings, bool dialog) {
+        cli::RenderJob job;
+        job.image.width = 48, job.image.height = 32, job.image.channels = 3;
+        job.image.pixels.assign(48 * 32 * 3, 40);
+        job.settings = settings;
+        job.showDialog = dialog;
+        EXPECT_EQ(cli::runRenderJob(&ENTRYPOINT, job), 0);
+        return job.image.pixels;
+    };
+    const std::vector<uint8_t> fromCache = render(nullptr, true);
+    SunParameters defaults;
+    std::memset(&defaults, 0, sizeof defaults);
+    ApplyDefaults(defaults);
+    EXPECT_EQ(fromCache, render(&accepted, false));
+    EXPECT_NE(fromCache, render(&defaults, false));
+}
+
+}  // namespace
+}  // namespace rx
