@@ -27,7 +27,7 @@ machine() {
   off=$(od -An -tu4 -j60 -N4 "$1" | tr -d ' ')
   od -An -tx2 -j$((off + 4)) -N2 "$1" | tr -d ' '
 }
-for f in radiantix.exe Radiantix.8bf Radiantix32.8bf INSTALL.txt presets/README.md; do
+for f in radiantix.exe Radiantix.8bf Radiantix32.8bf INSTALL.txt LICENSE THIRD-PARTY.md presets/README.md; do
   [[ -s "$pkg/$f" ]] || fail "$f is missing from the zip"
 done
 [[ $(machine "$pkg/Radiantix.8bf") == 8664 ]] || fail "Radiantix.8bf is not an x64 module"

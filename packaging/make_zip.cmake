@@ -1,8 +1,9 @@
 # Stages the Windows release files and packs them into one zip.
 # cmake -DSTAGE=dir -DZIP=file -DEXE=radiantix.exe -DMODULE64=Radiantix.8bf
-#       -DMODULE32=Radiantix32.8bf -DPRESETS=dir -DINSTALL_TEXT=file -DVERSION=x.y.z
+#       -DMODULE32=Radiantix32.8bf -DPRESETS=dir -DINSTALL_TEXT=file -DNOTICES_DIR=dir
+#       -DVERSION=x.y.z
 #       [-DSTRIP=strip] -P make_zip.cmake
-foreach(v STAGE ZIP EXE MODULE64 MODULE32 PRESETS INSTALL_TEXT VERSION)
+foreach(v STAGE ZIP EXE MODULE64 MODULE32 PRESETS INSTALL_TEXT NOTICES_DIR VERSION)
   if(NOT DEFINED ${v})
     message(FATAL_ERROR "make_zip.cmake: ${v} is not set")
   endif()
@@ -27,6 +28,8 @@ configure_file("${MODULE32}" "${STAGE}/Radiantix32.8bf" COPYONLY)
 set(RADIANTIX_VERSION "${VERSION}")
 configure_file("${INSTALL_TEXT}" "${STAGE}/INSTALL.txt" @ONLY NEWLINE_STYLE CRLF)
 file(COPY ${presets} "${PRESETS}/README.md" DESTINATION "${STAGE}/presets")
+# The licence and the third-party notices (NOTICES_DIR: the project's root).
+file(COPY "${NOTICES_DIR}/LICENSE" "${NOTICES_DIR}/THIRD-PARTY.md" DESTINATION "${STAGE}")
 if(STRIP)
   # Debug information stays in the build; users get the lean files.
   foreach(f radiantix.exe Radiantix.8bf Radiantix32.8bf)
