@@ -138,7 +138,7 @@ void okRun(MemoryHost& host, PluginEntryProc entry, const std::string& cachePath
             moveTo(d, spike.left + 43 + 66, spike.top + 41);
             release(d, spike.left + 43 + 66, spike.top + 41);
 
-            Sleep(300);
+            checkShows(d, *static_cast<const SunParameters*>(host.parameters()), "after the edits");
             CHECK(screenshot(d, "dialog_edited.png"));
             key(d, VK_RETURN);  // OK
         },
@@ -187,6 +187,7 @@ void cancelRun(MemoryHost& host, PluginEntryProc entry, const std::string& cache
             settle();
             PostMessageA(d, WM_COMMAND, MAKEWPARAM(2006, 0), 0);
             settle();
+            checkShows(d, *static_cast<const SunParameters*>(host.parameters()), "after Ecce");
             // A command with a notification code other than 0 does nothing.
             PostMessageA(d, WM_COMMAND, MAKEWPARAM(3, BN_DBLCLK), 0);
             settle();

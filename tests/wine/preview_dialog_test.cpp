@@ -26,6 +26,7 @@ using namespace rx::wine_test;
 namespace {
 
 PluginEntryProc gEntry = nullptr;
+HMODULE gModule = nullptr;
 
 // A click that returns once the dialog has handled the command (render included).
 void clickButton(HWND dialog, int id) { SendMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
@@ -41,33 +42,6 @@ RECT windowRect(HWND w) {
     RECT r;
     GetWindowRect(w, &r);
     return r;
-}
-
-// A rectangle of the dialog's client area, read back with one blit (reading pixel by
-// pixel is very slow under Wine), as 0x00RRGGBB values row by row.
-std::vector<uint32_t> capture(HWND dialog, int left, int top, int right, int bottom) {
-    const int width = right - left, height = bottom - top;
-    HDC source = GetDC(dialog);
-    HDC memory = CreateCompatibleDC(source);
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = width;
-    bi.bmiHeader.biHeight = -height;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HBITMAP dib = CreateDIBSection(memory, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(memory, dib);
-    BitBlt(memory, 0, 0, width, height, source, left, top, SRCCOPY);
-    GdiFlush();
-    const uint32_t* p = static_cast<const uint32_t*>(bits);
-    std::vector<uint32_t> pixels(p, p + size_t(width) * height);
-    for (uint32_t& v : pixels) v &= 0xFFFFFF;
-    SelectObject(memory, old);
-    DeleteObject(dib);
-    DeleteDC(memory);
-    ReleaseDC(dialog, source);
-    return pixels;
 }
 
 std::vector<uint32_t> previewPixels(HWND dialog) {
@@ -224,34 +198,76 @@ void placeAndPan() {
     CHECK_EQ(live(host).sunCenterX, 40);
 }
 
-// The blend mode chosen from its popup list.
+// Real mouse input (routed by the window system, capture included) at a client point.
+// The dialog takes it in its own time, after any render it is busy with.
+void mouse(HWND w, int x, int y, DWORD buttons = 0) {
+    placePointer(w, x, y);
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = buttons;
+    if (buttons) SendInput(1, &input, sizeof input);
+    settle();
+}
+void mouseClick(HWND w, int x, int y) {
+    mouse(w, x, y, MOUSEEVENTF_LEFTDOWN);
+    mouse(w, x, y, MOUSEEVENTF_LEFTUP);
+}
+
+// Waits up to ten seconds for a condition, then lets the dialog finish what it does.
+bool waitUntil(HWND dialog, const std::function<bool()>& done) {
+    bool ok = false;
+    for (int i = 0; i < 500 && !(ok = done()); ++i) Sleep(20);
+    SendMessageA(dialog, WM_NULL, 0, 0);
+    return ok;
+}
+HWND waitForPopup() { return waitForWindow("PopupClass", "zowie", 200); }
+
+// The blend mode's list: a click opens it and it stays open while the pointer moves; the
+// next click chooses the entry under it, or outside the list closes it and goes no further
+// (the sun stays). Press, drag and release chooses too.
 void blendFromPopup() {
     MemoryHost host(gradientImage(640, 400));
     const int16_t result = runDialog(host, [&](HWND d) {
         const ui::PixelRect picker = rectOf(73);
-        placePointer(d, picker.left + 10, picker.top + 10);
-        SendMessageA(d, WM_LBUTTONDOWN, MK_LBUTTON, at(picker.left + 10, picker.top + 10));
-        HWND popup = waitForWindow("PopupClass", "zowie", 60);
+        const int px = picker.left + 10, py = picker.top + 10;
+        const int addRow = 6 * 36 + 18, screenRow = 9 * 36 + 18;  // "add" (7), "screen" (10)
+        mouseClick(d, px, py);
+        HWND popup = waitForPopup();
         CHECK(popup != nullptr);
         if (!popup) return pressOk(d);
-        const RECT frame = windowRect(popup);
-        CHECK_EQ(frame.bottom - frame.top, 11 * 36 + 8);
-        placePointer(popup, 40, 6 * 36 + 18);
-        SendMessageA(popup, WM_MOUSEMOVE, MK_LBUTTON, at(40, 6 * 36 + 18));  // "add"
-        settle();
-        RECT area = windowRect(d);
-        const RECT pr = windowRect(popup);
+        CHECK_EQ(windowRect(popup).bottom - windowRect(popup).top, 11 * 36 + 8);
+        mouse(popup, 40, addRow);
+        Sleep(500);
+        CHECK(IsWindow(popup));
+        RECT area = windowRect(d), pr = windowRect(popup);
         UnionRect(&area, &area, &pr);
         CHECK(screenshotScreen(area, "preview_popup.png"));
-        placePointer(popup, 40, 6 * 36 + 18);
-        SendMessageA(popup, WM_LBUTTONUP, 0, at(40, 6 * 36 + 18));
-        Sleep(300);
+        mouseClick(popup, 40, addRow);
+        CHECK(waitUntil(d, [&] { return live(host).blendMode == 7; }));
         CHECK(!IsWindow(popup));
-        CHECK_EQ(live(host).blendMode, 7);
+
+        const int32_t sunX = live(host).sunCenterX, sunY = live(host).sunCenterY;
+        mouseClick(d, px, py);
+        popup = waitForPopup();
+        CHECK(popup != nullptr);
+        mouseClick(d, 450, 40);  // on the preview, outside the list
+        CHECK(waitUntil(d, [&] { return !IsWindow(popup); }));
+        Sleep(300);
+        CHECK_EQ(live(host).sunCenterX, sunX);
+        CHECK_EQ(live(host).sunCenterY, sunY);
+
+        mouse(d, px, py, MOUSEEVENTF_LEFTDOWN);
+        popup = waitForPopup();
+        CHECK(popup != nullptr);
+        if (!popup) return pressOk(d);
+        mouse(popup, 40, screenRow);
+        mouse(popup, 40, screenRow, MOUSEEVENTF_LEFTUP);
+        CHECK(waitUntil(d, [&] { return live(host).blendMode == 10; }));
+        checkShows(d, live(host), "after the blend mode picks");
         pressOk(d);
     });
     CHECK_EQ(result, 0);
-    CHECK_EQ(live(host).blendMode, 7);
+    CHECK_EQ(live(host).blendMode, 10);
 }
 
 // A colour chosen through the host's colour picker: offered as its high bytes, and an
@@ -319,33 +335,41 @@ bool confirmFileDialog(const char* title, const std::string& name) {
     return true;
 }
 
-// Save, change the settings, Load: the saved settings come back, the status line names
-// the file, and the second dialog opens in the folder of the first.
+// Save, Dice, Load: the saved settings come back into every control, the status line
+// names the file, and the second dialog opens in the folder of the first. A cancelled
+// Load changes nothing that is shown.
 void saveThenLoad() {
     MemoryHost host(gradientImage(640, 400));
     const std::string file = gOutputDir + "\\preview_test_preset.q4q";
     DeleteFileA(file.c_str());
-    int32_t savedRadius = -1;
+    SunParameters saved{};
     char cwdBefore[MAX_PATH], cwdAfter[MAX_PATH];
     GetCurrentDirectoryA(MAX_PATH, cwdBefore);
     const int16_t result = runDialog(host, [&](HWND d) {
         const ui::PixelRect radius = rectOf(37);
         press(d, radius.left + 4 + 30, radius.top + 5);
         release(d, radius.left + 4 + 30, radius.top + 5);
-        savedRadius = live(host).sunRadius;
         clickButtonLater(d, 26);
         if (!confirmFileDialog("Save a settings file", file)) return pressOk(d);
-        settle();
-        CHECK(std::strcmp(live(host).presetName, "preview_test_preset.q4q") == 0);
+        checkShows(d, live(host), "after Save");
+        saved = live(host);
+        CHECK(std::strcmp(saved.presetName, "preview_test_preset.q4q") == 0);
 
-        press(d, radius.left + 120, radius.top + 5);
-        release(d, radius.left + 120, radius.top + 5);
-        CHECK(live(host).sunRadius != savedRadius);
+        clickButton(d, 72);  // Dice: every setting differs from the file's
+        CHECK(live(host).sunRadius != saved.sunRadius || live(host).spikeCount != saved.spikeCount);
         clickButtonLater(d, 35);
         if (!confirmFileDialog("Open a settings file", "preview_test_preset.q4q"))
             return pressOk(d);
-        settle();
-        CHECK_EQ(live(host).sunRadius, savedRadius);
+        checkShows(d, live(host), "after Load");
+        checkShows(d, saved, "after Load, against the saved file");
+        checkSliderPicture(d, gModule, 37, saved.sunRadius);
+
+        clickButtonLater(d, 35);
+        if (HWND box = waitForWindow("#32770", "Open a settings file", 200)) {
+            PostMessageA(box, WM_COMMAND, IDCANCEL, 0);
+            for (int i = 0; i < 100 && IsWindow(box); ++i) Sleep(50);
+        }
+        checkShows(d, saved, "after a cancelled Load");
         pressOk(d);
     });
     CHECK_EQ(result, 0);
@@ -354,19 +378,34 @@ void saveThenLoad() {
     CHECK_EQ(info.nFileSizeLow, DWORD(232));
     GetCurrentDirectoryA(MAX_PATH, cwdAfter);
     CHECK(std::strcmp(cwdBefore, cwdAfter) == 0);  // the host's current folder is kept
-    CHECK_EQ(live(host).sunRadius, savedRadius);
+    CHECK_EQ(live(host).sunRadius, saved.sunRadius);
 }
 
-// Dice draws random settings and names them in the status line.
-void diceNamesTheStatusLine() {
+// Dice and Ecce change the record behind the controls: every control follows, the preview
+// too. The next session starts from the accepted settings (the cache) and shows them.
+void diceEcceThenCachedStart() {
+    SunParameters accepted{};
+    {
+        MemoryHost host(gradientImage(640, 400));
+        const int16_t result = runDialog(host, [&](HWND d) {
+            const std::vector<uint32_t> before = previewPixels(d);
+            clickButton(d, 72);
+            CHECK(std::strcmp(live(host).presetName, "random settings") == 0);
+            checkShows(d, live(host), "after Dice");
+            checkSliderPicture(d, gModule, 37, live(host).sunRadius);
+            CHECK(differingPixels(before, previewPixels(d)) > 0);
+            CHECK(screenshot(d, "preview_dice.png"));
+            clickButton(d, 75);
+            checkShows(d, live(host), "after Ecce");
+            pressOk(d);
+        });
+        CHECK_EQ(result, 0);
+        accepted = live(host);
+    }
     MemoryHost host(gradientImage(640, 400));
     const int16_t result = runDialog(host, [&](HWND d) {
-        const std::vector<uint32_t> before = previewPixels(d);
-        clickButton(d, 72);
-        Sleep(300);
-        CHECK(std::strcmp(live(host).presetName, "random settings") == 0);
-        CHECK(differingPixels(before, previewPixels(d)) > 0);
-        CHECK(screenshotScreen(windowRect(d), "preview_dice.png"));
+        std::memcpy(accepted.presetName, live(host).presetName, sizeof accepted.presetName);
+        checkShows(d, accepted, "on a cached start");  // the cache keeps no preset name
         pressOk(d);
     });
     CHECK_EQ(result, 0);
@@ -390,7 +429,7 @@ int main(int argc, char** argv) {
     DeleteFileA((cacheDir + "/Radiantix cached settings 2").c_str());
     SetCursorPos(0, 0);
 
-    HMODULE module = LoadLibraryA(argv[1]);
+    HMODULE module = gModule = LoadLibraryA(argv[1]);
     if (!module) {
         std::fprintf(stderr, "cannot load %s\n", argv[1]);
         return 1;
@@ -412,7 +451,7 @@ int main(int argc, char** argv) {
         {"blend from popup", blendFromPopup},
         {"host colour picker", hostColourPicker},
         {"save then load", saveThenLoad},
-        {"dice", diceNamesTheStatusLine},
+        {"dice, ecce, cached start", diceEcceThenCachedStart},
     };
     const char* only = argc > 3 ? argv[3] : nullptr;
     for (const auto& c : cases) {

@@ -1,16 +1,19 @@
 // What the Windows dialog test programs share: failure counting, finding windows, mouse
-// input sent from a helper thread while the host's thread runs the modal dialog, and
-// screenshots. Each program defines STB_IMAGE_WRITE_IMPLEMENTATION once before this.
+// input sent from a helper thread while the host's thread runs the modal dialog,
+// screenshots, and the read-back of what every control shows. Each program defines STB_IMAGE_WRITE_IMPLEMENTATION once before this.
 #pragma once
 
 #include <windows.h>
 
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "host/sun_parameters.h"
 #include "stb_image_write.h"
 #include "ui/control_model.h"
 
@@ -82,8 +85,9 @@ inline ui::PixelRect rectOf(int id) {
     return r;
 }
 
-// Copies a width x height area at (x, y) of `source` into a PNG under gOutputDir.
-inline bool savePng(HDC source, int x, int y, int width, int height, const std::string& name) {
+// A width x height area at (x, y) of a device context, as 0x00RRGGBB values row by row
+// (one blit: reading pixel by pixel is very slow under Wine).
+inline std::vector<uint32_t> capture(HDC source, int x, int y, int width, int height) {
     HDC memory = CreateCompatibleDC(source);
     BITMAPINFO bi{};
     bi.bmiHeader.biSize = sizeof bi.bmiHeader;
@@ -96,38 +100,162 @@ inline bool savePng(HDC source, int x, int y, int width, int height, const std::
     HGDIOBJ old = SelectObject(memory, dib);
     BitBlt(memory, 0, 0, width, height, source, x, y, SRCCOPY);
     GdiFlush();
-    std::vector<uint8_t> rgb(size_t(width) * height * 3);
-    const uint8_t* p = static_cast<const uint8_t*>(bits);
-    for (int i = 0; i < width * height; ++i) {
-        rgb[i * 3] = p[i * 4 + 2];
-        rgb[i * 3 + 1] = p[i * 4 + 1];
-        rgb[i * 3 + 2] = p[i * 4];
-    }
+    const uint32_t* p = static_cast<const uint32_t*>(bits);
+    std::vector<uint32_t> pixels(p, p + size_t(width) * height);
+    for (uint32_t& v : pixels) v &= 0xFFFFFF;
     SelectObject(memory, old);
     DeleteObject(dib);
     DeleteDC(memory);
+    return pixels;
+}
+inline std::vector<uint32_t> capture(HWND w, int left, int top, int right, int bottom) {
+    HDC dc = GetDC(w);
+    std::vector<uint32_t> pixels = capture(dc, left, top, right - left, bottom - top);
+    ReleaseDC(w, dc);
+    return pixels;
+}
+
+// A screen area as a PNG under gOutputDir (the dialog with any windows over it).
+inline bool screenshotScreen(const RECT& area, const std::string& name) {
+    const int width = area.right - area.left, height = area.bottom - area.top;
+    HDC screen = GetDC(nullptr);
+    const std::vector<uint32_t> pixels = capture(screen, area.left, area.top, width, height);
+    ReleaseDC(nullptr, screen);
+    std::vector<uint8_t> rgb(pixels.size() * 3);
+    for (size_t i = 0; i < pixels.size(); ++i)
+        for (int c = 0; c < 3; ++c) rgb[i * 3 + c] = uint8_t(pixels[i] >> (16 - 8 * c));
     const std::string path = gOutputDir + "/" + name;
     std::printf("screenshot: %s\n", path.c_str());
     return stbi_write_png(path.c_str(), width, height, 3, rgb.data(), width * 3) != 0;
 }
-
 // A window's client area as a PNG.
 inline bool screenshot(HWND w, const std::string& name) {
-    RECT client;
-    GetClientRect(w, &client);
-    HDC dc = GetDC(w);
-    const bool ok = savePng(dc, 0, 0, client.right, client.bottom, name);
-    ReleaseDC(w, dc);
-    return ok;
+    RECT r;
+    GetClientRect(w, &r);
+    MapWindowPoints(w, nullptr, reinterpret_cast<POINT*>(&r), 2);
+    return screenshotScreen(r, name);
 }
 
-// A screen area as a PNG (the dialog with windows over it, such as the popup).
-inline bool screenshotScreen(const RECT& area, const std::string& name) {
+// ---------------------------------------------------------------------------------------
+// What the dialog shows
+
+// Lets the dialog's thread paint what is invalid now (it adds nothing to repaint).
+inline void paintPending(HWND dialog) {
+    RedrawWindow(dialog, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    settle();
+}
+
+// What a control last painted, as the dialog notes it on the control's window.
+inline intptr_t shown(HWND dialog, int id) {
+    return reinterpret_cast<intptr_t>(GetPropA(GetDlgItem(dialog, id), "RadiantixShown"));
+}
+
+// Every control that shows a setting, compared with the record `p`: sliders with their
+// value boxes, toggles, mode pickers, colour swatches, direction pads and the status line.
+inline void checkShows(HWND dialog, const SunParameters& p, const char* when) {
+    paintPending(dialog);
+#define RX_AT(f) offsetof(SunParameters, f)
+    static const struct {
+        int id, box;  // box 0: a toggle or a mode picker
+        size_t field;
+    } integers[] = {
+        {37, 86, RX_AT(sunRadius)},        {39, 85, RX_AT(sunColdHot)},
+        {45, 88, RX_AT(swirlCount)},       {43, 87, RX_AT(swirlSize)},
+        {41, 84, RX_AT(sunSmear)},         {47, 89, RX_AT(sunDetail)},
+        {71, 96, RX_AT(flareCount)},       {98, 99, RX_AT(flareRadius)},
+        {69, 95, RX_AT(flareWidth)},       {110, 111, RX_AT(flareDetail)},
+        {114, 115, RX_AT(flareBrightness)}, {13, 80, RX_AT(spikeCount)},
+        {10, 77, RX_AT(spikeRadius)},      {11, 78, RX_AT(spikeWidth)},
+        {12, 79, RX_AT(spikeBrightness)},  {51, 83, RX_AT(spikeGamma)},
+        {65, 81, RX_AT(spikeDiffraction)}, {67, 82, RX_AT(spikeDetail)},
+        {55, 90, RX_AT(haloRadius)},       {57, 91, RX_AT(haloBrightness)},
+        {59, 92, RX_AT(bowRadius)},        {61, 93, RX_AT(bowWidth)},
+        {63, 94, RX_AT(bowBrightness)},    {103, 104, RX_AT(bowSmear)},
+        {107, 108, RX_AT(masterBrightness)},
+        {48, 0, RX_AT(vortices)},          {52, 0, RX_AT(monopoles)},
+        {105, 0, RX_AT(bowInvert)},        {30, 0, RX_AT(autoPreview)},
+        {73, 0, RX_AT(blendMode)},         {101, 0, RX_AT(lightingMode)},
+    };
+    static const struct {
+        int id;
+        size_t field;
+    } colours[] = {{7, RX_AT(sunColor)}, {8, RX_AT(flareColor)}, {9, RX_AT(haloColor)},
+                   {14, RX_AT(spikeColor)}},
+      pads[] = {{112, RX_AT(spikeVector)}, {100, RX_AT(flareVector)}};
+#undef RX_AT
+    const char* base = reinterpret_cast<const char*>(&p);
+    auto expect = [&](int id, intptr_t want) {
+        const intptr_t got = shown(dialog, id);
+        if (got == want) return;
+        std::fprintf(stderr, "%s: control %d shows %lld, the record holds %lld\n", when, id,
+                     (long long)got, (long long)want);
+        ++gFailures;
+    };
+    for (const auto& row : integers) {
+        int32_t value;
+        std::memcpy(&value, base + row.field, sizeof value);
+        expect(row.id, value);
+        if (row.box) expect(row.box, value);
+    }
+    for (const auto& row : colours) {
+        const auto* c = reinterpret_cast<const RGB16*>(base + row.field);
+        expect(row.id, RGB(c->red >> 8, c->green >> 8, c->blue >> 8));
+    }
+    for (const auto& row : pads) {  // the knob's point in the pad, as it is drawn
+        const auto* v = reinterpret_cast<const Vector3f*>(base + row.field);
+        expect(row.id, intptr_t(42 + int(33.0 * v->x)) * 65536 + 41 + int(33.0 * v->y));
+    }
+    char status[256] = "";
+    GetWindowTextA(GetDlgItem(dialog, 76), status, sizeof status);
+    if (std::strcmp(status, p.presetName) != 0) {
+        std::fprintf(stderr, "%s: the status line shows \"%s\", the record names \"%s\"\n", when,
+                     status, p.presetName);
+        ++gFailures;
+    }
+}
+
+// The painted slider `id` is its track with the thumb where `value` puts it, and nothing
+// else (no old thumb). Window pixels of 32-bit programs read black under WoW64 Wine, so the
+// check is left out there.
+inline void checkSliderPicture(HWND dialog, HMODULE module, int id, int32_t value) {
+    if (sizeof(void*) == 4) {
+        std::printf("slider picture check skipped: 32-bit window pixels are not readable\n");
+        return;
+    }
+    paintPending(dialog);
+    const ui::PixelRect r = rectOf(id);
     HDC screen = GetDC(nullptr);
-    const bool ok = savePng(screen, area.left, area.top, area.right - area.left,
-                            area.bottom - area.top, name);
+    HDC expected = CreateCompatibleDC(screen);
+    HBITMAP canvas = CreateCompatibleBitmap(screen, r.width(), r.height());
+    HGDIOBJ oldCanvas = SelectObject(expected, canvas);
+    HDC source = CreateCompatibleDC(screen);
+    const struct {
+        int picture, x, y;
+    } layers[] = {{ui::describeControl(id).pictures[0], 0, 0},  // the track
+                  {ui::picThumb, 1 + value * (r.width() - 15) / 100, 1}};
+    for (const auto& layer : layers) {
+        HBITMAP picture = LoadBitmapA(module, MAKEINTRESOURCEA(layer.picture));
+        BITMAP info{};
+        GetObjectA(picture, sizeof info, &info);
+        HGDIOBJ old = SelectObject(source, picture);
+        BitBlt(expected, layer.x, layer.y, info.bmWidth, info.bmHeight, source, 0, 0, SRCCOPY);
+        SelectObject(source, old);
+        DeleteObject(picture);
+    }
+    const std::vector<uint32_t> want = capture(expected, 0, 0, r.width(), r.height());
+    SelectObject(expected, oldCanvas);
+    DeleteObject(canvas);
+    DeleteDC(source);
+    DeleteDC(expected);
     ReleaseDC(nullptr, screen);
-    return ok;
+    const std::vector<uint32_t> got = capture(dialog, r.left, r.top, r.right, r.bottom);
+    size_t differ = 0;
+    for (size_t i = 0; i < got.size(); ++i) differ += got[i] != want[i];
+    if (differ) {
+        std::fprintf(stderr, "slider %d: %zu pixels differ from its track with the thumb at %d\n",
+                     id, differ, value);
+        ++gFailures;
+    }
 }
 
 inline DWORD WINAPI runDriver(void* driver) {
