@@ -154,10 +154,13 @@ void drawItem(HWND window, const DRAWITEMSTRUCT& item) {
         case 0: drawModeItem(item); break;
         case idCancel: drawTextButton(window, id, item, 0xFFFFFF, "Cancel"); break;
         case idZoomIn:
-        case idZoomOut:
-            drawTextButton(window, id, withDisabled(item, controlEnabled(id) != 1), 0xFFFFFF,
+        case idZoomOut: {
+            const bool enabled = controlEnabled(id) == 1;
+            drawTextButton(window, id, withDisabled(item, !enabled), 0xFFFFFF,
                            id == idZoomIn ? "+" : "-");
+            noteShownWhole(window, id, enabled);
             break;
+        }
         case idZoomReset: drawZoomPercent(session(), item); break;
         case idSunSwatch:
         case idFlareSwatch:
