@@ -235,8 +235,9 @@ void blendFromPopup() {
     CHECK_EQ(live(host).blendMode, 10);
 }
 
-// A colour chosen through the host's colour picker: offered as its high bytes,
-// and an unchanged answer keeps only those.
+// A record the host changed before the dialog shows in every control. A colour chosen
+// through the host's colour picker: offered as its high bytes, and an unchanged answer
+// keeps only those, in the record and on the swatch.
 void hostColourPicker() {
     MemoryHostOptions options;
     options.colorServices = true;
@@ -255,8 +256,9 @@ void hostColourPicker() {
         static_cast<SunParameters*>(h.parameters())->sunColor = RGB16{0x12FF, 0x3400, 0x56AB};
     };
     const int16_t result = runDialog(host, [&](HWND d) {
+        checkShows(d, live(host), "on a record the host changed");
         clickButton(d, 7);
-        Sleep(200);
+        checkShows(d, live(host), "after a colour was chosen");
         pressOk(d);
     });
     CHECK_EQ(result, 0);
