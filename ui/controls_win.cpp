@@ -3,6 +3,7 @@
 #include "ui/dialog_utils_win.h"
 #include "ui/mode_lists.h"
 #include "ui/paint_clip_win.h"
+#include "ui/shown_state_win.h"
 
 namespace rx::ui {
 
@@ -73,6 +74,7 @@ void drawSlider(HWND window, int id) {
     const int x = sliderThumbLeft(toPixelRect(r), t.value[id], t.minimum[id], t.maximum[id]);
     blitPicture(dc, controlEnabled(id) ? picThumb : picThumbDisabled, x, r.top + 1);
     ReleaseDC(window, dc);
+    noteShown(window, id, r, t.value[id]);
 }
 
 void drawValueBox(HWND window, int valueBoxId) {
@@ -91,13 +93,17 @@ void drawValueBox(HWND window, int valueBoxId) {
     valueText(getControlValue(d.id), text);
     drawText(r, alignCentre, text, -1, kBlack, dc);
     ReleaseDC(window, dc);
+    noteShown(window, valueBoxId, r, getControlValue(d.id));
 }
 
 void drawLabel(HWND window, int id) {
     const RECT r = controlRect(window, id);
     HDC dc = controlDC(window);
     if (!dc) return;
-    drawText(r, alignRight, labelText(id), -2, kBlack, dc);
+    // The Auto Preview label starts right of its toggle: aligned right, a font wider than
+    // the dialog font (a substitute for a missing Arial) would push it under the toggle.
+    const int align = id == idAutoPreviewLabel ? alignLeft : alignRight;
+    drawText(r, align, labelText(id), -2, kBlack, dc);
     ReleaseDC(window, dc);
 }
 
@@ -119,6 +125,7 @@ void drawToggle(HWND window, int id, int32_t state) {
     }
     blitPicture(dc, picture, r.left + 1, r.top + 3);
     ReleaseDC(window, dc);
+    noteShown(window, id, r, state);
 }
 
 void drawDirectionPad(HWND window, int id, const Vector3f& v) {
@@ -142,6 +149,7 @@ void drawDirectionPad(HWND window, int id, const Vector3f& v) {
         DestroyIcon(icon);
     }
     ReleaseDC(window, dc);
+    noteShown(window, id, r, packedPoint(knob.x - r.left, knob.y - r.top));
 }
 
 // ---------------------------------------------------------------------------------------

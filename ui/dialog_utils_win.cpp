@@ -231,6 +231,13 @@ HDC controlDC(HWND window) {
     return dc;
 }
 
+PaintCoverage paintCoverage(const RECT& r) {
+    if (!gPainting) return PaintCoverage::whole;
+    RECT inside;
+    if (!IntersectRect(&inside, &r, &gPaintRect)) return PaintCoverage::none;
+    return EqualRect(&inside, &r) ? PaintCoverage::whole : PaintCoverage::part;
+}
+
 PaintClip::PaintClip(const RECT& paint) {
     gPaintRect = paint;
     gPainting = true;

@@ -11,6 +11,7 @@
 
 #include "platform/module_instance.h"
 #include "ui/buttons_gdi.h"
+#include "ui/shown_state_win.h"
 
 namespace rx::ui {
 namespace {
@@ -47,6 +48,14 @@ HWND popupWindow = nullptr;
 int popupHover = 0;
 int popupWidth = 0;
 bool popupClosing = false;
+// How the popup is driven. A press on the picker opens it with the button down
+// (`opening`); releasing over an entry chooses it (press, drag, release). Released still
+// over the picker, the press was a click: the list stays open (`clickedOpen`) until the
+// next click, whose release (`secondClick`) chooses the entry under it or, outside the
+// list, closes it; that click goes no further (it never reaches the dialog beneath).
+enum class PopupDrive { opening, clickedOpen, secondClick };
+PopupDrive popupDrive = PopupDrive::opening;
+RECT popupPicker{};  // the picker that opened the popup, in screen coordinates
 
 int32_t currentValue(int32_t picker) { return values ? values[picker] : 0; }
 
@@ -172,6 +181,7 @@ void drawModePicker(HWND window, int picker, HDC dc) {
         }
     if (shown) gdi::blitBitmap(dc, shown->picture, r.left + 2, r.top + 4);
     if (own) ReleaseDC(window, own);
+    noteShownWhole(window, picker, shown ? shown->value : 0);
 }
 
 int pickMode(int commandId) {
@@ -204,6 +214,10 @@ HWND openModePicker(HMENU list, int screenX, int screenY, HWND owner) {
     popupHover = 0;
     popupWidth = width;
     popupClosing = false;
+    popupDrive = PopupDrive::opening;
+    popupPicker = RECT{};
+    if (HWND picker = GetDlgItem(owner, list == lists[0] ? kBlendPicker : kLightingPicker))
+        GetWindowRect(picker, &popupPicker);
     const POINT at = popupPosition(screenX, screenY, width, height, GetSystemMetrics(SM_CXSCREEN),
                                    GetSystemMetrics(SM_CYSCREEN));
     popupWindow = CreateWindowExA(0, kPopupClass, "zowie", WS_POPUP | WS_DLGFRAME, at.x, at.y,
@@ -318,9 +332,21 @@ LRESULT CALLBACK popupProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
             gdi::fill(reinterpret_cast<HDC>(wParam), r, RGB(192, 192, 192));
             return 1;
         }
-        case WM_LBUTTONUP:
+        case WM_LBUTTONDOWN:
+            if (popupDrive == PopupDrive::clickedOpen) popupDrive = PopupDrive::secondClick;
+            return 0;
+        case WM_LBUTTONUP: {
+            POINT screen{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+            ClientToScreen(window, &screen);
+            if (popupDrive == PopupDrive::opening && popupHover == 0 &&
+                PtInRect(&popupPicker, screen)) {
+                popupDrive = PopupDrive::clickedOpen;  // a click on the picker: stay open
+                return 1;
+            }
+            if (popupDrive == PopupDrive::clickedOpen) return 1;  // no press of ours
             closePopup(window, true);
             return 1;
+        }
         case WM_CAPTURECHANGED:
             // Capture taken away (another application came forward): close without
             // choosing, or the popup would stay open with no button release to close it.

@@ -10,6 +10,11 @@ namespace rx::ui {
 
 HDC controlDC(HWND window);  // release with ReleaseDC
 
+// How much of a rectangle (client pixels) a drawing through controlDC reaches: all of it
+// outside a paint message, otherwise its part inside the rectangle being repainted.
+enum class PaintCoverage { none, part, whole };
+PaintCoverage paintCoverage(const RECT& r);
+
 // Clips controlDC to the rectangle being repainted until the object goes out of scope.
 class PaintClip {
 public:

@@ -18,6 +18,7 @@
 #include "ui/paint_clip_win.h"
 #include "ui/preset_dialogs.h"
 #include "ui/preview_panel.h"
+#include "ui/shown_state_win.h"
 
 extern "C" INT_PTR CALLBACK DissolveProc(HWND window, UINT message, WPARAM wParam,
                                          LPARAM lParam);
@@ -31,12 +32,14 @@ FilterSession& session() { return *dialogState().session; }
 int pointerX(LPARAM p) { return static_cast<int16_t>(LOWORD(p)); }
 int pointerY(LPARAM p) { return static_cast<int16_t>(HIWORD(p)); }
 
-// record -> controls, then the controls that read the record directly are repainted.
-void loadControlsAndRepaint(HWND window) {
+// Makes every control show what the record holds, after anything that may have changed
+// the record behind the controls' back (Dice, Ecce, Load, Save, the dialog's start): the
+// integer settings go into the control table, and the whole dialog with every button
+// (the colour swatches are buttons) is repainted, background first, so that no control
+// keeps an old value, in part or in whole.
+void showRecord(HWND window) {
     loadControls(dialogState().controls, dialogRecord());
-    invalidateControl(window, idSpikePad);
-    invalidateControl(window, idFlarePad);
-    invalidateControl(window, idStatusLine);
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 void storeAll() { storeControls(dialogState().controls, dialogRecord()); }
@@ -100,7 +103,7 @@ void startDialog(HWND window, FilterSession* s) {
         const ControlDescription d = describeControl(id);
         setControlRange(id, d.minValue, d.maxValue);
     }
-    loadControlsAndRepaint(window);
+    showRecord(window);
     storeAll();
     if (p.hostPreview) {
         startDialogPreview(window, *s);
@@ -130,6 +133,7 @@ void paintAll(HWND window) {
         blitPicture(dc, picBackground, 0, 0);
         drawText(status, alignCentre, p.presetName, -2, RGB(0, 0, 0), dc);
         ReleaseDC(window, dc);
+        noteShownText(window, idStatusLine, status, p.presetName);
     }
     for (int id = 0; id < kControls; ++id) drawControl(window, id);
     drawDirectionPad(window, idSpikePad, p.spikeVector);
@@ -150,10 +154,13 @@ void drawItem(HWND window, const DRAWITEMSTRUCT& item) {
         case 0: drawModeItem(item); break;
         case idCancel: drawTextButton(window, id, item, 0xFFFFFF, "Cancel"); break;
         case idZoomIn:
-        case idZoomOut:
-            drawTextButton(window, id, withDisabled(item, controlEnabled(id) != 1), 0xFFFFFF,
+        case idZoomOut: {
+            const bool enabled = controlEnabled(id) == 1;
+            drawTextButton(window, id, withDisabled(item, !enabled), 0xFFFFFF,
                            id == idZoomIn ? "+" : "-");
+            noteShownWhole(window, id, enabled);
             break;
+        }
         case idZoomReset: drawZoomPercent(session(), item); break;
         case idSunSwatch:
         case idFlareSwatch:
@@ -163,7 +170,9 @@ void drawItem(HWND window, const DRAWITEMSTRUCT& item) {
                              : id == idFlareSwatch ? p.flareColor
                              : id == idHaloSwatch  ? p.haloColor
                                                    : p.spikeColor;
-            drawColourSwatch(window, id, item, RGB(c.red >> 8, c.green >> 8, c.blue >> 8));
+            const COLORREF colour = RGB(c.red >> 8, c.green >> 8, c.blue >> 8);
+            drawColourSwatch(window, id, item, colour);
+            noteShownWhole(window, id, intptr_t(colour));
             break;
         }
         case idSave:
@@ -226,20 +235,21 @@ INT_PTR command(HWND window, int id, int notification) {
             return TRUE;
         case idLoad:
             loadPresetFile(session());
-            loadControlsAndRepaint(window);
+            showRecord(window);
             refresh(window);
             return TRUE;
         case idSave:
             savePresetFile(session());
-            invalidateControl(window, idStatusLine);
+            showRecord(window);
             return TRUE;
         case idDice:
             randomizeSettings(session());
-            loadControlsAndRepaint(window);
+            showRecord(window);
             refresh(window);
             return TRUE;
         case idEcce:
             newSeed(session());
+            showRecord(window);
             refresh(window);
             return TRUE;
         case idZoomIn:
@@ -310,6 +320,9 @@ void buttonUp(HWND window, LPARAM lParam) {
     if (p.dragControl == -1) return;
     p.dragControl = -1;
     ReleaseCapture();
+    // The record holds what the controls show even when nothing is rendered (Auto Preview
+    // off), so that Save, Ecce and the cache never see older values than the sliders.
+    storeAll();
     if (changed) refresh(window);
 }
 

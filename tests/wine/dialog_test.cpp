@@ -1,25 +1,21 @@
-// The settings dialog and the about box, driven through the module file's ENTRYPOINT by
-// the in-memory host, with real window messages posted from a second thread while the
-// host's thread runs the modal dialog. Checks the layout, the settings the dialog leaves
-// in the record, Cancel's snapshot, the cache file, and saves screenshots (PNG) of the
-// dialog and the about box next to the test program.
+// The settings dialog and the about box, driven through the module file's
+// ENTRYPOINT by the in-memory host, with real window messages posted from a
+// second thread while the host's thread runs the modal dialog. Checks the
+// layout, the settings the dialog leaves in the record, Cancel's snapshot, the
+// cache file, and saves screenshots (PNG) of the dialog and the about box next
+// to the test program.
 //
 //   radiantix_dialog_test MODULE_FILE OUTPUT_DIR
 #include <windows.h>
 
 #include <atomic>
-#include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <fstream>
-#include <functional>
 #include <iterator>
 #include <string>
 #include <vector>
 
 #define STB_IMAGE_WRITE_IMPLEMENTATION
-#include "app/memory_host.h"
-#include "host/sun_parameters.h"
 #include "window_driver.h"
 
 using namespace rx;
@@ -27,7 +23,8 @@ using namespace rx::wine_test;
 
 namespace {
 
-// A key as the keyboard delivers it: to the window with the focus in the dialog's thread.
+// A key as the keyboard delivers it: to the window with the focus in the
+// dialog's thread.
 void key(HWND dialog, WPARAM vk) {
     GUITHREADINFO info{};
     info.cbSize = sizeof info;
@@ -37,11 +34,6 @@ void key(HWND dialog, WPARAM vk) {
     PostMessageA(target, WM_KEYDOWN, vk, 1);
     PostMessageA(target, WM_KEYUP, vk, 0xC0000001);
     settle();
-}
-
-void click(HWND w, int x, int y) {
-    press(w, x, y);
-    release(w, x, y);
 }
 
 std::vector<char> readFile(const std::string& path) {
@@ -83,8 +75,8 @@ void checkLayout(HWND dialog) {
         if (r.left != expect.left || r.top != expect.top || r.right != expect.right ||
             r.bottom != expect.bottom) {
             std::fprintf(stderr, "control %d at %ld,%ld,%ld,%ld, expected %d,%d,%d,%d\n", id,
-                         r.left, r.top, r.right, r.bottom, expect.left, expect.top,
-                         expect.right, expect.bottom);
+                         r.left, r.top, r.right, r.bottom, expect.left, expect.top, expect.right,
+                         expect.bottom);
             ++gFailures;
         }
         ++checked;
@@ -95,59 +87,48 @@ void checkLayout(HWND dialog) {
     CHECK(IsWindowVisible(GetDlgItem(dialog, 3)));
 }
 
-void okRun(MemoryHost& host, PluginEntryProc entry, const std::string& cachePath) {
-    std::atomic<bool> sawDialog{false};
-    int16_t result = 1;
-    withDriver(
-        [&] {
-            HWND d = waitForWindow("#32770", "Radiantix");
-            if (!d) return;
-            sawDialog = true;
-            settle();
-            checkLayout(d);
-            Sleep(400);
-            CHECK(screenshot(d, "dialog_start.png"));
+void okRun(MemoryHost& host, const std::string& cachePath) {
+    const int16_t result = runDialog(host, [&](HWND d) {
+        checkLayout(d);
+        Sleep(400);
+        CHECK(screenshot(d, "dialog_start.png"));
 
-            // Sliders: 4 pixels in from the left gives 0, left + 126 gives 100, a drag
-            // ends where the pointer is released.
-            const ui::PixelRect radius = rectOf(37), count = rectOf(45), size = rectOf(43);
-            click(d, radius.left + 4, radius.top + 5);
-            click(d, count.left + 126, count.top + 5);
-            press(d, size.left + 20, size.top + 5);
-            moveTo(d, size.left + 200, size.top + 40);  // off the slider: clamped
-            moveTo(d, 200, size.top + 5);
-            release(d, 200, size.top + 5);
+        // Sliders: 4 pixels in from the left gives 0, left + 126 gives 100, a drag
+        // ends where the pointer is released.
+        const ui::PixelRect radius = rectOf(37), count = rectOf(45), size = rectOf(43);
+        click(d, radius.left + 4, radius.top + 5);
+        click(d, count.left + 126, count.top + 5);
+        press(d, size.left + 20, size.top + 5);
+        moveTo(d, size.left + 200, size.top + 40);  // off the slider: clamped
+        moveTo(d, 200, size.top + 5);
+        release(d, 200, size.top + 5);
 
-            // Toggles: press, leave, come back, release inside flips; released outside
-            // it does not.
-            const ui::PixelRect vort = rectOf(48), mono = rectOf(52);
-            press(d, vort.left + 5, vort.top + 5);
-            moveTo(d, vort.left + 60, vort.top + 5);
-            moveTo(d, vort.left + 6, vort.top + 6);
-            release(d, vort.left + 6, vort.top + 6);
-            press(d, mono.left + 5, mono.top + 5);
-            moveTo(d, mono.left + 60, mono.top + 5);
-            release(d, mono.left + 60, mono.top + 5);
+        // Toggles: press, leave, come back, release inside flips; released outside
+        // it does not.
+        const ui::PixelRect vort = rectOf(48), mono = rectOf(52);
+        press(d, vort.left + 5, vort.top + 5);
+        moveTo(d, vort.left + 60, vort.top + 5);
+        moveTo(d, vort.left + 6, vort.top + 6);
+        release(d, vort.left + 6, vort.top + 6);
+        press(d, mono.left + 5, mono.top + 5);
+        moveTo(d, mono.left + 60, mono.top + 5);
+        release(d, mono.left + 60, mono.top + 5);
 
-            // Direction pads: the centre gives 0,0; 66 pixels right of it gives 1,0.
-            const ui::PixelRect flare = rectOf(100), spike = rectOf(112);
-            press(d, flare.left + 20, flare.top + 60);
-            moveTo(d, flare.left + 43, flare.top + 41);
-            release(d, flare.left + 43, flare.top + 41);
-            press(d, spike.left + 43, spike.top + 41);
-            moveTo(d, spike.left + 43 + 66, spike.top + 41);
-            release(d, spike.left + 43 + 66, spike.top + 41);
+        // Direction pads: the centre gives 0,0; 66 pixels right of it gives 1,0.
+        const ui::PixelRect flare = rectOf(100), spike = rectOf(112);
+        press(d, flare.left + 20, flare.top + 60);
+        moveTo(d, flare.left + 43, flare.top + 41);
+        release(d, flare.left + 43, flare.top + 41);
+        press(d, spike.left + 43, spike.top + 41);
+        moveTo(d, spike.left + 43 + 66, spike.top + 41);
+        release(d, spike.left + 43 + 66, spike.top + 41);
 
-            Sleep(300);
-            CHECK(screenshot(d, "dialog_edited.png"));
-            key(d, VK_RETURN);  // OK
-        },
-        [&] { result = host.runFilter(entry, true); });
-    CHECK(sawDialog);
+        checkShows(d, live(host), "after the edits");
+        CHECK(screenshot(d, "dialog_edited.png"));
+        key(d, VK_RETURN);  // OK
+    });
     CHECK_EQ(result, 0);
-    const auto* p = static_cast<const SunParameters*>(host.parameters());
-    CHECK(p != nullptr);
-    if (!p) return;
+    const SunParameters* p = &live(host);
     CHECK_EQ(p->sunRadius, 0);
     CHECK_EQ(p->swirlCount, 100);
     CHECK_EQ(p->swirlSize, ((200 - 4 - (rectOf(43).left + 1)) * 100) / 121);
@@ -163,40 +144,32 @@ void okRun(MemoryHost& host, PluginEntryProc entry, const std::string& cachePath
     CHECK_EQ(cache.size(), size_t(232));
 }
 
-void cancelRun(MemoryHost& host, PluginEntryProc entry, const std::string& cachePath) {
-    const SunParameters before = *static_cast<const SunParameters*>(host.parameters());
+void cancelRun(MemoryHost& host, const std::string& cachePath) {
+    const SunParameters before = live(host);
     const std::vector<char> cacheBefore = readFile(cachePath);
-    int16_t result = 0;
-    std::atomic<bool> sawDialog{false};
-    withDriver(
-        [&] {
-            HWND d = waitForWindow("#32770", "Radiantix");
-            if (!d) return;
-            sawDialog = true;
-            settle();
-            const ui::PixelRect radius = rectOf(37), bow = rectOf(59);
-            click(d, radius.left + 126, radius.top + 5);
-            click(d, bow.left + 70, bow.top + 5);
-            const ui::PixelRect vort = rectOf(48);
-            click(d, vort.left + 5, vort.top + 5);
-            const ui::PixelRect spike = rectOf(112);
-            press(d, spike.left + 10, spike.top + 10);
-            release(d, spike.left + 10, spike.top + 10);
-            // Ecce draws a new seed; the blend mode is picked from its list ("add").
-            PostMessageA(GetDlgItem(d, 75), BM_CLICK, 0, 0);
-            settle();
-            PostMessageA(d, WM_COMMAND, MAKEWPARAM(2006, 0), 0);
-            settle();
-            // A command with a notification code other than 0 does nothing.
-            PostMessageA(d, WM_COMMAND, MAKEWPARAM(3, BN_DBLCLK), 0);
-            settle();
-            CHECK(IsWindow(d));
-            key(d, VK_ESCAPE);  // Cancel
-        },
-        [&] { result = host.runFilter(entry, true); });
-    CHECK(sawDialog);
+    const int16_t result = runDialog(host, [&](HWND d) {
+        const ui::PixelRect radius = rectOf(37), bow = rectOf(59);
+        click(d, radius.left + 126, radius.top + 5);
+        click(d, bow.left + 70, bow.top + 5);
+        const ui::PixelRect vort = rectOf(48);
+        click(d, vort.left + 5, vort.top + 5);
+        const ui::PixelRect spike = rectOf(112);
+        press(d, spike.left + 10, spike.top + 10);
+        release(d, spike.left + 10, spike.top + 10);
+        // Ecce draws a new seed; the blend mode is picked from its list ("add").
+        PostMessageA(GetDlgItem(d, 75), BM_CLICK, 0, 0);
+        settle();
+        PostMessageA(d, WM_COMMAND, MAKEWPARAM(2006, 0), 0);
+        settle();
+        checkShows(d, live(host), "after Ecce and a blend pick");
+        // A command with a notification code other than 0 does nothing.
+        PostMessageA(d, WM_COMMAND, MAKEWPARAM(3, BN_DBLCLK), 0);
+        settle();
+        CHECK(IsWindow(d));
+        key(d, VK_ESCAPE);  // Cancel
+    });
     CHECK_EQ(result, int16_t(-128));
-    const auto* p = static_cast<const SunParameters*>(host.parameters());
+    const SunParameters* p = &live(host);
     CHECK_EQ(p->sunRadius, before.sunRadius);
     CHECK_EQ(p->bowRadius, before.bowRadius);
     CHECK_EQ(p->vortices, before.vortices);
@@ -207,7 +180,7 @@ void cancelRun(MemoryHost& host, PluginEntryProc entry, const std::string& cache
     CHECK(readFile(cachePath) == cacheBefore);
 }
 
-void aboutBox(MemoryHost& host, PluginEntryProc entry) {
+void aboutBox(MemoryHost& host) {
     const intptr_t dataBefore = host.sessionData();
     std::atomic<bool> sawBox{false};
     withDriver(
@@ -219,7 +192,7 @@ void aboutBox(MemoryHost& host, PluginEntryProc entry) {
             CHECK(screenshot(box, "about_box.png"));
             key(box, VK_ESCAPE);
         },
-        [&] { host.call(entry, filterSelectorAbout); });
+        [&] { host.call(gEntry, filterSelectorAbout); });
     CHECK(sawBox);
     CHECK_EQ(host.sessionData(), dataBefore);
 }
@@ -227,42 +200,22 @@ void aboutBox(MemoryHost& host, PluginEntryProc entry) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 3) {
+    if (argc != 3 || !startProgram(argc, argv, "dialog_test_cache")) {
         std::fprintf(stderr, "usage: radiantix_dialog_test MODULE_FILE OUTPUT_DIR\n");
         return 2;
     }
-    gOutputDir = argv[2];
-    // The cache goes to the build folder; the module's runtime reads the environment
-    // when it is loaded.
-    const std::string cacheDir = gOutputDir + "/dialog_test_cache";
-    CreateDirectoryA(cacheDir.c_str(), nullptr);
-    const std::string cachePath = cacheDir + "/Radiantix cached settings 2";
-    DeleteFileA(cachePath.c_str());
-    SetEnvironmentVariableA("RADIANTIX_CACHE_DIR", cacheDir.c_str());
-    _putenv_s("RADIANTIX_CACHE_DIR", cacheDir.c_str());
-    SetCursorPos(0, 0);  // keep the real pointer away from the dialog
-
-    HMODULE module = LoadLibraryA(argv[1]);
-    if (!module) {
-        std::fprintf(stderr, "cannot load %s\n", argv[1]);
-        return 1;
-    }
-    auto entry = reinterpret_cast<PluginEntryProc>(
-        reinterpret_cast<void*>(GetProcAddress(module, "ENTRYPOINT")));
-    if (!entry || !GetProcAddress(module, "DissolveProc")) {
-        std::fprintf(stderr, "the module does not export ENTRYPOINT and DissolveProc\n");
-        return 1;
-    }
-
+    const std::string cachePath = gOutputDir + "/dialog_test_cache/Radiantix cached settings 2";
     MemoryHost host(testImage());
-    aboutBox(host, entry);  // before any session: data stays 0
+    aboutBox(host);  // before any session: data stays 0
     CHECK_EQ(host.sessionData(), intptr_t(0));
-    okRun(host, entry, cachePath);
-    cancelRun(host, entry, cachePath);
-    aboutBox(host, entry);  // with a session: data is not touched
+    okRun(host, cachePath);
+    cancelRun(host, cachePath);
+    aboutBox(host);  // with a session: data is not touched
 
-    FreeLibrary(module);
-    if (gFailures) std::fprintf(stderr, "%d check(s) failed\n", gFailures);
-    else std::printf("all dialog checks passed\n");
+    FreeLibrary(gModule);
+    if (gFailures)
+        std::fprintf(stderr, "%d check(s) failed\n", gFailures);
+    else
+        std::printf("all dialog checks passed\n");
     return gFailures ? 1 : 0;
 }

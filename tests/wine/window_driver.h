@@ -1,40 +1,52 @@
-// What the Windows dialog test programs share: failure counting, finding windows, mouse
-// input sent from a helper thread while the host's thread runs the modal dialog, and
-// screenshots. Each program defines STB_IMAGE_WRITE_IMPLEMENTATION once before this.
+// What the Windows dialog test programs share: failure counting, loading the
+// module, the filter run on the host's thread while a helper thread drives its
+// dialog with mouse messages, screenshots, and the read-back of what every
+// control shows. Each program defines STB_IMAGE_WRITE_IMPLEMENTATION once
+// before this.
 #pragma once
 
 #include <windows.h>
 
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "app/memory_host.h"
+#include "host/sun_parameters.h"
 #include "stb_image_write.h"
 #include "ui/control_model.h"
+#include "ui/shown_state_win.h"
 
 namespace rx::wine_test {
 
 inline int gFailures = 0;
 inline std::string gOutputDir;  // screenshots go here
+inline HMODULE gModule = nullptr;
+inline PluginEntryProc gEntry = nullptr;
+// Window pixels of 32-bit programs read black under WoW64 Wine: checks of
+// pixels are left out there, checks of state are not.
+constexpr bool kPixelsReadable = sizeof(void*) == 8;
 
-#define CHECK(cond)                                                                      \
-    do {                                                                                 \
-        if (!(cond)) {                                                                   \
+#define CHECK(cond)                                                                       \
+    do {                                                                                  \
+        if (!(cond)) {                                                                    \
             std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #cond); \
-            ++::rx::wine_test::gFailures;                                                \
-        }                                                                                \
+            ++::rx::wine_test::gFailures;                                                 \
+        }                                                                                 \
     } while (0)
-#define CHECK_EQ(a, b)                                                                      \
-    do {                                                                                    \
-        const auto va = (a);                                                                \
-        const auto vb = (b);                                                                \
-        if (!(va == vb)) {                                                                  \
-            std::fprintf(stderr, "%s:%d: check failed: %s == %s (%g vs %g)\n", __FILE__,     \
-                         __LINE__, #a, #b, double(va), double(vb));                         \
-            ++::rx::wine_test::gFailures;                                                   \
-        }                                                                                   \
+#define CHECK_EQ(a, b)                                                                             \
+    do {                                                                                           \
+        const auto va = (a);                                                                       \
+        const auto vb = (b);                                                                       \
+        if (!(va == vb)) {                                                                         \
+            std::fprintf(stderr, "%s:%d: check failed: %s == %s (%g vs %g)\n", __FILE__, __LINE__, \
+                         #a, #b, double(va), double(vb));                                          \
+            ++::rx::wine_test::gFailures;                                                          \
+        }                                                                                          \
     } while (0)
 
 inline HWND waitForWindow(const char* className, const char* title, int tries = 300) {
@@ -46,16 +58,18 @@ inline HWND waitForWindow(const char* className, const char* title, int tries = 
     return nullptr;
 }
 
-// Mouse messages are sent, so each returns once the dialog has handled it (a release
-// includes the preview render it starts). A press also posts a pointer move to the
-// dialog itself; the pause lets the dialog's loop take it before the next message.
+// Mouse messages are sent, so each returns once the dialog has handled it (a
+// release includes the preview render it starts). A press also posts a pointer
+// move to the dialog itself; the pause lets the dialog's loop take it before
+// the next message.
 inline void settle() { Sleep(150); }
 
 inline LPARAM at(int x, int y) { return MAKELPARAM(x, y); }
 
-// The screen's own pointer is put where the sent message says the mouse is: a window
-// holding the capture also receives moves of the real pointer, which would otherwise move
-// a slider or a popup's highlight to wherever the pointer happens to rest.
+// The screen's own pointer is put where the sent message says the mouse is: a
+// window holding the capture also receives moves of the real pointer, which
+// would otherwise move a slider or a popup's highlight to wherever the pointer
+// happens to rest.
 inline void placePointer(HWND w, int x, int y) {
     POINT p{x, y};
     ClientToScreen(w, &p);
@@ -75,6 +89,22 @@ inline void release(HWND w, int x, int y) {
     SendMessageA(w, WM_LBUTTONUP, 0, at(x, y));
     settle();
 }
+inline void click(HWND w, int x, int y) {
+    press(w, x, y);
+    release(w, x, y);
+}
+// A button click that returns once the dialog has handled the command (render
+// included); posted instead for a button that opens a modal window (a file or
+// colour dialog).
+inline void clickButton(HWND dialog, int id) {
+    SendMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
+}
+inline void clickButtonLater(HWND dialog, int id) {
+    PostMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
+    settle();
+}
+// OK is control 3 in this dialog (the default button), not IDOK.
+inline void pressOk(HWND dialog) { PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(3, 0), 0); }
 
 inline ui::PixelRect rectOf(int id) {
     ui::PixelRect r{};
@@ -82,8 +112,9 @@ inline ui::PixelRect rectOf(int id) {
     return r;
 }
 
-// Copies a width x height area at (x, y) of `source` into a PNG under gOutputDir.
-inline bool savePng(HDC source, int x, int y, int width, int height, const std::string& name) {
+// A width x height area at (x, y) of a device context, as 0x00RRGGBB values row
+// by row (one blit: reading pixel by pixel is very slow under Wine).
+inline std::vector<uint32_t> capture(HDC source, int x, int y, int width, int height) {
     HDC memory = CreateCompatibleDC(source);
     BITMAPINFO bi{};
     bi.bmiHeader.biSize = sizeof bi.bmiHeader;
@@ -96,39 +127,45 @@ inline bool savePng(HDC source, int x, int y, int width, int height, const std::
     HGDIOBJ old = SelectObject(memory, dib);
     BitBlt(memory, 0, 0, width, height, source, x, y, SRCCOPY);
     GdiFlush();
-    std::vector<uint8_t> rgb(size_t(width) * height * 3);
-    const uint8_t* p = static_cast<const uint8_t*>(bits);
-    for (int i = 0; i < width * height; ++i) {
-        rgb[i * 3] = p[i * 4 + 2];
-        rgb[i * 3 + 1] = p[i * 4 + 1];
-        rgb[i * 3 + 2] = p[i * 4];
-    }
+    const uint32_t* p = static_cast<const uint32_t*>(bits);
+    std::vector<uint32_t> pixels(p, p + size_t(width) * height);
+    for (uint32_t& v : pixels) v &= 0xFFFFFF;
     SelectObject(memory, old);
     DeleteObject(dib);
     DeleteDC(memory);
+    return pixels;
+}
+inline std::vector<uint32_t> capture(HWND w, int left, int top, int right, int bottom) {
+    HDC dc = GetDC(w);
+    std::vector<uint32_t> pixels = capture(dc, left, top, right - left, bottom - top);
+    ReleaseDC(w, dc);
+    return pixels;
+}
+
+// A screen area as a PNG under gOutputDir (the dialog with any windows over
+// it).
+inline bool screenshotScreen(const RECT& area, const std::string& name) {
+    const int width = area.right - area.left, height = area.bottom - area.top;
+    HDC screen = GetDC(nullptr);
+    const std::vector<uint32_t> pixels = capture(screen, area.left, area.top, width, height);
+    ReleaseDC(nullptr, screen);
+    std::vector<uint8_t> rgb(pixels.size() * 3);
+    for (size_t i = 0; i < pixels.size(); ++i)
+        for (int c = 0; c < 3; ++c) rgb[i * 3 + c] = uint8_t(pixels[i] >> (16 - 8 * c));
     const std::string path = gOutputDir + "/" + name;
     std::printf("screenshot: %s\n", path.c_str());
     return stbi_write_png(path.c_str(), width, height, 3, rgb.data(), width * 3) != 0;
 }
-
 // A window's client area as a PNG.
 inline bool screenshot(HWND w, const std::string& name) {
-    RECT client;
-    GetClientRect(w, &client);
-    HDC dc = GetDC(w);
-    const bool ok = savePng(dc, 0, 0, client.right, client.bottom, name);
-    ReleaseDC(w, dc);
-    return ok;
+    RECT r;
+    GetClientRect(w, &r);
+    MapWindowPoints(w, nullptr, reinterpret_cast<POINT*>(&r), 2);
+    return screenshotScreen(r, name);
 }
 
-// A screen area as a PNG (the dialog with windows over it, such as the popup).
-inline bool screenshotScreen(const RECT& area, const std::string& name) {
-    HDC screen = GetDC(nullptr);
-    const bool ok = savePng(screen, area.left, area.top, area.right - area.left,
-                            area.bottom - area.top, name);
-    ReleaseDC(nullptr, screen);
-    return ok;
-}
+// ---------------------------------------------------------------------------------------
+// Runs
 
 inline DWORD WINAPI runDriver(void* driver) {
     (*static_cast<const std::function<void()>*>(driver))();
@@ -137,11 +174,188 @@ inline DWORD WINAPI runDriver(void* driver) {
 
 // Runs `driver` on a helper thread while `body` runs the module on this thread.
 inline void withDriver(const std::function<void()>& driver, const std::function<void()>& body) {
-    HANDLE helper = CreateThread(nullptr, 0, runDriver,
-                                 const_cast<std::function<void()>*>(&driver), 0, nullptr);
+    HANDLE helper = CreateThread(nullptr, 0, runDriver, const_cast<std::function<void()>*>(&driver),
+                                 0, nullptr);
     body();
     WaitForSingleObject(helper, INFINITE);
     CloseHandle(helper);
+}
+
+// Runs the filter with its dialog while `driver` works the dialog. The driver
+// gets the dialog window (never null: a missing dialog fails).
+inline int16_t runDialog(MemoryHost& host, const std::function<void(HWND)>& driver) {
+    int16_t result = 0;
+    withDriver(
+        [&] {
+            HWND d = waitForWindow("#32770", "Radiantix");
+            CHECK(d != nullptr);
+            if (!d) return;
+            settle();
+            driver(d);
+        },
+        [&] { result = host.runFilter(gEntry, true); });
+    return result;
+}
+
+inline const SunParameters& live(const MemoryHost& host) {
+    return *static_cast<const SunParameters*>(host.parameters());
+}
+
+// The program's arguments MODULE_FILE OUTPUT_DIR: loads the module (gModule,
+// gEntry) and points the settings cache at a fresh folder under the output
+// folder.
+inline bool startProgram(int argc, char** argv, const char* cacheName) {
+    if (argc < 3) return false;
+    char outputDir[MAX_PATH];
+    GetFullPathNameA(argv[2], MAX_PATH, outputDir, nullptr);
+    gOutputDir = outputDir;
+    const std::string cacheDir = gOutputDir + "/" + cacheName;
+    CreateDirectoryA(cacheDir.c_str(), nullptr);
+    DeleteFileA((cacheDir + "/Radiantix cached settings 2").c_str());
+    // The module's runtime reads the environment when it is loaded.
+    SetEnvironmentVariableA("RADIANTIX_CACHE_DIR", cacheDir.c_str());
+    _putenv_s("RADIANTIX_CACHE_DIR", cacheDir.c_str());
+    SetCursorPos(0, 0);  // keep the real pointer away from the dialog
+    gModule = LoadLibraryA(argv[1]);
+    if (gModule)
+        gEntry = reinterpret_cast<PluginEntryProc>(
+            reinterpret_cast<void*>(GetProcAddress(gModule, "ENTRYPOINT")));
+    if (!gEntry || !GetProcAddress(gModule, "DissolveProc")) {
+        std::fprintf(stderr, "%s does not load with ENTRYPOINT and DissolveProc\n", argv[1]);
+        return false;
+    }
+    return true;
+}
+
+// ---------------------------------------------------------------------------------------
+// What the dialog shows
+
+// Lets the dialog's thread paint what is invalid now (it adds nothing to
+// repaint).
+inline void paintPending(HWND dialog) {
+    RedrawWindow(dialog, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    settle();
+}
+
+// What a control last painted, as the dialog notes it on the control's window.
+inline intptr_t shown(HWND dialog, int id) {
+    return reinterpret_cast<intptr_t>(GetPropA(GetDlgItem(dialog, id), ui::kShownProperty));
+}
+
+// Every control that shows a setting, compared with the record `p`: sliders
+// with their value boxes, toggles, mode pickers, colour swatches, direction
+// pads and the status line.
+inline void checkShows(HWND dialog, const SunParameters& p, const char* when) {
+    paintPending(dialog);
+#define RX_AT(f) offsetof(SunParameters, f)
+    static const struct {
+        int id, box;  // box 0: a toggle or a mode picker
+        size_t field;
+    } integers[] = {
+        {37, 86, RX_AT(sunRadius)},          {39, 85, RX_AT(sunColdHot)},
+        {45, 88, RX_AT(swirlCount)},         {43, 87, RX_AT(swirlSize)},
+        {41, 84, RX_AT(sunSmear)},           {47, 89, RX_AT(sunDetail)},
+        {71, 96, RX_AT(flareCount)},         {98, 99, RX_AT(flareRadius)},
+        {69, 95, RX_AT(flareWidth)},         {110, 111, RX_AT(flareDetail)},
+        {114, 115, RX_AT(flareBrightness)},  {13, 80, RX_AT(spikeCount)},
+        {10, 77, RX_AT(spikeRadius)},        {11, 78, RX_AT(spikeWidth)},
+        {12, 79, RX_AT(spikeBrightness)},    {51, 83, RX_AT(spikeGamma)},
+        {65, 81, RX_AT(spikeDiffraction)},   {67, 82, RX_AT(spikeDetail)},
+        {55, 90, RX_AT(haloRadius)},         {57, 91, RX_AT(haloBrightness)},
+        {59, 92, RX_AT(bowRadius)},          {61, 93, RX_AT(bowWidth)},
+        {63, 94, RX_AT(bowBrightness)},      {103, 104, RX_AT(bowSmear)},
+        {107, 108, RX_AT(masterBrightness)}, {48, 0, RX_AT(vortices)},
+        {52, 0, RX_AT(monopoles)},           {105, 0, RX_AT(bowInvert)},
+        {30, 0, RX_AT(autoPreview)},         {73, 0, RX_AT(blendMode)},
+        {101, 0, RX_AT(lightingMode)},
+    };
+    static const struct {
+        int id;
+        size_t field;
+    } colours[] = {{7, RX_AT(sunColor)},
+                   {8, RX_AT(flareColor)},
+                   {9, RX_AT(haloColor)},
+                   {14, RX_AT(spikeColor)}},
+      pads[] = {{112, RX_AT(spikeVector)}, {100, RX_AT(flareVector)}};
+#undef RX_AT
+    const char* base = reinterpret_cast<const char*>(&p);
+    auto expect = [&](int id, intptr_t want) {
+        const intptr_t got = shown(dialog, id);
+        if (got == want) return;
+        if (got == ui::kShownTorn)  // pieces of two pictures
+            std::fprintf(stderr, "%s: control %d is torn, the record holds %lld\n", when, id,
+                         (long long)want);
+        else
+            std::fprintf(stderr, "%s: control %d shows %lld, the record holds %lld\n", when, id,
+                         (long long)got, (long long)want);
+        ++gFailures;
+    };
+    for (const auto& row : integers) {
+        int32_t value;
+        std::memcpy(&value, base + row.field, sizeof value);
+        expect(row.id, value);
+        if (row.box) expect(row.box, value);
+    }
+    for (const auto& row : colours) {
+        const auto* c = reinterpret_cast<const RGB16*>(base + row.field);
+        expect(row.id, RGB(c->red >> 8, c->green >> 8, c->blue >> 8));
+    }
+    for (const auto& row : pads) {  // the knob's point in the pad, as it is drawn
+        const auto* v = reinterpret_cast<const Vector3f*>(base + row.field);
+        expect(row.id, ui::packedPoint(42 + int(33.0 * v->x), 41 + int(33.0 * v->y)));
+    }
+    char status[256] = "";
+    GetWindowTextA(GetDlgItem(dialog, 76), status, sizeof status);
+    if (std::strcmp(status, p.presetName) != 0) {
+        std::fprintf(stderr, "%s: the status line shows \"%s\", the record names \"%s\"\n", when,
+                     status, p.presetName);
+        ++gFailures;
+    }
+}
+
+// The painted slider `id` is its track with the thumb where `value` puts it,
+// and nothing else (no old thumb). Left out where window pixels cannot be read.
+inline void checkSliderPicture(HWND dialog, int id, int32_t value) {
+    if (!kPixelsReadable) {
+        std::printf(
+            "slider picture check skipped: 32-bit window pixels are not "
+            "readable\n");
+        return;
+    }
+    paintPending(dialog);
+    const ui::PixelRect r = rectOf(id);
+    HDC screen = GetDC(nullptr);
+    HDC expected = CreateCompatibleDC(screen);
+    HBITMAP canvas = CreateCompatibleBitmap(screen, r.width(), r.height());
+    HGDIOBJ oldCanvas = SelectObject(expected, canvas);
+    HDC source = CreateCompatibleDC(screen);
+    const struct {
+        int picture, x, y;
+    } layers[] = {{ui::describeControl(id).pictures[0], 0, 0},  // the track
+                  {ui::picThumb, 1 + value * (r.width() - 15) / 100, 1}};
+    for (const auto& layer : layers) {
+        HBITMAP picture = LoadBitmapA(gModule, MAKEINTRESOURCEA(layer.picture));
+        BITMAP info{};
+        GetObjectA(picture, sizeof info, &info);
+        HGDIOBJ old = SelectObject(source, picture);
+        BitBlt(expected, layer.x, layer.y, info.bmWidth, info.bmHeight, source, 0, 0, SRCCOPY);
+        SelectObject(source, old);
+        DeleteObject(picture);
+    }
+    const std::vector<uint32_t> want = capture(expected, 0, 0, r.width(), r.height());
+    SelectObject(expected, oldCanvas);
+    DeleteObject(canvas);
+    DeleteDC(source);
+    DeleteDC(expected);
+    ReleaseDC(nullptr, screen);
+    const std::vector<uint32_t> got = capture(dialog, r.left, r.top, r.right, r.bottom);
+    size_t differ = 0;
+    for (size_t i = 0; i < got.size(); ++i) differ += got[i] != want[i];
+    if (differ) {
+        std::fprintf(stderr, "slider %d: %zu pixels differ from its track with the thumb at %d\n",
+                     id, differ, value);
+        ++gFailures;
+    }
 }
 
 }  // namespace rx::wine_test
