@@ -1,6 +1,6 @@
 // FilterSession: the working block of one host session, kept by the host in its `data`
-// value as a handle and locked on every call. WorkBuffer: the module-owned block of
-// tables allocated together with the settings record.
+// value as a handle and locked on every call. WorkBuffer: the block of tables kept beside
+// the session in the same handle.
 #pragma once
 
 #include <cstdint>
@@ -13,8 +13,8 @@ namespace rx {
 constexpr int kControlCount = 150;
 constexpr int kSpectrumEntries = 93;
 
-// Module memory that holds the render tables kept outside the settings record and the
-// dialog's enabled flags. Zero-filled when allocated.
+// The render tables kept outside the settings record and the dialog's enabled flags.
+// Zero-filled when the session is created.
 struct WorkBuffer {
     int16_t noiseTable[2048];
     int16_t spikeRamp[3][600];

@@ -17,31 +17,48 @@ namespace rx {
 
 // [SECTION] Session block
 
+namespace {
+
+// The session block and the work buffer share one handle, so that a host that never frees
+// its handles keeps no more than that one block per session: the module is never told
+// when a session ends, so memory of its own would be lost with every session. The work
+// buffer's address is set again on every lock, as the host may move the block while it is
+// unlocked.
+struct SessionBlock {
+    FilterSession session;
+    WorkBuffer work;
+};
+
+FilterSession* attach(SessionBlock* block, FilterRecord* record, int16_t* result) {
+    FilterSession* session = &block->session;
+    session->result = result;
+    session->filterRecord = record;
+    session->workBuffer = &block->work;
+    *result = noErr;
+    return session;
+}
+
+}  // namespace
+
 FilterSession* LockSession(FilterRecord* record, intptr_t* data, int16_t* result) {
     if (*data == 0) {
-        Handle h = NewHandle(record, int32_t(sizeof(FilterSession)));
+        Handle h = NewHandle(record, int32_t(sizeof(SessionBlock)));
         if (!h) return nullptr;
-        auto* session = reinterpret_cast<FilterSession*>(LockHandle(record, h));
-        if (!session) {
+        auto* block = reinterpret_cast<SessionBlock*>(LockHandle(record, h));
+        if (!block) {
             DisposeHandle(record, h);
             return nullptr;
         }
-        // Host handles need not be zero-filled; the session's pointers (work buffer,
-        // lensTable) must start out null for the "allocate when there is none" rules.
-        std::memset(session, 0, sizeof(FilterSession));
-        session->result = result;
-        session->filterRecord = record;
-        *result = noErr;
+        // Host handles need not be zero-filled; the session's pointers (lensTable) must
+        // start out null for the "allocate when there is none" rules, the tables zero.
+        std::memset(block, 0, sizeof(SessionBlock));
         *data = reinterpret_cast<intptr_t>(h);
-        return session;
+        return attach(block, record, result);
     }
-    auto* session = reinterpret_cast<FilterSession*>(
-        LockHandle(record, reinterpret_cast<Handle>(*data)));
-    if (!session) return nullptr;
-    session->result = result;
-    session->filterRecord = record;
-    *result = noErr;
-    return session;
+    auto* block =
+        reinterpret_cast<SessionBlock*>(LockHandle(record, reinterpret_cast<Handle>(*data)));
+    if (!block) return nullptr;
+    return attach(block, record, result);
 }
 
 void UnlockSession(FilterRecord* record, intptr_t data) {
@@ -79,6 +96,8 @@ void ApplyDefaults(FilterSession& session) {
 
 namespace {
 
+// Sessions made by LockSession carry their work buffer; one made by other means (a tool
+// that drives the render set-up directly) gets module memory.
 bool ensureWorkBuffer(FilterSession& session) {
     if (!session.workBuffer)
         session.workBuffer =

@@ -279,16 +279,6 @@ TEST_F(HostSession, MemoryFailuresGiveMemFullErr) {
         ASSERT_EQ(host.call(&ENTRYPOINT, filterSelectorPrepare), 0);
         expectDefaults(*recordOf(host));
     }
-    {  // the work buffer cannot be had: no half-made record is left behind
-        MemoryHost host(greyImage());
-        platform::failMemoryAfter(0);
-        EXPECT_EQ(host.call(&ENTRYPOINT, filterSelectorPrepare), memFullErr);
-        EXPECT_EQ(host.parametersHandle(), nullptr);
-        EXPECT_EQ(host.liveHandles(), 1u);  // only the session block
-        platform::failMemoryAfter(-1);
-        ASSERT_EQ(host.call(&ENTRYPOINT, filterSelectorPrepare), 0);
-        expectDefaults(*recordOf(host));
-    }
     {  // module handles: the session block's master or data block fails
         for (int successes : {0, 1}) {
             MemoryHostOptions o;
@@ -309,18 +299,6 @@ TEST_F(HostSession, MemoryFailuresGiveMemFullErr) {
         EXPECT_NE(host.sessionData(), 0);
         EXPECT_EQ(host.parametersHandle(), nullptr);
         platform::failMemoryAfter(-1);
-    }
-    {  // a record handed back to a new session whose work buffer cannot be had
-        MemoryHost host(greyImage());
-        ASSERT_EQ(host.runFilter(&ENTRYPOINT), 0);
-        Handle params = host.parametersHandle();
-        host.newSession();
-        platform::failMemoryAfter(0);
-        EXPECT_EQ(host.runFilter(&ENTRYPOINT), memFullErr);
-        platform::failMemoryAfter(-1);
-        EXPECT_EQ(host.parametersHandle(), params);
-        EXPECT_EQ(sessionOf(host.sessionData())->workBuffer, nullptr);
-        EXPECT_EQ(host.runFilter(&ENTRYPOINT), 0);
     }
 }
 
