@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/commands.h"
+#include "app/image_io.h"
 #include "host/setting_table.h"
 
 namespace {
@@ -44,6 +45,23 @@ void addSettingsOptions(CLI::App* cmd, SettingsOptions& s) {
     cmd->add_flag("--ecce", s.ecce, "A new random noise seed (as the dialog's Ecce button)");
 }
 
+const char* const kInputHelp = "Input image: PNG, JPEG, TIFF, WebP, BMP or TGA (native build; "
+                               "PNG, JPEG, BMP or TGA on Windows), grey or colour, 8 bits";
+
+std::string outputHelp() {
+    return "Output image, its kind from the extension: " + writableExtensions() +
+           " (default sun.png)";
+}
+
+void addImageOptions(CLI::App* cmd, RenderOptions& r) {
+    cmd->add_option("--quality", r.quality, "JPEG and WebP quality 1..100 (default 90)")
+        ->check(CLI::Range(1, 100));
+    cmd->add_option("--depth", r.depth, "8: reduce 16-bit input to 8 bits instead of refusing it")
+        ->check(CLI::IsMember({8}));
+    cmd->add_flag("--flatten", r.flatten,
+                  "Put an image with alpha on white when the output format has no alpha (JPEG)");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -60,8 +78,9 @@ int main(int argc, char** argv) {
     RenderOptions render;
     CLI::App* renderCmd = app.add_subcommand(
         "render", "Render a sun onto IN (default: a built-in sky) and write OUT");
-    renderCmd->add_option("IN", render.input, "Input image: PNG, JPEG, BMP or TGA, grey or colour");
-    renderCmd->add_option("-o,--output", render.output, "Output image, .png or .bmp (default sun.png)");
+    renderCmd->add_option("IN", render.input, kInputHelp);
+    renderCmd->add_option("-o,--output", render.output, outputHelp());
+    addImageOptions(renderCmd, render);
     addSettingsOptions(renderCmd, render.settings);
     renderCmd->add_option("--center", render.center, "Centre of the sun in pixels (default: middle)")
         ->type_name("X,Y");
@@ -76,9 +95,9 @@ int main(int argc, char** argv) {
     dialog.dialog = true;
     CLI::App* dialogCmd = app.add_subcommand(
         "dialog", "Open the settings dialog on IN, then render with what was chosen (OK)");
-    dialogCmd->add_option("IN", dialog.input, "Input image: PNG, JPEG, BMP or TGA, grey or colour")
-        ->required();
-    dialogCmd->add_option("-o,--output", dialog.output, "Output image, .png or .bmp (default sun.png)");
+    dialogCmd->add_option("IN", dialog.input, kInputHelp)->required();
+    dialogCmd->add_option("-o,--output", dialog.output, outputHelp());
+    addImageOptions(dialogCmd, dialog);
     addSettingsOptions(dialogCmd, dialog.settings);
     dialogCmd->add_option("--mask", dialog.maskPath, "Selection: a grey image of the same size");
     dialogCmd->add_option("--module", dialog.modulePath, "The filter module file to load");
