@@ -148,6 +148,9 @@ TEST_F(CliCommand, EveryBadInputFailsWithOneLineAndWritesNothing) {
     expectFailure(render({path("in.png"), "-o", o, "--set", "sunRadius=abc"}), kExitUsage, "sunRadius", out);
     expectFailure(render({path("in.png"), "-o", o, "--set", "sunRadius=101"}), kExitUsage, "out of range 0..100", out);
     expectFailure(render({path("in.png"), "-o", o, "--set", "sunColor=#12"}), kExitUsage, "not a colour", out);
+    expectFailure(render({path("in.png"), "-o", o, "--set", "blendMode=shine"}), kExitUsage, "normal, procedural +", out);
+    expectFailure(render({"-o", o, "--set", "sunRadius=3", "blendMode=10"}), kExitUsage, "give --set once for each", out);
+    expectFailure(run({"rendr", path("in.png")}), kExitUsage, "unknown command \"rendr\"", "");
     expectFailure(render({path("in.png"), "-o", o, "--seed", "4096"}), kExitUsage, "seed", out);
     expectFailure(render({path("in.png"), "-o", o, "--center", "3;4"}), kExitUsage, "--center", out);
     expectFailure(render({path("in.png"), "-o", o, "--mask", path("small_mask.png")}), kExitFailure, "39 x 30", out);
@@ -237,7 +240,7 @@ TEST_F(CliCommand, MaskSelectsWhereTheSunIsPainted) {
 
 TEST_F(CliCommand, PresetWriteAndShowRoundTrip) {
     const std::string q = path("look.q4q");
-    Outcome w = run({"preset", "write", q, "--set", "sunRadius=33", "--set", "blendMode=4",
+    Outcome w = run({"preset", "write", q, "--set", "sunRadius=33", "--set", "blendMode=Difference", "--set", "lightingMode=eclipse",
                  "--set", "sunColor=#102030", "--set", "spikeVector=0.7,-0.35,0", "--set", "seed=1234"});
     ASSERT_EQ(w.status, 0) << w.err;
     std::string bytes = slurp(q);
@@ -247,7 +250,7 @@ TEST_F(CliCommand, PresetWriteAndShowRoundTrip) {
     ASSERT_EQ(s.status, 0) << s.err;
     for (const char* expect : {"\"version\": 16", "\"sunRadius\": 33", "\"blendMode\": 4",
                                "\"sunColor\": \"#102030\"", "\"spikeVector\": [0.7, -0.35, 0]",
-                               "\"seed\": 1234", "\"missing\": []"})
+                               "\"seed\": 1234", "\"lightingMode\": 3", "\"missing\": []"})
         EXPECT_NE(s.out.find(expect), std::string::npos) << expect << "\n" << s.out;
     // Written again from itself, the file is the same bytes.
     ASSERT_EQ(run({"preset", "write", path("again.q4q"), "--preset", q}).status, 0);
@@ -313,6 +316,10 @@ TEST_F(CliCommand, TablesAndHelp) {
     Outcome h = run({"render", "--help"});
     EXPECT_EQ(h.status, 0);
     EXPECT_NE(h.out.find("spikeVector=x,y,z"), std::string::npos) << h.out;
+    EXPECT_EQ(h.out.find("FIELD=VALUE ..."), std::string::npos) << "--set takes one assignment";
+    Outcome v = run({"-V"});
+    EXPECT_EQ(v.status, 0);
+    EXPECT_EQ(v.out.rfind("radiantix 1.", 0), 0u) << v.out;
 }
 
 TEST_F(CliCommand, CtrlCEndsTheRunCleanlyWithoutAnOutputFile) {
