@@ -22,8 +22,8 @@ void put32(Bytes& out, uint32_t v) {
 }
 
 std::string truncated(uint64_t needed, size_t size) {
-    return "is truncated: its header needs " + std::to_string(needed) +
-           " bytes, the file has " + std::to_string(size);
+    return "is truncated: its header needs " + std::to_string(needed) + " bytes, the file has " +
+           std::to_string(size);
 }
 
 // One colour mask of a BMP: where its bits lie, and how to widen them to 8 bits.
@@ -174,7 +174,8 @@ bool decodeBmp(const uint8_t* data, size_t size, Image& image, std::string& erro
     // Many programs write 32-bit files with the fourth byte left 0: that is no alpha.
     if (channels == 4 && !anyAlpha) {
         const size_t count = size_t(image.width) * size_t(image.height);
-        for (size_t i = 0; i < count; ++i) std::copy_n(&image.pixels[i * 4], 3, &image.pixels[i * 3]);
+        for (size_t i = 0; i < count; ++i)
+            std::copy_n(&image.pixels[i * 4], 3, &image.pixels[i * 3]);
         image.channels = 3;
         image.pixels.resize(count * 3);
     }
@@ -208,7 +209,7 @@ bool encodeBmp(const Image& image, Bytes& out, std::string& error) {
     put32(out, 0);
     if (alpha) {
         for (uint32_t m : {0x00ff0000u, 0x0000ff00u, 0x000000ffu, 0xff000000u}) put32(out, m);
-        put32(out, 0x73524742);  // 'sRGB'
+        put32(out, 0x73524742);        // 'sRGB'
         out.insert(out.end(), 48, 0);  // end points and gamma, unused for sRGB
     }
     const int32_t n = image.channels;
@@ -232,9 +233,12 @@ bool looksLikeTga(const uint8_t* data, size_t size) {
     const uint8_t mapType = data[1], type = data[2], bpp = data[16];
     if (mapType > 1) return false;
     switch (type) {
-        case 1: case 9: return mapType == 1 && bpp == 8;
-        case 2: case 10: return mapType == 0 && (bpp == 15 || bpp == 16 || bpp == 24 || bpp == 32);
-        case 3: case 11: return mapType == 0 && (bpp == 8 || bpp == 16);
+        case 1:
+        case 9: return mapType == 1 && bpp == 8;
+        case 2:
+        case 10: return mapType == 0 && (bpp == 15 || bpp == 16 || bpp == 24 || bpp == 32);
+        case 3:
+        case 11: return mapType == 0 && (bpp == 8 || bpp == 16);
         default: return false;
     }
 }
@@ -291,12 +295,14 @@ bool decodeTga(const uint8_t* data, size_t size, Image& image, std::string& erro
     if (mapped) {
         map.assign(256 * 4, 0);
         for (uint32_t i = 0; i < mapLength; ++i)
-            if (mapFirst + i < 256) toPixel(data + at + size_t(i) * mapBytes, &map[(mapFirst + i) * 4]);
+            if (mapFirst + i < 256)
+                toPixel(data + at + size_t(i) * mapBytes, &map[(mapFirst + i) * 4]);
     }
     at += size_t(mapLength) * mapBytes;
     const uint64_t count = uint64_t(width) * uint64_t(height);
     // A packet of run-length data gives at most 128 pixels.
-    const uint64_t needed = at + (rle ? (count + 127) / 128 * (1 + pixelBytes) : count * pixelBytes);
+    const uint64_t needed =
+        at + (rle ? (count + 127) / 128 * (1 + pixelBytes) : count * pixelBytes);
     if (needed > size) {
         error = truncated(needed, size);
         return false;
@@ -308,8 +314,10 @@ bool decodeTga(const uint8_t* data, size_t size, Image& image, std::string& erro
         if (!topDown) y = image.height - 1 - y;
         if (rightToLeft) x = image.width - 1 - x;
         uint8_t* d = image.row(y) + size_t(x) * size_t(channels);
-        if (mapped) std::copy_n(&map[size_t(p[0]) * 4], channels, d);
-        else toPixel(p, d);
+        if (mapped)
+            std::copy_n(&map[size_t(p[0]) * 4], channels, d);
+        else
+            toPixel(p, d);
     };
     const uint8_t* p = data + at;
     const uint8_t* end = data + size;
@@ -342,10 +350,24 @@ bool encodeTga(const Image& image, Bytes& out, std::string& error) {
     const bool grey = image.channels == 1, alpha = image.hasAlpha();
     const uint32_t bpp = grey ? 8 : alpha ? 32 : 24;
     out.reserve(18 + size_t(image.width) * size_t(image.height) * bpp / 8);
-    const uint8_t header[18] = {0, 0, uint8_t(grey ? 3 : 2), 0, 0, 0, 0, 0, 0, 0, 0, 0,
-                                uint8_t(image.width), uint8_t(image.width >> 8),
-                                uint8_t(image.height), uint8_t(image.height >> 8),
-                                uint8_t(bpp), uint8_t(0x20 | (alpha ? 8 : 0))};
+    const uint8_t header[18] = {0,
+                                0,
+                                uint8_t(grey ? 3 : 2),
+                                0,
+                                0,
+                                0,
+                                0,
+                                0,
+                                0,
+                                0,
+                                0,
+                                0,
+                                uint8_t(image.width),
+                                uint8_t(image.width >> 8),
+                                uint8_t(image.height),
+                                uint8_t(image.height >> 8),
+                                uint8_t(bpp),
+                                uint8_t(0x20 | (alpha ? 8 : 0))};
     out.insert(out.end(), header, header + 18);
     const int32_t n = image.channels;
     for (int32_t y = 0; y < image.height; ++y) {

@@ -17,7 +17,8 @@ std::string sizeProblem(int64_t width, int64_t height) {
 std::string depthRefusal(int bits, bool isFloat) {
     std::string kind = isFloat ? std::to_string(bits) + "-bit floating-point channels"
                                : std::to_string(bits) + " bits per channel";
-    return "has " + kind + "; radiantix renders 8-bit images and does not reduce them silently: "
+    return "has " + kind +
+           "; radiantix renders 8-bit images and does not reduce them silently: "
            "pass --depth 8 to reduce it, or convert it first (e.g. convert IN -depth 8 OUT.png)";
 }
 
@@ -50,9 +51,12 @@ uint32_t get32(const uint8_t* p, bool bigEndian) {
 int exifOrientation(const uint8_t* tiff, size_t size) {
     if (size < 8) return 1;
     bool big;
-    if (tiff[0] == 'M' && tiff[1] == 'M') big = true;
-    else if (tiff[0] == 'I' && tiff[1] == 'I') big = false;
-    else return 1;
+    if (tiff[0] == 'M' && tiff[1] == 'M')
+        big = true;
+    else if (tiff[0] == 'I' && tiff[1] == 'I')
+        big = false;
+    else
+        return 1;
     uint32_t ifd = get32(tiff + 4, big);
     if (ifd > size - 2) return 1;
     uint32_t entries = get16(tiff + ifd, big);
@@ -107,13 +111,28 @@ void applyOrientation(Image& image, int orientation) {
         for (int32_t x = 0; x < out.width; ++x, d += n) {
             int32_t sx = x, sy = y;
             switch (orientation) {
-                case 2: sx = w - 1 - x; break;                    // mirrored
-                case 3: sx = w - 1 - x; sy = h - 1 - y; break;    // upside down
-                case 4: sy = h - 1 - y; break;                    // mirrored upside down
-                case 5: sx = y; sy = x; break;                    // transposed
-                case 6: sx = y; sy = h - 1 - x; break;            // turn clockwise
-                case 7: sx = w - 1 - y; sy = h - 1 - x; break;    // transversed
-                default: sx = w - 1 - y; sy = x; break;           // 8: turn anticlockwise
+                case 2: sx = w - 1 - x; break;  // mirrored
+                case 3:
+                    sx = w - 1 - x;
+                    sy = h - 1 - y;
+                    break;                      // upside down
+                case 4: sy = h - 1 - y; break;  // mirrored upside down
+                case 5:
+                    sx = y;
+                    sy = x;
+                    break;  // transposed
+                case 6:
+                    sx = y;
+                    sy = h - 1 - x;
+                    break;  // turn clockwise
+                case 7:
+                    sx = w - 1 - y;
+                    sy = h - 1 - x;
+                    break;  // transversed
+                default:
+                    sx = w - 1 - y;
+                    sy = x;
+                    break;  // 8: turn anticlockwise
             }
             const uint8_t* s = image.row(sy) + size_t(sx) * size_t(n);
             for (int32_t c = 0; c < n; ++c) d[c] = s[c];

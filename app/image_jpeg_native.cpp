@@ -42,7 +42,8 @@ bool decodeJpeg(const uint8_t* data, size_t size, Image& image, const ReadOption
     err.base.emit_message = onMessage;
     if (setjmp(err.jump)) {
         jpeg_destroy_decompress(&info);
-        if (error.empty()) error = std::string("is not a readable JPEG image (") + err.message + ")";
+        if (error.empty())
+            error = std::string("is not a readable JPEG image (") + err.message + ")";
         return false;
     }
     error.clear();

@@ -70,7 +70,8 @@ bool decodePng(const uint8_t* data, size_t size, Image& image, const ReadOptions
     png_set_user_limits(png, kMaxImageSide, kMaxImageSide);
     png_set_chunk_malloc_max(png, 64u << 20);
     png_read_info(png, info);
-    const png_uint_32 width = png_get_image_width(png, info), height = png_get_image_height(png, info);
+    const png_uint_32 width = png_get_image_width(png, info),
+                      height = png_get_image_height(png, info);
     const int bitDepth = png_get_bit_depth(png, info), colourType = png_get_color_type(png, info);
     error = sizeProblem(width, height);
     if (!error.empty()) png_longjmp(png, 1);

@@ -66,7 +66,8 @@ void onTiffWarning(const char*, const char*, va_list) {}
 
 struct Handlers {
     TIFFErrorHandler error, warning;
-    Handlers() : error(TIFFSetErrorHandler(onTiffError)), warning(TIFFSetWarningHandler(onTiffWarning)) {
+    Handlers()
+        : error(TIFFSetErrorHandler(onTiffError)), warning(TIFFSetWarningHandler(onTiffWarning)) {
         gTiffError.clear();
     }
     ~Handlers() {
@@ -141,9 +142,11 @@ bool decodeTiff(const uint8_t* data, size_t size, Image& image, const ReadOption
     error = sizeProblem(width, height);
     if (!error.empty()) return false;
     if (format == SAMPLEFORMAT_IEEEFP) {
-        error = depthRefusal(bits, true) ;
-        if (options.reduceDepth) error = "has floating-point channels, which --depth 8 does not "
-                                         "reduce; convert it to 8 bits first";
+        error = depthRefusal(bits, true);
+        if (options.reduceDepth)
+            error =
+                "has floating-point channels, which --depth 8 does not "
+                "reduce; convert it to 8 bits first";
         return false;
     }
     if (bits > 8 && !options.reduceDepth) {
@@ -188,7 +191,8 @@ bool encodeTiff(const Image& image, Bytes& out, std::string& error) {
     TIFFSetField(c.tiff, TIFFTAG_IMAGELENGTH, uint32_t(image.height));
     TIFFSetField(c.tiff, TIFFTAG_BITSPERSAMPLE, 8);
     TIFFSetField(c.tiff, TIFFTAG_SAMPLESPERPIXEL, uint16_t(image.channels));
-    TIFFSetField(c.tiff, TIFFTAG_PHOTOMETRIC, colours == 1 ? PHOTOMETRIC_MINISBLACK : PHOTOMETRIC_RGB);
+    TIFFSetField(c.tiff, TIFFTAG_PHOTOMETRIC,
+                 colours == 1 ? PHOTOMETRIC_MINISBLACK : PHOTOMETRIC_RGB);
     TIFFSetField(c.tiff, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
     TIFFSetField(c.tiff, TIFFTAG_ORIENTATION, ORIENTATION_TOPLEFT);
     if (image.hasAlpha()) {

@@ -23,9 +23,10 @@ bool decodeWebp(const uint8_t* data, size_t size, Image& image, const ReadOption
     const int32_t channels = features.has_alpha ? 4 : 3;
     if (!allocate(image, features.width, features.height, channels, error)) return false;
     const int stride = features.width * channels;
-    uint8_t* ok = channels == 4
-                      ? WebPDecodeRGBAInto(data, size, image.pixels.data(), image.pixels.size(), stride)
-                      : WebPDecodeRGBInto(data, size, image.pixels.data(), image.pixels.size(), stride);
+    uint8_t* ok =
+        channels == 4
+            ? WebPDecodeRGBAInto(data, size, image.pixels.data(), image.pixels.size(), stride)
+            : WebPDecodeRGBInto(data, size, image.pixels.data(), image.pixels.size(), stride);
     if (!ok) {
         error = "is a damaged or truncated WebP image";
         return false;

@@ -75,7 +75,9 @@ Image photo(int32_t w, int32_t h, int32_t noise) {
         for (int32_t x = 0; x < w; ++x)
             for (int32_t c = 0; c < 3; ++c) {
                 state = state * 1664525u + 1013904223u;
-                int32_t base = c == 0 ? x * 200 / w + 30 : c == 1 ? y * 180 / h + 40 : (x + y) * 120 / (w + h) + 90;
+                int32_t base = c == 0   ? x * 200 / w + 30
+                               : c == 1 ? y * 180 / h + 40
+                                        : (x + y) * 120 / (w + h) + 90;
                 int32_t n = noise ? int32_t(state >> 24) % (2 * noise + 1) - noise : 0;
                 row[x * 3 + c] = uint8_t(std::clamp(base + n, 0, 255));
             }
@@ -111,9 +113,7 @@ long fileSize(const std::string& path) {
     return stat(path.c_str(), &st) == 0 ? long(st.st_size) : -1;
 }
 
-bool haveGegl() {
-    return runProgram({"sh", "-c", "command -v gegl"}).ok;
-}
+bool haveGegl() { return runProgram({"sh", "-c", "command -v gegl"}).ok; }
 
 }  // namespace
 
@@ -123,8 +123,10 @@ int main(int argc, char** argv) {
     std::vector<std::string> positional;
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
-        if (a == "--runs" && i + 1 < argc) runs = std::max(1, std::atoi(argv[++i]));
-        else positional.push_back(a);
+        if (a == "--runs" && i + 1 < argc)
+            runs = std::max(1, std::atoi(argv[++i]));
+        else
+            positional.push_back(a);
     }
     if (positional.size() >= 1) exe = positional[0];
     if (positional.size() >= 2) module = positional[1];
@@ -167,22 +169,28 @@ int main(int argc, char** argv) {
         }
     }
     const double frameMiB = 4000.0 * 3000 * 3 / (1 << 20);
-    std::printf("  photo 4000 x 3000, screen, PNG out: radiantix %.3f s (cpu %.3f s), peak %ld MiB "
-                "(one frame is %.0f MiB)\n", median(ours), median(oursCpu), peak, frameMiB);
+    std::printf(
+        "  photo 4000 x 3000, screen, PNG out: radiantix %.3f s (cpu %.3f s), peak %ld MiB "
+        "(one frame is %.0f MiB)\n",
+        median(ours), median(oursCpu), peak, frameMiB);
     if (!theirs.empty())
-        std::printf("  gegl load + gegl:supernova + save:  %.3f s (cpu %.3f s), peak %ld MiB; "
-                    "radiantix takes %.2f of gegl's time (goal: at most 0.25)\n",
-                    median(theirs), median(theirsCpu), geglPeak, median(ours) / median(theirs));
+        std::printf(
+            "  gegl load + gegl:supernova + save:  %.3f s (cpu %.3f s), peak %ld MiB; "
+            "radiantix takes %.2f of gegl's time (goal: at most 0.25)\n",
+            median(theirs), median(theirsCpu), geglPeak, median(ours) / median(theirs));
     else
         std::printf("  gegl is not installed: no comparison\n");
-    std::printf("  smooth 4000 x 3000, screen, PNG out: %.3f s (cpu %.3f s), peak %ld MiB "
-                "(goal: under 0.15 s)\n", median(smooth), median(smoothCpu), smoothPeak);
+    std::printf(
+        "  smooth 4000 x 3000, screen, PNG out: %.3f s (cpu %.3f s), peak %ld MiB "
+        "(goal: under 0.15 s)\n",
+        median(smooth), median(smoothCpu), smoothPeak);
     const long written = fileSize(dir + "/out.png");
     const size_t reference = libpngDefaultSize(dir + "/out.png");
     if (written > 0 && reference > 0)
-        std::printf("  PNG written %.1f MB, libpng at its default level %.1f MB: %.2f times "
-                    "(goal: at most 1.1)\n", written / 1e6, reference / 1e6,
-                    double(written) / double(reference));
+        std::printf(
+            "  PNG written %.1f MB, libpng at its default level %.1f MB: %.2f times "
+            "(goal: at most 1.1)\n",
+            written / 1e6, reference / 1e6, double(written) / double(reference));
     std::string cleanup = "rm -rf '" + dir + "'";
     return std::system(cleanup.c_str()) == 0 ? 0 : 1;
 }

@@ -45,7 +45,10 @@ Image asRgb(const Image& img) {
 
 TEST(ImageFiles, LosslessFormatsGiveBackEveryPixel) {
     // Each format stores some kinds as another: BMP has no grey, TGA no grey + alpha.
-    struct Case { ImageFormat format; bool keepsGrey, keepsGreyAlpha; };
+    struct Case {
+        ImageFormat format;
+        bool keepsGrey, keepsGreyAlpha;
+    };
     for (Case c : {Case{ImageFormat::Png, true, true}, Case{ImageFormat::Tiff, true, true},
                    Case{ImageFormat::Bmp, false, false}, Case{ImageFormat::Tga, true, false}})
         for (int32_t channels = 1; channels <= 4; ++channels) {
@@ -65,7 +68,8 @@ TEST(ImageFiles, LosslessFormatsGiveBackEveryPixel) {
 
 TEST(ImageFiles, LossyFormatsStayCloseAndHonourQuality) {
     Image smooth = pattern(64, 48, 3);
-    for (size_t i = 0; i < smooth.pixels.size(); ++i) smooth.pixels[i] = uint8_t(i / 3 % 64 * 3 + i % 3 * 20);
+    for (size_t i = 0; i < smooth.pixels.size(); ++i)
+        smooth.pixels[i] = uint8_t(i / 3 % 64 * 3 + i % 3 * 20);
     for (ImageFormat f : {ImageFormat::Jpeg, ImageFormat::WebP}) {
         SCOPED_TRACE(formatName(f));
         std::vector<uint8_t> low, high;
@@ -119,15 +123,31 @@ TEST(ImageFiles, DeepTruncatedAndHostileFilesAreRefused) {
     const std::vector<uint8_t> tga = encode(pattern(30, 20, 3), ImageFormat::Tga);
     auto cut = [](std::vector<uint8_t> b, size_t keep) { return b.resize(keep), b; };
     // A 54-byte BMP claiming 26000 x 26000 pixels, and an 18-byte TGA claiming 30000 x 30000.
-    const std::vector<uint8_t> hugeBmp =
-        le({{'B' | 'M' << 8, 2}, {54, 4}, {0, 4}, {54, 4}, {40, 4}, {26000, 4}, {26000, 4},
-            {1, 2}, {24, 2}, {0, 4}, {0, 4}, {0, 4}, {0, 4}, {0, 4}, {0, 4}});
-    const std::vector<uint8_t> hugeTga =
-        le({{0, 1}, {0, 1}, {2, 1}, {0, 4}, {0, 1}, {0, 4}, {30000, 2}, {30000, 2}, {24, 1}, {0, 1}});
+    const std::vector<uint8_t> hugeBmp = le({{'B' | 'M' << 8, 2},
+                                             {54, 4},
+                                             {0, 4},
+                                             {54, 4},
+                                             {40, 4},
+                                             {26000, 4},
+                                             {26000, 4},
+                                             {1, 2},
+                                             {24, 2},
+                                             {0, 4},
+                                             {0, 4},
+                                             {0, 4},
+                                             {0, 4},
+                                             {0, 4},
+                                             {0, 4}});
+    const std::vector<uint8_t> hugeTga = le(
+        {{0, 1}, {0, 1}, {2, 1}, {0, 4}, {0, 1}, {0, 4}, {30000, 2}, {30000, 2}, {24, 1}, {0, 1}});
     std::vector<uint8_t> rleTga = hugeTga;
     rleTga[2] = 10, rleTga[12] = 64, rleTga[13] = 0, rleTga[14] = 64, rleTga[15] = 0;
     for (int i = 0; i < 40; ++i) rleTga.insert(rleTga.end(), {0, 1, 2, 3});  // 40 of 4096 pixels
-    struct Case { const char* name; std::vector<uint8_t> bytes; const char* says; };
+    struct Case {
+        const char* name;
+        std::vector<uint8_t> bytes;
+        const char* says;
+    };
     const Case cases[] = {
         {"16-bit PNG", sixteenBitPng(), "16 bits per channel"},
         {"PNG cut short", cut(png, png.size() / 2), "PNG"},
@@ -138,7 +158,9 @@ TEST(ImageFiles, DeepTruncatedAndHostileFilesAreRefused) {
         {"TGA cut short", cut(tga, tga.size() - 1), "truncated"},
         {"TGA claiming 30000 x 30000", hugeTga, "truncated"},
         {"run-length TGA cut short", rleTga, "truncated"},
-        {"text", {'h', 'e', 'l', 'l', 'o', ' ', 'w', 'o', 'r', 'l', 'd'}, "not a PNG, JPEG, TIFF, WebP"},
+        {"text",
+         {'h', 'e', 'l', 'l', 'o', ' ', 'w', 'o', 'r', 'l', 'd'},
+         "not a PNG, JPEG, TIFF, WebP"},
     };
     for (const Case& c : cases) {
         Image out;
@@ -156,9 +178,10 @@ TEST(ImageFiles, DeepTruncatedAndHostileFilesAreRefused) {
 // A JPEG with an EXIF block that gives `orientation`.
 std::vector<uint8_t> orientedJpeg(const Image& img, int orientation) {
     std::vector<uint8_t> jpeg = encode(img, ImageFormat::Jpeg);
-    const uint8_t exif[] = {0xff, 0xe1, 0, 34, 'E', 'x', 'i', 'f', 0, 0, 'M', 'M', 0, 42, 0, 0, 0, 8,
-                            0, 1, 0x01, 0x12, 0, 3, 0, 0, 0, 1, 0, uint8_t(orientation), 0, 0,
-                            0, 0, 0, 0};
+    const uint8_t exif[] = {0xff, 0xe1, 0, 34, 'E', 'x', 'i', 'f', 0, 0,
+                            'M',  'M',  0, 42, 0,   0,   0,   8,   0, 1,
+                            0x01, 0x12, 0, 3,  0,   0,   0,   1,   0, uint8_t(orientation),
+                            0,    0,    0, 0,  0,   0};
     jpeg.insert(jpeg.begin() + 2, exif, exif + sizeof exif);
     return jpeg;
 }
@@ -171,7 +194,7 @@ TEST(ImageFiles, JpegStandsAsItsExifOrientationSays) {
         for (int32_t x = 0; x < 32; ++x)
             std::copy_n(colours[(y >= 32) * 2 + (x >= 16)], 3, img.row(y) + x * 3);
     // The quarter at the top left, top right, bottom left and bottom right as shown.
-    const int shown[9][4] = {{}, {0, 1, 2, 3}, {1, 0, 3, 2}, {3, 2, 1, 0}, {2, 3, 0, 1},
+    const int shown[9][4] = {{},           {0, 1, 2, 3}, {1, 0, 3, 2}, {3, 2, 1, 0}, {2, 3, 0, 1},
                              {0, 2, 1, 3}, {2, 0, 3, 1}, {3, 1, 2, 0}, {1, 3, 0, 2}};
     for (int o = 1; o <= 8; ++o) {
         SCOPED_TRACE(o);
@@ -183,7 +206,8 @@ TEST(ImageFiles, JpegStandsAsItsExifOrientationSays) {
         const int32_t xs[2] = {4, out.width - 5}, ys[2] = {4, out.height - 5};
         for (int corner = 0; corner < 4; ++corner) {
             const uint8_t* px = out.row(ys[corner / 2]) + xs[corner % 2] * 3;
-            for (int c = 0; c < 3; ++c) EXPECT_NEAR(px[c], colours[shown[o][corner]][c], 8) << corner;
+            for (int c = 0; c < 3; ++c)
+                EXPECT_NEAR(px[c], colours[shown[o][corner]][c], 8) << corner;
         }
     }
 }

@@ -101,7 +101,8 @@ void appendChunk(Bytes& out, const char* type, const uint8_t* data, size_t size)
     out.insert(out.end(), data, data + size);
     uLong crc = crc32(0, head + 4, 4);
     if (size) crc = crc32(crc, data, uInt(size));
-    const uint8_t tail[4] = {uint8_t(crc >> 24), uint8_t(crc >> 16), uint8_t(crc >> 8), uint8_t(crc)};
+    const uint8_t tail[4] = {uint8_t(crc >> 24), uint8_t(crc >> 16), uint8_t(crc >> 8),
+                             uint8_t(crc)};
     out.insert(out.end(), tail, tail + 4);
 }
 
@@ -153,9 +154,19 @@ bool encodeWebp(const Image&, int, Bytes&, std::string& error) {
 bool encodePng(const Image& image, Bytes& out, std::string& error) {
     static const uint8_t kColourTypes[] = {0, 0, 4, 2, 6};
     const uint32_t w = uint32_t(image.width), h = uint32_t(image.height);
-    const uint8_t header[13] = {uint8_t(w >> 24), uint8_t(w >> 16), uint8_t(w >> 8), uint8_t(w),
-                                uint8_t(h >> 24), uint8_t(h >> 16), uint8_t(h >> 8), uint8_t(h),
-                                8, kColourTypes[image.channels], 0, 0, 0};
+    const uint8_t header[13] = {uint8_t(w >> 24),
+                                uint8_t(w >> 16),
+                                uint8_t(w >> 8),
+                                uint8_t(w),
+                                uint8_t(h >> 24),
+                                uint8_t(h >> 16),
+                                uint8_t(h >> 8),
+                                uint8_t(h),
+                                8,
+                                kColourTypes[image.channels],
+                                0,
+                                0,
+                                0};
     out.reserve(image.pixels.size() * 3 / 4 + 4096);
     out.insert(out.end(), {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'});
     appendChunk(out, "IHDR", header, sizeof header);
@@ -177,7 +188,8 @@ bool encodePng(const Image& image, Bytes& out, std::string& error) {
         if (!last) {  // filter type 1 (SUB): each byte minus the one a pixel to the left
             const uint8_t* s = image.row(y);
             line[0] = 1;
-            for (size_t i = 0; i < rowBytes; ++i) line[i + 1] = uint8_t(s[i] - (i >= n ? s[i - n] : 0));
+            for (size_t i = 0; i < rowBytes; ++i)
+                line[i + 1] = uint8_t(s[i] - (i >= n ? s[i - n] : 0));
             z.next_in = line.data();
             z.avail_in = uInt(line.size());
         }
