@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <filesystem>
 #include <memory>
 
 #include "app/image_io.h"
@@ -132,6 +133,24 @@ bool buildSettings(const SettingsOptions& options, SunParameters& p, int& status
     return true;
 }
 
+std::string outputProblem(const std::string& path) {
+    std::error_code ec;
+    const std::filesystem::path file(path);
+    if (std::filesystem::is_directory(file, ec))
+        return "cannot write \"" + path + "\": it is a folder";
+    const std::filesystem::path folder = file.has_parent_path() ? file.parent_path() : ".";
+    if (!std::filesystem::is_directory(folder, ec))
+        return "cannot write \"" + path + "\": the folder \"" + folder.string() +
+               "\" does not exist";
+    // The render may take a while: try the temporary file now rather than after it.
+    const std::string temp = temporaryPathFor(path);
+    FILE* f = std::fopen(temp.c_str(), "wb");
+    if (!f) return "cannot write \"" + path + "\": " + std::strerror(errno);
+    std::fclose(f);
+    std::remove(temp.c_str());
+    return "";
+}
+
 bool writeFileAtomically(const std::string& path, const std::vector<uint8_t>& bytes,
                          std::string& error) {
     std::string temp = temporaryPathFor(path);
@@ -165,9 +184,17 @@ int renderCommand(const RenderOptions& options) {
                     "(on Linux under Wine)",
                     kExitUsage);
     ImageFormat format = outputFormatFor(options.output);
-    if (format == ImageFormat::Unknown)
-        return fail("cannot write \"" + options.output + "\": use a .png or .bmp file name",
+    if (format == ImageFormat::Unknown || !formatWritable(format))
+        return fail("cannot write \"" + options.output + "\": use a " + writableExtensions() +
+                        " file name",
                     kExitUsage);
+    if (options.quality && format != ImageFormat::Jpeg && format != ImageFormat::WebP)
+        return fail("--quality is for JPEG and WebP output, not " + std::string(formatName(format)),
+                    kExitUsage);
+    WriteOptions writeOptions;
+    if (options.quality) writeOptions.quality = options.quality;
+    ReadOptions readOptions;
+    readOptions.reduceDepth = options.depth == 8;
     int32_t cx = 0, cy = 0;
     if (!options.center.empty() && !parseCenter(options.center, cx, cy))
         return fail("--center: \"" + options.center + "\" is not X,Y in pixels", kExitUsage);
@@ -179,16 +206,22 @@ int renderCommand(const RenderOptions& options) {
     int status = kExitOk;
     if (!buildSettings(options.settings, *settings, status)) return status;
 
-    std::string error;
+    std::string error = outputProblem(options.output);
+    if (!error.empty()) return fail(error, kExitFailure);
     RenderJob job;
     if (options.input.empty()) {
         job.image = builtInSky();
-    } else if (!loadImage(options.input, job.image, error)) {
+    } else if (!loadImage(options.input, job.image, error, readOptions)) {
         return fail(error, kExitFailure);
     }
+    if (job.image.hasAlpha() && !formatHoldsAlpha(format) && !options.flatten)
+        return fail("\"" + options.input + "\" has an alpha channel, which " + formatName(format) +
+                        " cannot hold: write PNG, TIFF or WebP, or pass --flatten to put it on white",
+                    kExitUsage);
     Image mask;
     if (!options.maskPath.empty()) {
-        if (!loadImage(options.maskPath, mask, error)) return fail("mask: " + error, kExitFailure);
+        if (!loadImage(options.maskPath, mask, error, readOptions))
+            return fail("mask: " + error, kExitFailure);
         if (mask.width != job.image.width || mask.height != job.image.height)
             return fail("mask \"" + options.maskPath + "\" is " + std::to_string(mask.width) +
                             " x " + std::to_string(mask.height) + ", the image is " +
@@ -241,8 +274,10 @@ int renderCommand(const RenderOptions& options) {
                         "; nothing written",
                     kExitFailure);
 
+    if (!formatHoldsAlpha(format)) flattenAlpha(job.image);
     std::vector<uint8_t> bytes;
-    if (!encodeImage(job.image, format, bytes, error)) return fail(error, kExitFailure);
+    if (!encodeImage(job.image, format, bytes, error, writeOptions))
+        return fail(error, kExitFailure);
     if (!writeFileAtomically(options.output, bytes, error))
         return fail(error, error == "interrupted" ? kExitInterrupted : kExitFailure);
     if (!options.quiet)

@@ -37,6 +37,9 @@ struct RenderOptions {
     std::string center;      // "X,Y" or empty
     bool quiet = false;
     bool dialog = false;  // open the settings dialog first (Windows builds)
+    int quality = 0;      // --quality for JPEG and WebP; 0: the default
+    int depth = 0;        // --depth 8: reduce 16-bit input instead of refusing it
+    bool flatten = false;  // --flatten: alpha composited over white for formats without it
 };
 
 struct PresetWriteOptions {
@@ -58,6 +61,10 @@ bool buildSettings(const SettingsOptions& options, SunParameters& p, int& status
 // `path` is either untouched or complete.
 bool writeFileAtomically(const std::string& path, const std::vector<uint8_t>& bytes,
                          std::string& error);
+
+// Why `path` cannot be written (its folder is missing or not writable, or it is a folder),
+// or empty when a file can be created there. Leaves nothing behind.
+std::string outputProblem(const std::string& path);
 
 // Prints "radiantix: <message>" on stderr and returns `status`.
 int fail(const std::string& message, int status);

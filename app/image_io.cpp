@@ -2,37 +2,38 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <new>
 
-// The decoders are compiled here once, without SIMD paths, so that every build decodes a
-// file to the same bytes.
-#define STBI_NO_SIMD
-#define STBI_ONLY_PNG
-#define STBI_ONLY_JPEG
-#define STBI_ONLY_BMP
-#define STBI_ONLY_TGA
-#define STBI_FAILURE_USERMSG
-#define STB_IMAGE_IMPLEMENTATION
-#define STB_IMAGE_WRITE_IMPLEMENTATION
-#define STBI_WRITE_NO_STDIO
-#if defined(__GNUC__)
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
-#pragma GCC diagnostic ignored "-Wunused-function"
-#pragma GCC diagnostic ignored "-Wsign-compare"
-#pragma GCC diagnostic ignored "-Wunused-but-set-variable"
-#pragma GCC diagnostic ignored "-Wimplicit-fallthrough"
-#endif
-#include <stb/stb_image.h>
-#include <stb/stb_image_write.h>
-#if defined(__GNUC__)
-#pragma GCC diagnostic pop
-#endif
+#include "app/image_codecs.h"
 
 namespace rx::cli {
 
 namespace {
+
+struct FormatInfo {
+    ImageFormat format;
+    const char* name;
+    const char* extensions[3];
+    bool alpha;
+};
+
+const FormatInfo kFormats[] = {
+    {ImageFormat::Png, "PNG", {"png"}, true},
+    {ImageFormat::Jpeg, "JPEG", {"jpg", "jpeg", "jpe"}, false},
+    {ImageFormat::Tiff, "TIFF", {"tif", "tiff"}, true},
+    {ImageFormat::WebP, "WebP", {"webp"}, true},
+    {ImageFormat::Bmp, "BMP", {"bmp"}, true},
+    {ImageFormat::Tga, "TGA", {"tga"}, true},
+};
+
+const FormatInfo* infoOf(ImageFormat format) {
+    for (const FormatInfo& f : kFormats)
+        if (f.format == format) return &f;
+    return nullptr;
+}
 
 std::string lowerExtension(const std::string& path) {
     size_t slash = path.find_last_of("/\\");
@@ -42,6 +43,9 @@ std::string lowerExtension(const std::string& path) {
     for (char& c : ext) c = char(std::tolower(static_cast<unsigned char>(c)));
     return ext;
 }
+
+// The largest file read: a 30000 x 30000 RGBA image stored raw, and some.
+constexpr long long kMaxFileBytes = 4LL * kMaxImageSide * kMaxImageSide + (64LL << 20);
 
 bool readWholeFile(const std::string& path, std::vector<uint8_t>& bytes, std::string& error) {
     FILE* f = std::fopen(path.c_str(), "rb");
@@ -53,13 +57,25 @@ bool readWholeFile(const std::string& path, std::vector<uint8_t>& bytes, std::st
     // Reserve the whole file at once: growing by doubling would briefly hold close to
     // twice the file in memory.
     if (std::fseek(f, 0, SEEK_END) == 0) {
-        long size = std::ftell(f);
+        long long size = std::ftell(f);
+        if (size > kMaxFileBytes) {
+            std::fclose(f);
+            error = "\"" + path + "\" is too large to be an image we accept";
+            return false;
+        }
         if (size > 0) bytes.reserve(size_t(size));
         std::rewind(f);
     }
     uint8_t buf[65536];
     size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) bytes.insert(bytes.end(), buf, buf + n);
+    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) {
+        if (bytes.size() + n > size_t(kMaxFileBytes)) {
+            std::fclose(f);
+            error = "\"" + path + "\" is too large to be an image we accept";
+            return false;
+        }
+        bytes.insert(bytes.end(), buf, buf + n);
+    }
     bool bad = std::ferror(f) != 0;
     std::fclose(f);
     if (bad) {
@@ -69,81 +85,131 @@ bool readWholeFile(const std::string& path, std::vector<uint8_t>& bytes, std::st
     return true;
 }
 
-void appendBytes(void* context, void* data, int size) {
-    auto* out = static_cast<std::vector<uint8_t>*>(context);
-    auto* p = static_cast<const uint8_t*>(data);
-    out->insert(out->end(), p, p + size);
+bool startsWith(const uint8_t* data, size_t size, const char* magic, size_t n) {
+    return size >= n && std::memcmp(data, magic, n) == 0;
 }
 
 }  // namespace
 
 ImageFormat outputFormatFor(const std::string& path) {
     std::string ext = lowerExtension(path);
-    if (ext == "png") return ImageFormat::Png;
-    if (ext == "bmp") return ImageFormat::Bmp;
+    for (const FormatInfo& f : kFormats)
+        for (const char* e : f.extensions)
+            if (e && ext == e) return f.format;
     return ImageFormat::Unknown;
 }
 
-bool loadImage(const std::string& path, Image& image, std::string& error) {
+const char* formatName(ImageFormat format) {
+    const FormatInfo* f = infoOf(format);
+    return f ? f->name : "unknown";
+}
+
+bool formatHoldsAlpha(ImageFormat format) {
+    const FormatInfo* f = infoOf(format);
+    return f && f->alpha;
+}
+
+bool formatWritable(ImageFormat format) { return codec::builtIn(format); }
+
+std::string writableExtensions() {
+    std::string out;
+    for (const FormatInfo& f : kFormats) {
+        if (!codec::builtIn(f.format)) continue;
+        out += (out.empty() ? "." : ", .") + std::string(f.extensions[0]);
+    }
+    return out;
+}
+
+bool decodeImage(const uint8_t* data, size_t size, Image& image, std::string& error,
+                 const ReadOptions& options) {
+    image = Image();
+    bool ok = false;
+    try {
+        if (startsWith(data, size, "\x89PNG\r\n\x1a\n", 8)) {
+            ok = codec::decodePng(data, size, image, options, error);
+        } else if (startsWith(data, size, "\xff\xd8\xff", 3)) {
+            ok = codec::decodeJpeg(data, size, image, options, error);
+            if (ok) codec::applyOrientation(image, codec::jpegOrientation(data, size));
+        } else if (startsWith(data, size, "II*\0", 4) || startsWith(data, size, "MM\0*", 4)) {
+            ok = codec::decodeTiff(data, size, image, options, error);
+        } else if (size >= 12 && startsWith(data, size, "RIFF", 4) &&
+                   std::memcmp(data + 8, "WEBP", 4) == 0) {
+            ok = codec::decodeWebp(data, size, image, options, error);
+        } else if (startsWith(data, size, "BM", 2)) {
+            ok = codec::decodeBmp(data, size, image, error);
+        } else if (codec::looksLikeTga(data, size)) {
+            ok = codec::decodeTga(data, size, image, error);
+        } else {
+            error = "is not a PNG, JPEG, TIFF, WebP, BMP or TGA image";
+        }
+    } catch (const std::bad_alloc&) {
+        error = "does not fit in memory";
+        ok = false;
+    }
+    if (!ok) image = Image();
+    return ok;
+}
+
+bool loadImage(const std::string& path, Image& image, std::string& error,
+               const ReadOptions& options) {
     std::vector<uint8_t> bytes;
     if (!readWholeFile(path, bytes, error)) return false;
     if (bytes.empty()) {
         error = "\"" + path + "\" is empty";
         return false;
     }
-    if (bytes.size() > size_t(INT32_MAX)) {
-        error = "\"" + path + "\" is too large";
+    if (!decodeImage(bytes.data(), bytes.size(), image, error, options)) {
+        error = "\"" + path + "\" " + error;
         return false;
     }
-    int w = 0, h = 0, n = 0;
-    if (!stbi_info_from_memory(bytes.data(), int(bytes.size()), &w, &h, &n)) {
-        error = "\"" + path + "\" is not a PNG, JPEG, BMP or TGA image (" +
-                stbi_failure_reason() + ")";
-        return false;
-    }
-    // Rectangles of the plug-in interface are 16-bit.
-    if (w < 1 || h < 1 || w > 30000 || h > 30000) {
-        error = "\"" + path + "\" is " + std::to_string(w) + " x " + std::to_string(h) +
-                " pixels; sizes from 1 to 30000 are supported";
-        return false;
-    }
-    uint8_t* data = stbi_load_from_memory(bytes.data(), int(bytes.size()), &w, &h, &n, 0);
-    std::vector<uint8_t>().swap(bytes);  // the encoded file is no longer needed
-    if (!data) {
-        error = "cannot decode \"" + path + "\" (" + stbi_failure_reason() + ")";
-        return false;
-    }
-    image.width = w;
-    image.height = h;
-    image.channels = n;
-    image.pixels.assign(data, data + size_t(w) * size_t(h) * size_t(n));
-    stbi_image_free(data);
     return true;
 }
 
 bool encodeImage(const Image& image, ImageFormat format, std::vector<uint8_t>& bytes,
-                 std::string& error) {
+                 std::string& error, const WriteOptions& options) {
     bytes.clear();
-    int ok = 0;
-    if (format == ImageFormat::Png) {
-        ok = stbi_write_png_to_func(appendBytes, &bytes, image.width, image.height,
-                                    image.channels, image.pixels.data(),
-                                    image.width * image.channels);
-    } else if (format == ImageFormat::Bmp) {
-        // The file is written in many small pieces: reserve its whole size up front.
-        size_t rowBytes = (size_t(image.width) * 3 + 3) & ~size_t(3);
-        bytes.reserve(rowBytes * size_t(image.height) + 1024);
-        ok = stbi_write_bmp_to_func(appendBytes, &bytes, image.width, image.height,
-                                    image.channels, image.pixels.data());
-    } else {
-        error = "unsupported output format (use .png or .bmp)";
+    if (!codec::builtIn(format)) {
+        error = std::string("this build does not write ") + formatName(format) + " (use " +
+                writableExtensions() + ")";
         return false;
     }
-    if (!ok) {
-        error = "cannot encode the image";
+    if (image.hasAlpha() && !formatHoldsAlpha(format)) {
+        error = std::string(formatName(format)) + " has no alpha channel";
         return false;
     }
-    return true;
+    try {
+        switch (format) {
+            case ImageFormat::Png: return codec::encodePng(image, bytes, error);
+            case ImageFormat::Jpeg: return codec::encodeJpeg(image, options.quality, bytes, error);
+            case ImageFormat::Tiff: return codec::encodeTiff(image, bytes, error);
+            case ImageFormat::WebP: return codec::encodeWebp(image, options.quality, bytes, error);
+            case ImageFormat::Bmp: return codec::encodeBmp(image, bytes, error);
+            case ImageFormat::Tga: return codec::encodeTga(image, bytes, error);
+            case ImageFormat::Unknown: break;
+        }
+    } catch (const std::bad_alloc&) {
+        error = "not enough memory to encode the image";
+        return false;
+    }
+    error = "unknown output format";
+    return false;
+}
+
+void flattenAlpha(Image& image) {
+    if (!image.hasAlpha()) return;
+    const int32_t in = image.channels, out = in - 1;
+    const size_t count = size_t(image.width) * size_t(image.height);
+    uint8_t* px = image.pixels.data();
+    for (size_t i = 0; i < count; ++i) {
+        const uint8_t* s = px + i * size_t(in);
+        uint8_t* d = px + i * size_t(out);
+        const uint32_t a = s[out];
+        for (int32_t c = 0; c < out; ++c)
+            d[c] = uint8_t((s[c] * a + 255u * (255u - a) + 127u) / 255u);
+    }
+    image.channels = out;
+    image.pixels.resize(count * size_t(out));
+    image.pixels.shrink_to_fit();
 }
 
 Image builtInSky(int32_t width, int32_t height) {

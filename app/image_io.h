@@ -1,6 +1,10 @@
-// Image files of the command line: PNG, JPEG, BMP and TGA in; PNG and BMP out. Pixels are
-// 8 bits per channel, interleaved, rows top to bottom: 1 channel grey, 2 grey + alpha,
-// 3 RGB, 4 RGBA.
+// Image files of the command line. Pixels are 8 bits per channel, interleaved, rows top to
+// bottom: 1 channel grey, 2 grey + alpha, 3 RGB, 4 RGBA.
+//
+// One interface, one implementation per build: the native build reads and writes PNG
+// (libpng), JPEG (libjpeg-turbo), TIFF (libtiff) and WebP (libwebp); the Windows build reads
+// PNG and JPEG with stb_image and writes PNG through zlib. BMP and TGA are our own code in
+// every build, as are the EXIF orientation and the checks of a header against the file.
 #pragma once
 
 #include <cstdint>
@@ -16,22 +20,51 @@ struct Image {
     std::vector<uint8_t> pixels;
 
     uint8_t* row(int32_t y) { return pixels.data() + size_t(y) * size_t(width) * size_t(channels); }
+    const uint8_t* row(int32_t y) const {
+        return pixels.data() + size_t(y) * size_t(width) * size_t(channels);
+    }
     bool hasAlpha() const { return channels == 2 || channels == 4; }
     bool isGrey() const { return channels <= 2; }
 };
 
-enum class ImageFormat { Png, Bmp, Unknown };
+enum class ImageFormat { Png, Jpeg, Tiff, WebP, Bmp, Tga, Unknown };
+
+// The largest width and height accepted (rectangles of the plug-in interface are 16-bit).
+constexpr int32_t kMaxImageSide = 30000;
 
 // The output format chosen from a file name's extension (case-insensitive).
 ImageFormat outputFormatFor(const std::string& path);
+const char* formatName(ImageFormat format);
+// Whether the format stores an alpha channel.
+bool formatHoldsAlpha(ImageFormat format);
+// Whether this build writes the format.
+bool formatWritable(ImageFormat format);
+// The extensions this build writes, for messages: ".png, .jpg, ...".
+std::string writableExtensions();
+
+struct ReadOptions {
+    // Reduce 16-bit channels to 8 bits (the high byte) instead of refusing the file.
+    bool reduceDepth = false;
+};
+
+struct WriteOptions {
+    int quality = 90;  // JPEG and WebP, 1..100
+};
 
 // Reads an image file. On failure returns false with a one-line reason in `error`.
-bool loadImage(const std::string& path, Image& image, std::string& error);
+bool loadImage(const std::string& path, Image& image, std::string& error,
+               const ReadOptions& options = {});
+// Decodes an image file held in memory; the format is recognised from its first bytes.
+bool decodeImage(const uint8_t* data, size_t size, Image& image, std::string& error,
+                 const ReadOptions& options = {});
 
-// The encoded file for `image` in `format`. BMP keeps colour and alpha; a grey image is
-// written to BMP as equal red, green and blue.
+// The encoded file for `image` in `format`. The caller has refused alpha for a format
+// without it (see flattenAlpha); a grey image goes to BMP, TGA-less formats as RGB.
 bool encodeImage(const Image& image, ImageFormat format, std::vector<uint8_t>& bytes,
-                 std::string& error);
+                 std::string& error, const WriteOptions& options = {});
+
+// Composites an image with alpha over white and drops the alpha channel.
+void flattenAlpha(Image& image);
 
 // The built-in picture used when no input is given: a landscape-sized sky, deep blue at
 // the top to a warm haze at the horizon, over a dark ridge of hills. Made in integer

@@ -2,9 +2,13 @@
 #include <CLI/CLI.hpp>
 
 #include <cstdio>
+#include <fstream>
+#include <initializer_list>
 #include <string>
 
 #include "app/commands.h"
+#include "app/image_io.h"
+#include "app/setting_values.h"
 #include "host/setting_table.h"
 
 namespace {
@@ -32,16 +36,64 @@ std::string fieldList() {
         }
         line += item;
     }
-    return out + line + "\n";
+    out += line + "\n";
+    for (const char* mode : {"blendMode", "lightingMode"})
+        out += "  " + std::string(mode) + " also by name: " + modeNames(mode) + "\n";
+    return out;
 }
 
 void addSettingsOptions(CLI::App* cmd, SettingsOptions& s) {
     cmd->add_option("--preset", s.presetPath, "Start from the settings of a preset file (*.q4q)");
-    cmd->add_option("--set", s.assignments, "Set one field, e.g. sunRadius=40 or sunColor=#ffce08")
+    cmd->add_option("--set", s.assignments,
+                    "Set one field, e.g. sunRadius=40 or sunColor=#ffce08; repeat --set for each "
+                    "field (later ones win)")
         ->allow_extra_args(false)
+        ->expected(1)
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
         ->type_name("FIELD=VALUE");
     cmd->add_flag("--dice", s.dice, "Random settings (as the dialog's Dice button)");
     cmd->add_flag("--ecce", s.ecce, "A new random noise seed (as the dialog's Ecce button)");
+}
+
+const char* const kInputHelp = "Input image: PNG, JPEG, TIFF, WebP, BMP or TGA (native build; "
+                               "PNG, JPEG, BMP or TGA on Windows), grey or colour, 8 bits";
+
+std::string outputHelp() {
+    return "Output image, its kind from the extension: " + writableExtensions() +
+           " (default sun.png)";
+}
+
+void addImageOptions(CLI::App* cmd, RenderOptions& r) {
+    cmd->add_option("--quality", r.quality, "JPEG and WebP quality 1..100 (default 90)")
+        ->check(CLI::Range(1, 100));
+    cmd->add_option("--depth", r.depth, "8: reduce 16-bit input to 8 bits instead of refusing it")
+        ->check(CLI::IsMember({8}));
+    cmd->add_flag("--flatten", r.flatten,
+                  "Put an image with alpha on white when the output format has no alpha (JPEG)");
+}
+
+// A command word that is not one of ours gets its own message: CLI11 would say that a
+// subcommand is required, or that the word was not expected.
+bool unknownCommand(int argc, char** argv, std::string& message) {
+    auto isWord = [&](int i) { return i < argc && argv[i][0] != '-'; };
+    auto oneOf = [](const std::string& w, std::initializer_list<const char*> names) {
+        for (const char* n : names)
+            if (w == n) return true;
+        return false;
+    };
+    if (!isWord(1)) return false;
+    const std::string word = argv[1];
+    if (!oneOf(word, {"render", "dialog", "tables", "preset", "about"})) {
+        message = "unknown command \"" + word +
+                  "\" (commands: render, dialog, preset, tables, about; see radiantix --help)";
+        return true;
+    }
+    if (word == "preset" && isWord(2) && !oneOf(argv[2], {"show", "write"})) {
+        message = "unknown command \"preset " + std::string(argv[2]) +
+                  "\" (preset commands: show, write)";
+        return true;
+    }
+    return false;
 }
 
 }  // namespace
@@ -54,14 +106,17 @@ int main(int argc, char** argv) {
     // Options are spelled -x and --name on every system, so a path such as /tmp/in.png
     // (a Unix path given to radiantix.exe under Wine) is never taken for a "/option".
     app.allow_windows_style_options(false);
+    app.set_version_flag("-V,--version", std::string("radiantix ") + RADIANTIX_VERSION,
+                         "Print the version and exit");
     app.footer("Exit status: 0 done, 1 failed (input, module, render or write), 2 bad "
                "arguments, 3 dialog cancelled, 130 interrupted.");
 
     RenderOptions render;
     CLI::App* renderCmd = app.add_subcommand(
         "render", "Render a sun onto IN (default: a built-in sky) and write OUT");
-    renderCmd->add_option("IN", render.input, "Input image: PNG, JPEG, BMP or TGA, grey or colour");
-    renderCmd->add_option("-o,--output", render.output, "Output image, .png or .bmp (default sun.png)");
+    renderCmd->add_option("IN", render.input, kInputHelp);
+    renderCmd->add_option("-o,--output", render.output, outputHelp());
+    addImageOptions(renderCmd, render);
     addSettingsOptions(renderCmd, render.settings);
     renderCmd->add_option("--center", render.center, "Centre of the sun in pixels (default: middle)")
         ->type_name("X,Y");
@@ -76,9 +131,9 @@ int main(int argc, char** argv) {
     dialog.dialog = true;
     CLI::App* dialogCmd = app.add_subcommand(
         "dialog", "Open the settings dialog on IN, then render with what was chosen (OK)");
-    dialogCmd->add_option("IN", dialog.input, "Input image: PNG, JPEG, BMP or TGA, grey or colour")
-        ->required();
-    dialogCmd->add_option("-o,--output", dialog.output, "Output image, .png or .bmp (default sun.png)");
+    dialogCmd->add_option("IN", dialog.input, kInputHelp)->required();
+    dialogCmd->add_option("-o,--output", dialog.output, outputHelp());
+    addImageOptions(dialogCmd, dialog);
     addSettingsOptions(dialogCmd, dialog.settings);
     dialogCmd->add_option("--mask", dialog.maskPath, "Selection: a grey image of the same size");
     dialogCmd->add_option("--module", dialog.modulePath, "The filter module file to load");
@@ -114,8 +169,12 @@ int main(int argc, char** argv) {
     CLI::App* aboutCmd = app.add_subcommand("about", "Version, and the module that would be used");
     aboutCmd->add_option("--module", aboutModule, "The filter module file");
 
+    std::string unknown;
+    if (unknownCommand(argc, argv, unknown)) return fail(unknown, kExitUsage);
     try {
         app.parse(argc, argv);
+    } catch (const CLI::CallForVersion& e) {
+        return app.exit(e);
     } catch (const CLI::CallForHelp& e) {
         return app.exit(e);
     } catch (const CLI::CallForAllHelp& e) {
@@ -129,6 +188,12 @@ int main(int argc, char** argv) {
     }
 
     render.settings.hasSeed = seedOpt->count() > 0;
+    // "--set a=1 b=2" leaves b=2 as the input file: say so rather than "cannot open".
+    for (const RenderOptions* r : {&render, &dialog}) {
+        if (r->input.find('=') != std::string::npos && !std::ifstream(r->input).good())
+            return fail("\"" + r->input + "\" is not a file; give --set once for each field "
+                        "(--set a=1 --set b=2)", kExitUsage);
+    }
     if (*renderCmd) return renderCommand(render);
     if (*dialogCmd) return renderCommand(dialog);
     if (*tablesCmd) return tablesCommand(tablesSettings, tablesScale);

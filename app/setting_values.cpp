@@ -1,5 +1,6 @@
 #include "app/setting_values.h"
 
+#include <cctype>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -50,14 +51,56 @@ const char* kindRangeWord(SettingKind k) {
 
 }  // namespace
 
+namespace {
+
+// The names the dialog's mode pickers show (ui/mode_lists.cpp), accepted for the values.
+struct ModeName {
+    const char* field;
+    int32_t value;
+    const char* name;
+};
+constexpr ModeName kModeNames[] = {
+    {"blendMode", 1, "normal"},        {"blendMode", 2, "procedural +"},
+    {"blendMode", 3, "procedural -"},  {"blendMode", 4, "difference"},
+    {"blendMode", 5, "lighten"},       {"blendMode", 6, "darken"},
+    {"blendMode", 7, "add"},           {"blendMode", 8, "subtract"},
+    {"blendMode", 9, "multiply"},      {"blendMode", 10, "screen"},
+    {"blendMode", 11, "composite"},    {"lightingMode", 1, "normal"},
+    {"lightingMode", 2, "flat"},       {"lightingMode", 3, "eclipse"},
+};
+
+// "procedural+" and "Procedural +" name the same mode.
+std::string modeKey(const std::string& text) {
+    std::string key;
+    for (char c : text)
+        if (c != ' ') key += char(std::tolower(static_cast<unsigned char>(c)));
+    return key;
+}
+
+}  // namespace
+
+std::string modeNames(const char* field) {
+    std::string out;
+    for (const ModeName& m : kModeNames)
+        if (std::strcmp(m.field, field) == 0)
+            out += (out.empty() ? "" : ", ") + std::string(m.name);
+    return out;
+}
+
 bool parseInteger(const SettingInfo& s, const std::string& text, int32_t& value,
                   std::string& error) {
     std::string t = trim(text);
+    for (const ModeName& m : kModeNames)
+        if (std::strcmp(m.field, s.name) == 0 && modeKey(t) == modeKey(m.name)) {
+            value = m.value;
+            return true;
+        }
     errno = 0;
     char* end = nullptr;
     long long v = t.empty() ? 0 : std::strtoll(t.c_str(), &end, 10);
     if (t.empty() || end != t.c_str() + t.size() || errno == ERANGE) {
         error = std::string(s.name) + ": \"" + text + "\" is not " + kindRangeWord(s.kind);
+        if (!modeNames(s.name).empty()) error += " or one of " + modeNames(s.name);
         return false;
     }
     if (v < s.minValue || v > s.maxValue) {

@@ -3,7 +3,8 @@
 // names, kinds and ranges are never repeated here.
 //
 // Value syntax by kind:
-//   sliders, counts, toggles, modes, seed   decimal integer inside the field's range
+//   sliders, counts, toggles, modes, seed   decimal integer inside the field's range; the
+//                                            modes also by the pickers' names (blendMode=screen)
 //   colours                                  #rrggbb (each byte stored as value x 256, as the
 //                                            dialog stores a chosen colour) or #rrrrggggbbbb
 //                                            (the exact 16-bit components)
@@ -19,6 +20,9 @@ namespace rx::cli {
 // Applies one "field=value" to the record. On failure returns false and leaves a one-line
 // reason in `error`; the record is then unchanged.
 bool applyAssignment(const std::string& assignment, SunParameters& p, std::string& error);
+
+// The names a mode field takes ("normal, flat, eclipse"); empty for other fields.
+std::string modeNames(const char* field);
 
 // Parses a value for one setting without touching any record.
 bool parseInteger(const SettingInfo& s, const std::string& text, int32_t& value,

@@ -137,6 +137,7 @@ Image gradient(int32_t w, int32_t h, int32_t channels) {
 
 TEST_F(CliCommand, EveryBadInputFailsWithOneLineAndWritesNothing) {
     writeImage("in.png", gradient(40, 30, 3));
+    writeImage("in4.png", gradient(40, 30, 4));
     writeImage("small_mask.png", gradient(39, 30, 1));
     writeImage("colour_mask.png", gradient(40, 30, 3));
     std::ofstream(path("text.png")) << "not an image at all";
@@ -145,16 +146,23 @@ TEST_F(CliCommand, EveryBadInputFailsWithOneLineAndWritesNothing) {
     const std::string o = path(out);
 
     expectFailure(render({path("missing.png"), "-o", o}), kExitFailure, "missing.png", out);
-    expectFailure(render({path("text.png"), "-o", o}), kExitFailure, "not a PNG, JPEG, BMP or TGA", out);
+    expectFailure(render({path("text.png"), "-o", o}), kExitFailure, "not a PNG, JPEG, TIFF, WebP, BMP or TGA", out);
     expectFailure(render({path("in.png"), "-o", o, "--set", "sunRadiuz=3"}), kExitUsage, "unknown field \"sunRadiuz\"", out);
     expectFailure(render({path("in.png"), "-o", o, "--set", "sunRadius=abc"}), kExitUsage, "sunRadius", out);
     expectFailure(render({path("in.png"), "-o", o, "--set", "sunRadius=101"}), kExitUsage, "out of range 0..100", out);
     expectFailure(render({path("in.png"), "-o", o, "--set", "sunColor=#12"}), kExitUsage, "not a colour", out);
+    expectFailure(render({path("in.png"), "-o", o, "--set", "blendMode=shine"}), kExitUsage, "normal, procedural +", out);
+    expectFailure(render({"-o", o, "--set", "sunRadius=3", "blendMode=10"}), kExitUsage, "give --set once for each", out);
+    expectFailure(run({"rendr", path("in.png")}), kExitUsage, "unknown command \"rendr\"", "");
     expectFailure(render({path("in.png"), "-o", o, "--seed", "4096"}), kExitUsage, "seed", out);
     expectFailure(render({path("in.png"), "-o", o, "--center", "3;4"}), kExitUsage, "--center", out);
     expectFailure(render({path("in.png"), "-o", o, "--mask", path("small_mask.png")}), kExitFailure, "39 x 30", out);
     expectFailure(render({path("in.png"), "-o", o, "--mask", path("colour_mask.png")}), kExitFailure, "not a grey image", out);
-    expectFailure(render({path("in.png"), "-o", path("out.jpg")}), kExitUsage, ".png or .bmp", "out.jpg");
+    expectFailure(render({path("in.png"), "-o", path("out.xcf")}), kExitUsage, ".png, .jpg, .tif, .webp, .bmp, .tga", "out.xcf");
+    expectFailure(render({path("in.png"), "-o", path("no/out.png")}), kExitFailure, "folder", "no/out.png");
+    expectFailure(render({path("in.png"), "-o", o, "--quality", "50"}), kExitUsage, "--quality", out);
+    expectFailure(render({path("in4.png"), "-o", path("out.jpg")}), kExitUsage, "--flatten", "out.jpg");
+    expectFailure(render({path("in.png"), "-o", o, "--depth", "16"}), kExitUsage, "--depth", out);
     expectFailure(render({path("in.png"), "-o", o, "--preset", path("missing.q4q")}), kExitFailure, "missing.q4q", out);
     expectFailure(render({path("in.png"), "-o", o, "--bogus"}), kExitUsage, "--bogus", out);
     // Module files that are not filter modules: garbage, and a real program without the entry.
@@ -171,6 +179,8 @@ TEST_F(CliCommand, EveryBadInputFailsWithOneLineAndWritesNothing) {
     EXPECT_EQ(run({"about"}).status, kExitOk);
     // A failed run leaves no temporary file behind either.
     for (const char* name : {"out.png", "out.jpg"}) EXPECT_FALSE(exists(path(name)));
+    std::string cmd = "ls '" + dir + "' | grep -q part";
+    EXPECT_NE(std::system(cmd.c_str()), 0) << "a temporary file was left behind";
 }
 
 TEST_F(CliCommand, OutputKeepsTheImageKindAndAlphaPassesThrough) {
@@ -196,11 +206,18 @@ TEST_F(CliCommand, OutputKeepsTheImageKindAndAlphaPassesThrough) {
         }
         EXPECT_GT(changed, in.pixels.size() / size_t(channels) / 4) << "the sun is missing";
     }
-    // BMP output holds the same colour picture as PNG output.
+    // Every lossless output holds the same picture as PNG output; with --flatten, JPEG
+    // takes an image with alpha.
     writeImage("in.png", gradient(17, 9, 3));
     ASSERT_EQ(render({path("in.png"), "-o", path("a.png")}).status, 0);
-    ASSERT_EQ(render({path("in.png"), "-o", path("a.bmp")}).status, 0);
-    EXPECT_EQ(readImage("a.png").pixels, readImage("a.bmp").pixels);
+    for (const char* name : {"a.tif", "a.bmp", "a.tga"}) {
+        ASSERT_EQ(render({path("in.png"), "-o", path(name)}).status, 0) << name;
+        EXPECT_EQ(readImage("a.png").pixels, readImage(name).pixels) << name;
+    }
+    writeImage("in.png", gradient(17, 9, 4));
+    Outcome flat = render({path("in.png"), "-o", path("flat.jpg"), "--flatten", "--quality", "70"});
+    ASSERT_EQ(flat.status, 0) << flat.err;
+    EXPECT_EQ(readImage("flat.jpg").channels, 3);
 }
 
 TEST_F(CliCommand, MaskSelectsWhereTheSunIsPainted) {
@@ -232,7 +249,7 @@ TEST_F(CliCommand, MaskSelectsWhereTheSunIsPainted) {
 
 TEST_F(CliCommand, PresetWriteAndShowRoundTrip) {
     const std::string q = path("look.q4q");
-    Outcome w = run({"preset", "write", q, "--set", "sunRadius=33", "--set", "blendMode=4",
+    Outcome w = run({"preset", "write", q, "--set", "sunRadius=33", "--set", "blendMode=Difference", "--set", "lightingMode=eclipse",
                  "--set", "sunColor=#102030", "--set", "spikeVector=0.7,-0.35,0", "--set", "seed=1234"});
     ASSERT_EQ(w.status, 0) << w.err;
     std::string bytes = slurp(q);
@@ -242,7 +259,7 @@ TEST_F(CliCommand, PresetWriteAndShowRoundTrip) {
     ASSERT_EQ(s.status, 0) << s.err;
     for (const char* expect : {"\"version\": 16", "\"sunRadius\": 33", "\"blendMode\": 4",
                                "\"sunColor\": \"#102030\"", "\"spikeVector\": [0.7, -0.35, 0]",
-                               "\"seed\": 1234", "\"missing\": []"})
+                               "\"seed\": 1234", "\"lightingMode\": 3", "\"missing\": []"})
         EXPECT_NE(s.out.find(expect), std::string::npos) << expect << "\n" << s.out;
     // Written again from itself, the file is the same bytes.
     ASSERT_EQ(run({"preset", "write", path("again.q4q"), "--preset", q}).status, 0);
@@ -308,6 +325,10 @@ TEST_F(CliCommand, TablesAndHelp) {
     Outcome h = run({"render", "--help"});
     EXPECT_EQ(h.status, 0);
     EXPECT_NE(h.out.find("spikeVector=x,y,z"), std::string::npos) << h.out;
+    EXPECT_EQ(h.out.find("FIELD=VALUE ..."), std::string::npos) << "--set takes one assignment";
+    Outcome v = run({"-V"});
+    EXPECT_EQ(v.status, 0);
+    EXPECT_EQ(v.out.rfind("radiantix 1.", 0), 0u) << v.out;
 }
 
 TEST_F(CliCommand, CtrlCEndsTheRunCleanlyWithoutAnOutputFile) {

@@ -2,7 +2,10 @@
 // picture (<name>.png), its selection (<name>_mask.png) when it has one, and one line of
 // cases.txt: the case name, then the `radiantix render` arguments of its settings, all
 // separated by tabs. The cross-build test renders these with the native radiantix and with
-// radiantix.exe under Wine and compares the files.
+// radiantix.exe under Wine and compares the pictures.
+//
+// `radiantix_golden_cases --compare A B` exits 0 when two image files hold the same
+// pixels: the builds encode PNG with different libraries, so their files differ in bytes.
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -26,9 +29,24 @@ bool writePng(const std::string& path, rx::cli::Image& image) {
 
 }  // namespace
 
+int compare(const std::string& a, const std::string& b) {
+    rx::cli::Image x, y;
+    std::string error;
+    if (!rx::cli::loadImage(a, x, error) || !rx::cli::loadImage(b, y, error)) {
+        std::fprintf(stderr, "golden_cases: %s\n", error.c_str());
+        return 2;
+    }
+    if (x.width == y.width && x.height == y.height && x.channels == y.channels &&
+        x.pixels == y.pixels)
+        return 0;
+    std::fprintf(stderr, "golden_cases: %s and %s hold different pictures\n", a.c_str(), b.c_str());
+    return 1;
+}
+
 int main(int argc, char** argv) {
+    if (argc == 4 && std::string(argv[1]) == "--compare") return compare(argv[2], argv[3]);
     if (argc != 2) {
-        std::fprintf(stderr, "usage: radiantix_golden_cases OUTPUT_FOLDER\n");
+        std::fprintf(stderr, "usage: radiantix_golden_cases OUTPUT_FOLDER | --compare A B\n");
         return 2;
     }
     const std::string dir = argv[1];

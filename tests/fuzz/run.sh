@@ -15,3 +15,9 @@ mkdir -p "$build/corpus/preset"
 echo "fuzz: preset reader for ${seconds}s"
 "$build/preset_fuzz" "$build/corpus/preset" -max_len=600 -max_total_time="$seconds" \
   -print_final_stats=1 -artifact_prefix="$build/" 2>&1 | tail -n 40
+
+# The image readers (libFuzzer finds the formats' signatures from an empty corpus).
+mkdir -p "$build/corpus/image"
+echo "fuzz: image readers for ${seconds}s"
+"$build/image_fuzz" "$build/corpus/image" -max_len=4096 -rss_limit_mb=2048 \
+  -max_total_time="$seconds" -print_final_stats=1 -artifact_prefix="$build/" 2>&1 | tail -n 40

@@ -1,0 +1,217 @@
+// The formats of the Windows build: PNG and JPEG are read with stb_image, PNG is written
+// with zlib at the settings of the native build (level 1, SUB filter, run-length strategy),
+// and BMP and TGA are the shared code. TIFF, WebP and JPEG output are native-build only.
+#include <zlib.h>
+
+#include <cstring>
+
+#include "app/image_codecs.h"
+
+#define STBI_NO_SIMD
+#define STBI_NO_STDIO
+#define STBI_ONLY_PNG
+#define STBI_ONLY_JPEG
+#define STBI_FAILURE_USERMSG
+#define STBI_MAX_DIMENSIONS 30000
+#define STB_IMAGE_IMPLEMENTATION
+#if defined(__GNUC__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
+#pragma GCC diagnostic ignored "-Wunused-function"
+#pragma GCC diagnostic ignored "-Wsign-compare"
+#pragma GCC diagnostic ignored "-Wunused-but-set-variable"
+#pragma GCC diagnostic ignored "-Wimplicit-fallthrough"
+#endif
+#include <stb/stb_image.h>
+#if defined(__GNUC__)
+#pragma GCC diagnostic pop
+#endif
+
+namespace rx::cli::codec {
+
+namespace {
+
+// stb_image 2.27 does not check that a Huffman table holds at most 256 codes and writes
+// past its tables on such a file. Every DHT segment is checked here before stb sees it.
+bool huffmanTablesSound(const uint8_t* data, size_t size) {
+    size_t at = 2;
+    while (at + 4 <= size) {
+        if (data[at] != 0xff) {  // entropy-coded data: skip to the next marker
+            ++at;
+            continue;
+        }
+        const uint8_t marker = data[at + 1];
+        if (marker == 0x00 || marker == 0xff || (marker >= 0xd0 && marker <= 0xd7)) {
+            ++at;
+            continue;
+        }
+        if (marker == 0xd9) return true;
+        const size_t length = size_t(data[at + 2]) << 8 | data[at + 3];
+        if (length < 2 || at + 2 + length > size) return true;  // stb reports the damage
+        if (marker == 0xc4) {
+            size_t p = at + 4, end = at + 2 + length;
+            while (p < end) {
+                if (end - p < 17) return false;
+                size_t codes = 0;
+                for (int i = 1; i <= 16; ++i) codes += data[p + size_t(i)];
+                if (codes > 256 || end - p - 17 < codes) return false;
+                p += 17 + codes;
+            }
+        }
+        at += 2 + length;
+    }
+    return true;
+}
+
+bool decodeWithStb(const uint8_t* data, size_t size, Image& image, const ReadOptions& options,
+                   std::string& error) {
+    if (size > size_t(INT32_MAX)) {
+        error = "is too large";
+        return false;
+    }
+    const int length = int(size);
+    int w = 0, h = 0, n = 0;
+    if (!stbi_info_from_memory(data, length, &w, &h, &n)) {
+        error = std::string("is not a readable image (") + stbi_failure_reason() + ")";
+        return false;
+    }
+    error = sizeProblem(w, h);
+    if (!error.empty()) return false;
+    if (stbi_is_16_bit_from_memory(data, length) && !options.reduceDepth) {
+        error = depthRefusal(16, false);
+        return false;
+    }
+    // stb reduces 16-bit channels to their high byte, as libpng's strip does.
+    uint8_t* pixels = stbi_load_from_memory(data, length, &w, &h, &n, 0);
+    if (!pixels) {
+        error = std::string("cannot be decoded (") + stbi_failure_reason() + ")";
+        return false;
+    }
+    bool ok = allocate(image, w, h, n, error);
+    if (ok) std::memcpy(image.pixels.data(), pixels, image.pixels.size());
+    stbi_image_free(pixels);
+    return ok;
+}
+
+void appendChunk(Bytes& out, const char* type, const uint8_t* data, size_t size) {
+    const uint8_t head[8] = {uint8_t(size >> 24), uint8_t(size >> 16), uint8_t(size >> 8),
+                             uint8_t(size),       uint8_t(type[0]),    uint8_t(type[1]),
+                             uint8_t(type[2]),    uint8_t(type[3])};
+    out.insert(out.end(), head, head + 8);
+    out.insert(out.end(), data, data + size);
+    uLong crc = crc32(0, head + 4, 4);
+    if (size) crc = crc32(crc, data, uInt(size));
+    const uint8_t tail[4] = {uint8_t(crc >> 24), uint8_t(crc >> 16), uint8_t(crc >> 8),
+                             uint8_t(crc)};
+    out.insert(out.end(), tail, tail + 4);
+}
+
+}  // namespace
+
+bool builtIn(ImageFormat format) {
+    return format == ImageFormat::Png || format == ImageFormat::Bmp || format == ImageFormat::Tga;
+}
+
+bool decodePng(const uint8_t* data, size_t size, Image& image, const ReadOptions& options,
+               std::string& error) {
+    return decodeWithStb(data, size, image, options, error);
+}
+
+bool decodeJpeg(const uint8_t* data, size_t size, Image& image, const ReadOptions& options,
+                std::string& error) {
+    if (!huffmanTablesSound(data, size)) {
+        error = "is a damaged JPEG image (a Huffman table holds more than 256 codes)";
+        return false;
+    }
+    return decodeWithStb(data, size, image, options, error);
+}
+
+bool decodeTiff(const uint8_t*, size_t, Image&, const ReadOptions&, std::string& error) {
+    error = "is a TIFF image; the Windows build reads PNG, JPEG, BMP and TGA";
+    return false;
+}
+
+bool decodeWebp(const uint8_t*, size_t, Image&, const ReadOptions&, std::string& error) {
+    error = "is a WebP image; the Windows build reads PNG, JPEG, BMP and TGA";
+    return false;
+}
+
+bool encodeJpeg(const Image&, int, Bytes&, std::string& error) {
+    error = "the Windows build does not write JPEG";
+    return false;
+}
+
+bool encodeTiff(const Image&, Bytes&, std::string& error) {
+    error = "the Windows build does not write TIFF";
+    return false;
+}
+
+bool encodeWebp(const Image&, int, Bytes&, std::string& error) {
+    error = "the Windows build does not write WebP";
+    return false;
+}
+
+bool encodePng(const Image& image, Bytes& out, std::string& error) {
+    static const uint8_t kColourTypes[] = {0, 0, 4, 2, 6};
+    const uint32_t w = uint32_t(image.width), h = uint32_t(image.height);
+    const uint8_t header[13] = {uint8_t(w >> 24),
+                                uint8_t(w >> 16),
+                                uint8_t(w >> 8),
+                                uint8_t(w),
+                                uint8_t(h >> 24),
+                                uint8_t(h >> 16),
+                                uint8_t(h >> 8),
+                                uint8_t(h),
+                                8,
+                                kColourTypes[image.channels],
+                                0,
+                                0,
+                                0};
+    out.reserve(image.pixels.size() * 3 / 4 + 4096);
+    out.insert(out.end(), {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'});
+    appendChunk(out, "IHDR", header, sizeof header);
+
+    z_stream z;
+    std::memset(&z, 0, sizeof z);
+    if (deflateInit2(&z, 1, Z_DEFLATED, 15, 8, Z_RLE) != Z_OK) {
+        error = "cannot encode the PNG image: out of memory";
+        return false;
+    }
+    const size_t n = size_t(image.channels), rowBytes = size_t(image.width) * n;
+    std::vector<uint8_t> line(rowBytes + 1), chunk(1 << 20);
+    // Rows go through deflate one at a time; its output fills IDAT chunks of 1 MB.
+    z.next_out = chunk.data();
+    z.avail_out = uInt(chunk.size());
+    bool ok = true;
+    for (int32_t y = 0; y <= image.height && ok; ++y) {
+        const bool last = y == image.height;
+        if (!last) {  // filter type 1 (SUB): each byte minus the one a pixel to the left
+            const uint8_t* s = image.row(y);
+            line[0] = 1;
+            for (size_t i = 0; i < rowBytes; ++i)
+                line[i + 1] = uint8_t(s[i] - (i >= n ? s[i - n] : 0));
+            z.next_in = line.data();
+            z.avail_in = uInt(line.size());
+        }
+        for (;;) {
+            const int result = deflate(&z, last ? Z_FINISH : Z_NO_FLUSH);
+            if (result == Z_STREAM_ERROR) ok = false;
+            const bool done = !ok || (last ? result == Z_STREAM_END : z.avail_in == 0);
+            if (z.avail_out == 0 || (done && last)) {
+                appendChunk(out, "IDAT", chunk.data(), chunk.size() - z.avail_out);
+                z.next_out = chunk.data();
+                z.avail_out = uInt(chunk.size());
+            }
+            if (done) break;
+        }
+    }
+    deflateEnd(&z);
+    if (!ok) {
+        error = "cannot encode the PNG image";
+        return false;
+    }
+    appendChunk(out, "IEND", nullptr, 0);
+    return true;
+}
+
+}  // namespace rx::cli::codec

@@ -1,0 +1,224 @@
+// Image files: every format keeps the pixels it can hold, deep and hostile files are
+// refused with a reason, and JPEG files stand as their EXIF orientation says.
+#include <gtest/gtest.h>
+
+#include <png.h>
+
+#include <cstdlib>
+
+#include "app/image_io.h"
+
+namespace rx::cli {
+namespace {
+
+Image pattern(int32_t w, int32_t h, int32_t channels) {
+    Image img;
+    img.width = w, img.height = h, img.channels = channels;
+    img.pixels.resize(size_t(w) * h * channels);
+    for (size_t i = 0; i < img.pixels.size(); ++i) img.pixels[i] = uint8_t((i * 37) ^ (i >> 5));
+    return img;
+}
+
+std::vector<uint8_t> encode(const Image& img, ImageFormat format) {
+    std::vector<uint8_t> bytes;
+    std::string error;
+    EXPECT_TRUE(encodeImage(img, format, bytes, error)) << error;
+    return bytes;
+}
+
+// The decoded file, or the reason it was refused.
+std::string decode(const std::vector<uint8_t>& bytes, Image& out, ReadOptions options = {}) {
+    std::string error;
+    return decodeImage(bytes.data(), bytes.size(), out, error, options) ? "" : error;
+}
+
+// `img` with grey repeated into RGB, as formats without grey store it.
+Image asRgb(const Image& img) {
+    if (!img.isGrey()) return img;
+    Image out = pattern(img.width, img.height, img.channels + 2);
+    for (size_t i = 0; i < size_t(img.width) * img.height; ++i) {
+        for (int c = 0; c < 3; ++c) out.pixels[i * out.channels + c] = img.pixels[i * img.channels];
+        if (img.hasAlpha()) out.pixels[i * 4 + 3] = img.pixels[i * 2 + 1];
+    }
+    return out;
+}
+
+TEST(ImageFiles, LosslessFormatsGiveBackEveryPixel) {
+    // Each format stores some kinds as another: BMP has no grey, TGA no grey + alpha.
+    struct Case {
+        ImageFormat format;
+        bool keepsGrey, keepsGreyAlpha;
+    };
+    for (Case c : {Case{ImageFormat::Png, true, true}, Case{ImageFormat::Tiff, true, true},
+                   Case{ImageFormat::Bmp, false, false}, Case{ImageFormat::Tga, true, false}})
+        for (int32_t channels = 1; channels <= 4; ++channels) {
+            SCOPED_TRACE(std::string(formatName(c.format)) + " " + std::to_string(channels));
+            // Odd widths catch row padding; tall enough for several TIFF strips.
+            const Image in = pattern(37, 301, channels);
+            Image out;
+            ASSERT_EQ(decode(encode(in, c.format), out), "");
+            const bool kept = channels >= 3 || (channels == 1 ? c.keepsGrey : c.keepsGreyAlpha);
+            const Image expected = kept ? in : asRgb(in);
+            EXPECT_EQ(out.width, 37);
+            EXPECT_EQ(out.height, 301);
+            EXPECT_EQ(out.channels, expected.channels);
+            EXPECT_TRUE(out.pixels == expected.pixels);
+        }
+}
+
+TEST(ImageFiles, LossyFormatsStayCloseAndHonourQuality) {
+    Image smooth = pattern(64, 48, 3);
+    for (size_t i = 0; i < smooth.pixels.size(); ++i)
+        smooth.pixels[i] = uint8_t(i / 3 % 64 * 3 + i % 3 * 20);
+    for (ImageFormat f : {ImageFormat::Jpeg, ImageFormat::WebP}) {
+        SCOPED_TRACE(formatName(f));
+        std::vector<uint8_t> low, high;
+        std::string error;
+        ASSERT_TRUE(encodeImage(smooth, f, low, error, WriteOptions{20})) << error;
+        ASSERT_TRUE(encodeImage(smooth, f, high, error, WriteOptions{95})) << error;
+        EXPECT_LT(low.size(), high.size());
+        Image out;
+        ASSERT_EQ(decode(high, out), "");
+        ASSERT_EQ(out.pixels.size(), smooth.pixels.size());
+        int worst = 0;
+        for (size_t i = 0; i < out.pixels.size(); ++i)
+            worst = std::max(worst, std::abs(out.pixels[i] - smooth.pixels[i]));
+        EXPECT_LE(worst, 12);
+    }
+    // Alpha survives WebP; JPEG is never handed it.
+    Image rgba = pattern(16, 16, 4), out;
+    ASSERT_EQ(decode(encode(rgba, ImageFormat::WebP), out), "");
+    EXPECT_EQ(out.channels, 4);
+    std::vector<uint8_t> bytes;
+    std::string error;
+    EXPECT_FALSE(encodeImage(rgba, ImageFormat::Jpeg, bytes, error));
+    EXPECT_NE(error.find("no alpha"), std::string::npos) << error;
+}
+
+std::vector<uint8_t> sixteenBitPng() {
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    image.width = 4, image.height = 2;
+    image.format = PNG_FORMAT_LINEAR_RGB;
+    std::vector<uint16_t> px(4 * 2 * 3, 0x8000);
+    png_alloc_size_t size = 0;
+    png_image_write_to_memory(&image, nullptr, &size, 0, px.data(), 0, nullptr);
+    std::vector<uint8_t> bytes(size);
+    EXPECT_TRUE(png_image_write_to_memory(&image, bytes.data(), &size, 0, px.data(), 0, nullptr));
+    bytes.resize(size);
+    return bytes;
+}
+
+std::vector<uint8_t> le(std::initializer_list<std::pair<uint32_t, int>> fields) {
+    std::vector<uint8_t> out;
+    for (auto [value, bytes] : fields)
+        for (int i = 0; i < bytes; ++i) out.push_back(uint8_t(value >> (8 * i)));
+    return out;
+}
+
+TEST(ImageFiles, DeepTruncatedAndHostileFilesAreRefused) {
+    const std::vector<uint8_t> png = encode(pattern(300, 200, 3), ImageFormat::Png);
+    const std::vector<uint8_t> jpeg = encode(pattern(300, 200, 3), ImageFormat::Jpeg);
+    const std::vector<uint8_t> bmp = encode(pattern(30, 20, 3), ImageFormat::Bmp);
+    const std::vector<uint8_t> tga = encode(pattern(30, 20, 3), ImageFormat::Tga);
+    auto cut = [](std::vector<uint8_t> b, size_t keep) { return b.resize(keep), b; };
+    // A 54-byte BMP claiming 26000 x 26000 pixels, and an 18-byte TGA claiming 30000 x 30000.
+    const std::vector<uint8_t> hugeBmp = le({{'B' | 'M' << 8, 2},
+                                             {54, 4},
+                                             {0, 4},
+                                             {54, 4},
+                                             {40, 4},
+                                             {26000, 4},
+                                             {26000, 4},
+                                             {1, 2},
+                                             {24, 2},
+                                             {0, 4},
+                                             {0, 4},
+                                             {0, 4},
+                                             {0, 4},
+                                             {0, 4},
+                                             {0, 4}});
+    const std::vector<uint8_t> hugeTga = le(
+        {{0, 1}, {0, 1}, {2, 1}, {0, 4}, {0, 1}, {0, 4}, {30000, 2}, {30000, 2}, {24, 1}, {0, 1}});
+    std::vector<uint8_t> rleTga = hugeTga;
+    rleTga[2] = 10, rleTga[12] = 64, rleTga[13] = 0, rleTga[14] = 64, rleTga[15] = 0;
+    for (int i = 0; i < 40; ++i) rleTga.insert(rleTga.end(), {0, 1, 2, 3});  // 40 of 4096 pixels
+    struct Case {
+        const char* name;
+        std::vector<uint8_t> bytes;
+        const char* says;
+    };
+    const Case cases[] = {
+        {"16-bit PNG", sixteenBitPng(), "16 bits per channel"},
+        {"PNG cut short", cut(png, png.size() / 2), "PNG"},
+        {"JPEG cut short", cut(jpeg, jpeg.size() / 2), "truncated"},
+        {"BMP cut short", cut(bmp, bmp.size() - 7), "truncated"},
+        {"BMP header alone", cut(bmp, 30), "truncated"},
+        {"BMP claiming 26000 x 26000", hugeBmp, "truncated"},
+        {"TGA cut short", cut(tga, tga.size() - 1), "truncated"},
+        {"TGA claiming 30000 x 30000", hugeTga, "truncated"},
+        {"run-length TGA cut short", rleTga, "truncated"},
+        {"text",
+         {'h', 'e', 'l', 'l', 'o', ' ', 'w', 'o', 'r', 'l', 'd'},
+         "not a PNG, JPEG, TIFF, WebP"},
+    };
+    for (const Case& c : cases) {
+        Image out;
+        const std::string error = decode(c.bytes, out);
+        EXPECT_NE(error.find(c.says), std::string::npos) << c.name << ": \"" << error << "\"";
+        EXPECT_TRUE(out.pixels.empty()) << c.name;
+        EXPECT_EQ(error.find('\n'), std::string::npos) << c.name;
+    }
+    // Asked for, a 16-bit file is reduced to its high bytes.
+    Image reduced;
+    ASSERT_EQ(decode(sixteenBitPng(), reduced, ReadOptions{true}), "");
+    EXPECT_EQ(reduced.pixels, std::vector<uint8_t>(4 * 2 * 3, 0x80));
+}
+
+// A JPEG with an EXIF block that gives `orientation`.
+std::vector<uint8_t> orientedJpeg(const Image& img, int orientation) {
+    std::vector<uint8_t> jpeg = encode(img, ImageFormat::Jpeg);
+    const uint8_t exif[] = {0xff, 0xe1, 0, 34, 'E', 'x', 'i', 'f', 0, 0,
+                            'M',  'M',  0, 42, 0,   0,   0,   8,   0, 1,
+                            0x01, 0x12, 0, 3,  0,   0,   0,   1,   0, uint8_t(orientation),
+                            0,    0,    0, 0,  0,   0};
+    jpeg.insert(jpeg.begin() + 2, exif, exif + sizeof exif);
+    return jpeg;
+}
+
+TEST(ImageFiles, JpegStandsAsItsExifOrientationSays) {
+    // Four flat quarters, 16 x 32 pixels each: red, green / blue, white.
+    Image img = pattern(32, 64, 3);
+    const uint8_t colours[4][3] = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 255}};
+    for (int32_t y = 0; y < 64; ++y)
+        for (int32_t x = 0; x < 32; ++x)
+            std::copy_n(colours[(y >= 32) * 2 + (x >= 16)], 3, img.row(y) + x * 3);
+    // The quarter at the top left, top right, bottom left and bottom right as shown.
+    const int shown[9][4] = {{},           {0, 1, 2, 3}, {1, 0, 3, 2}, {3, 2, 1, 0}, {2, 3, 0, 1},
+                             {0, 2, 1, 3}, {2, 0, 3, 1}, {3, 1, 2, 0}, {1, 3, 0, 2}};
+    for (int o = 1; o <= 8; ++o) {
+        SCOPED_TRACE(o);
+        Image out;
+        ASSERT_EQ(decode(orientedJpeg(img, o), out), "");
+        const bool turned = o >= 5;
+        ASSERT_EQ(out.width, turned ? 64 : 32);
+        ASSERT_EQ(out.height, turned ? 32 : 64);
+        const int32_t xs[2] = {4, out.width - 5}, ys[2] = {4, out.height - 5};
+        for (int corner = 0; corner < 4; ++corner) {
+            const uint8_t* px = out.row(ys[corner / 2]) + xs[corner % 2] * 3;
+            for (int c = 0; c < 3; ++c)
+                EXPECT_NEAR(px[c], colours[shown[o][corner]][c], 8) << corner;
+        }
+    }
+}
+
+TEST(ImageFiles, FlattenPutsAlphaOnWhite) {
+    Image img = pattern(3, 1, 2);
+    img.pixels = {0, 0, 100, 128, 100, 255};
+    flattenAlpha(img);
+    EXPECT_EQ(img.channels, 1);
+    EXPECT_EQ(img.pixels, (std::vector<uint8_t>{255, 177, 100}));
+}
+
+}  // namespace
+}  // namespace rx::cli
