@@ -15,6 +15,7 @@
 #include "app/setting_values.h"
 #include "app/system.h"
 #include "host/setting_table.h"
+#include "platform/user_files.h"
 #include "settings/preset_file.h"
 #include "settings/random_settings.h"
 
@@ -23,21 +24,26 @@ namespace rx::cli {
 namespace {
 
 bool readFile(const std::string& path, std::vector<uint8_t>& bytes, std::string& error) {
-    FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) {
-        error = "cannot open \"" + path + "\": " + std::strerror(errno);
-        return false;
+    // A preset is 232 bytes; anything far larger is not one, and is not read.
+    std::string why;
+    switch (platform::readRegularFile(path, 1u << 20, false, bytes, why)) {
+        case platform::ReadResult::Ok: return true;
+        case platform::ReadResult::CannotOpen:
+            error = "cannot open \"" + path + "\": " + why;
+            break;
+        case platform::ReadResult::Folder:
+            error = "\"" + path + "\" is a folder, not a preset file";
+            break;
+        case platform::ReadResult::NotRegular:
+            error = "\"" + path + "\" is not a regular file";
+            break;
+        case platform::ReadResult::TooLarge:
+            error = "\"" + path + "\" is far larger than a preset file (" +
+                    std::to_string(kPresetFileSize) + " bytes)";
+            break;
+        case platform::ReadResult::Failed: error = "cannot read \"" + path + "\": " + why; break;
     }
-    bytes.clear();
-    uint8_t buf[4096];
-    size_t n;
-    // A preset is 232 bytes; anything far larger is not one, so stop reading early.
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0 && bytes.size() < (1u << 20))
-        bytes.insert(bytes.end(), buf, buf + n);
-    bool bad = std::ferror(f) != 0;
-    std::fclose(f);
-    if (bad) error = "cannot read \"" + path + "\"";
-    return !bad;
+    return false;
 }
 
 // Why a preset file is not a sound preset; empty when it is one.
@@ -50,8 +56,7 @@ std::string presetProblem(const PresetReadInfo& info, const SunParameters& p) {
                std::to_string(kPresetFileSize) + " bytes)";
     if (info.bytesGiven < info.expectedSize())
         return "it is " + std::to_string(info.bytesGiven) + " bytes long; a version " +
-               std::to_string(info.version) + " preset has " +
-               std::to_string(info.expectedSize());
+               std::to_string(info.version) + " preset has " + std::to_string(info.expectedSize());
     size_t count = 0;
     const SettingInfo* table = settingTable(&count);
     for (size_t i = 0; i < count; ++i) {
@@ -94,9 +99,23 @@ const char* kindName(const Image& img) {
 
 }  // namespace
 
+namespace {
+const char* gPhase = "";
+}  // namespace
+
+const char* memoryPhase() { return gPhase; }
+
 int fail(const std::string& message, int status) {
     std::fprintf(stderr, "radiantix: %s\n", message.c_str());
     return status;
+}
+
+int printOut(const std::string& text) {
+    std::fputs(text.c_str(), stdout);
+    if (std::fflush(stdout) != 0 || std::ferror(stdout))
+        return fail(std::string("cannot write to standard output: ") + std::strerror(errno),
+                    kExitFailure);
+    return kExitOk;
 }
 
 bool buildSettings(const SettingsOptions& options, SunParameters& p, int& status) {
@@ -110,9 +129,10 @@ bool buildSettings(const SettingsOptions& options, SunParameters& p, int& status
         }
         std::string problem = presetProblem(info, p);
         if (!problem.empty())
-            std::fprintf(stderr, "radiantix: warning: \"%s\" is not a sound preset (%s); "
-                         "values are brought into range\n", options.presetPath.c_str(),
-                         problem.c_str());
+            std::fprintf(stderr,
+                         "radiantix: warning: \"%s\" is not a sound preset (%s); "
+                         "values are brought into range\n",
+                         options.presetPath.c_str(), problem.c_str());
         clampSettings(p);
     }
     if (options.dice || options.ecce) std::srand(unsigned(std::time(nullptr)));
@@ -125,7 +145,7 @@ bool buildSettings(const SettingsOptions& options, SunParameters& p, int& status
         }
     }
     if (options.hasSeed) {
-        if (!applyAssignment("seed=" + std::to_string(options.seed), p, error)) {
+        if (!applyAssignment("seed=" + options.seed, p, error)) {
             status = fail(error, kExitUsage);
             return false;
         }
@@ -142,52 +162,33 @@ std::string outputProblem(const std::string& path) {
     if (!std::filesystem::is_directory(folder, ec))
         return "cannot write \"" + path + "\": the folder \"" + folder.string() +
                "\" does not exist";
-    // The render may take a while: try the temporary file now rather than after it.
-    const std::string temp = temporaryPathFor(path);
-    FILE* f = std::fopen(temp.c_str(), "wb");
-    if (!f) return "cannot write \"" + path + "\": " + std::strerror(errno);
-    std::fclose(f);
-    std::remove(temp.c_str());
+    // The render may take a while: try creating the temporary file now rather than after it.
+    std::string why;
+    if (!platform::canCreateBeside(path, why)) return "cannot write \"" + path + "\": " + why;
     return "";
 }
 
 bool writeFileAtomically(const std::string& path, const std::vector<uint8_t>& bytes,
                          std::string& error) {
-    std::string temp = temporaryPathFor(path);
-    FILE* f = std::fopen(temp.c_str(), "wb");
-    if (!f) {
-        error = "cannot write \"" + path + "\": " + std::strerror(errno);
-        return false;
-    }
-    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    ok = (std::fclose(f) == 0) && ok;
-    if (!ok) {
-        std::remove(temp.c_str());
-        error = "cannot write \"" + path + "\" (disk full?)";
-        return false;
-    }
-    if (interruptRequested()) {
-        std::remove(temp.c_str());
-        error = "interrupted";
-        return false;
-    }
-    if (!replaceFile(temp, path, error)) {
-        std::remove(temp.c_str());
-        return false;
-    }
-    return true;
+    std::string why;
+    if (platform::replaceFile(path, bytes.data(), bytes.size(), &why,
+                              [] { return !interruptRequested(); }))
+        return true;
+    error = interruptRequested() ? "interrupted" : "cannot write \"" + path + "\": " + why;
+    return false;
 }
 
 int renderCommand(const RenderOptions& options) {
     if (options.dialog && !settingsDialogAvailable())
-        return fail("the settings dialog is part of the Windows module: run radiantix.exe "
-                    "(on Linux under Wine)",
-                    kExitUsage);
+        return fail(
+            "the settings dialog is part of the Windows module: run radiantix.exe "
+            "(on Linux under Wine)",
+            kExitUsage);
     ImageFormat format = outputFormatFor(options.output);
     if (format == ImageFormat::Unknown || !formatWritable(format))
-        return fail("cannot write \"" + options.output + "\": use a " + writableExtensions() +
-                        " file name",
-                    kExitUsage);
+        return fail(
+            "cannot write \"" + options.output + "\": use a " + writableExtensions() + " file name",
+            kExitUsage);
     if (options.quality && format != ImageFormat::Jpeg && format != ImageFormat::WebP)
         return fail("--quality is for JPEG and WebP output, not " + std::string(formatName(format)),
                     kExitUsage);
@@ -199,13 +200,12 @@ int renderCommand(const RenderOptions& options) {
     if (!options.center.empty() && !parseCenter(options.center, cx, cy))
         return fail("--center: \"" + options.center + "\" is not X,Y in pixels", kExitUsage);
 
-    // From here on Ctrl-C asks the run to stop instead of killing the process.
-    installInterruptHandler();
     SunParameters* settings = new SunParameters;
     std::unique_ptr<SunParameters> owned(settings);
     int status = kExitOk;
     if (!buildSettings(options.settings, *settings, status)) return status;
 
+    gPhase = "to read the input image";
     std::string error = outputProblem(options.output);
     if (!error.empty()) return fail(error, kExitFailure);
     RenderJob job;
@@ -215,10 +215,12 @@ int renderCommand(const RenderOptions& options) {
         return fail(error, kExitFailure);
     }
     if (job.image.hasAlpha() && !formatHoldsAlpha(format) && !options.flatten)
-        return fail("\"" + options.input + "\" has an alpha channel, which " + formatName(format) +
-                        " cannot hold: write PNG, TIFF or WebP, or pass --flatten to put it on white",
-                    kExitUsage);
+        return fail(
+            "\"" + options.input + "\" has an alpha channel, which " + formatName(format) +
+                " cannot hold: write PNG, TIFF or WebP, or pass --flatten to put it on white",
+            kExitUsage);
     Image mask;
+    gPhase = "to read the mask";
     if (!options.maskPath.empty()) {
         if (!loadImage(options.maskPath, mask, error, readOptions))
             return fail("mask: " + error, kExitFailure);
@@ -244,10 +246,12 @@ int renderCommand(const RenderOptions& options) {
         job.mask = &mask;
     }
 
+    gPhase = "to load the module";
     std::string modulePath = options.modulePath.empty() ? defaultModulePath() : options.modulePath;
     std::unique_ptr<FilterModule> module = FilterModule::open(modulePath, error);
     if (!module) return fail(error, kExitFailure);
 
+    gPhase = "to render";
     if (interruptRequested()) return fail("interrupted; nothing written", kExitInterrupted);
     ProgressBar bar(!options.quiet && stderrIsTerminal());
     // The dialog opens where a paint program would open it, on the last accepted settings
@@ -262,24 +266,30 @@ int renderCommand(const RenderOptions& options) {
     job.centerY = cy;
     job.onProgress = [&bar](int32_t done, int32_t total) { bar.update(done, total); };
     job.onAbort = [] { return interruptRequested(); };
+    setInterruptPolled(true);  // the module asks the host whether to stop
     int16_t result = runRenderJob(module->entry(), job);
+    setInterruptPolled(false);
     if (result == 0 && !interruptRequested()) bar.update(1, 1);
     bar.finish();
-    if (result == userCanceledErr)
+    // -128 and 1 are what a module returns for a cancelled dialog and a stop it was asked
+    // for; otherwise they are codes like any other.
+    if (result == userCanceledErr && options.dialog && !interruptRequested())
         return fail("the dialog was cancelled; nothing written", kExitCancelled);
-    if (result == 1 || interruptRequested())
-        return fail("interrupted; nothing written", kExitInterrupted);
+    if (interruptRequested()) return fail("interrupted; nothing written", kExitInterrupted);
     if (result != 0)
-        return fail("the module stopped with result code " + std::to_string(result) +
-                        "; nothing written",
-                    kExitFailure);
+        return fail(
+            "the module stopped with result code " + std::to_string(result) + "; nothing written",
+            kExitFailure);
 
+    gPhase = "to write the output";
     if (!formatHoldsAlpha(format)) flattenAlpha(job.image);
     std::vector<uint8_t> bytes;
     if (!encodeImage(job.image, format, bytes, error, writeOptions))
         return fail(error, kExitFailure);
-    if (!writeFileAtomically(options.output, bytes, error))
-        return fail(error, error == "interrupted" ? kExitInterrupted : kExitFailure);
+    setInterruptPolled(true);
+    bool written = writeFileAtomically(options.output, bytes, error);
+    setInterruptPolled(false);
+    if (!written) return fail(error, error == "interrupted" ? kExitInterrupted : kExitFailure);
     if (!options.quiet)
         std::printf("wrote %s (%d x %d, %s)\n", options.output.c_str(), int(job.image.width),
                     int(job.image.height), kindName(job.image));
@@ -312,8 +322,7 @@ int presetShowCommand(const std::string& path, bool json) {
             out += "  \"" + std::string(table[i].name) + "\": " + settingJson(table[i], *p) + ",\n";
         }
         out += "  \"missing\": [";
-        for (size_t i = 0; i < missing.size(); ++i)
-            out += (i ? ", \"" : "\"") + missing[i] + "\"";
+        for (size_t i = 0; i < missing.size(); ++i) out += (i ? ", \"" : "\"") + missing[i] + "\"";
         out += "]\n}\n";
     } else {
         out += "version " + std::to_string(info.version) + "\n";
@@ -332,8 +341,7 @@ int presetShowCommand(const std::string& path, bool json) {
             out += "\n";
         }
     }
-    std::fputs(out.c_str(), stdout);
-    return kExitOk;
+    return printOut(out);
 }
 
 int presetWriteCommand(const PresetWriteOptions& options) {
@@ -343,13 +351,18 @@ int presetWriteCommand(const PresetWriteOptions& options) {
     std::array<uint8_t, kPresetFileSize> data = serializePreset(*p);
     std::vector<uint8_t> bytes(data.begin(), data.end());
     std::string error;
-    if (!writeFileAtomically(options.path, bytes, error)) return fail(error, kExitFailure);
+    setInterruptPolled(true);
+    bool written = writeFileAtomically(options.path, bytes, error);
+    setInterruptPolled(false);
+    if (!written) return fail(error, error == "interrupted" ? kExitInterrupted : kExitFailure);
     return kExitOk;
 }
 
 int aboutCommand(const std::string& modulePathOption) {
-    std::printf("radiantix %s: renders a procedural sun onto images through the Radiantix "
-                "filter module, as a paint program does.\n", RADIANTIX_VERSION);
+    std::printf(
+        "radiantix %s: renders a procedural sun onto images through the Radiantix "
+        "filter module, as a paint program does.\n",
+        RADIANTIX_VERSION);
     std::string modulePath = modulePathOption.empty() ? defaultModulePath() : modulePathOption;
     std::string error;
     std::unique_ptr<FilterModule> module = FilterModule::open(modulePath, error);

@@ -12,9 +12,9 @@ namespace rx::cli {
 
 enum ExitStatus : int {
     kExitOk = 0,
-    kExitFailure = 1,      // unreadable input, bad module, failed render or write
-    kExitUsage = 2,        // bad arguments: unknown field, malformed or out-of-range value
-    kExitCancelled = 3,    // the settings dialog was cancelled
+    kExitFailure = 1,        // unreadable input, bad module, failed render or write
+    kExitUsage = 2,          // bad arguments: unknown field, malformed or out-of-range value
+    kExitCancelled = 3,      // the settings dialog was cancelled
     kExitInterrupted = 130,  // Ctrl-C
 };
 
@@ -25,7 +25,7 @@ struct SettingsOptions {
     bool ecce = false;                     // --ecce: a new seed
     std::vector<std::string> assignments;  // --set field=value, in order
     bool hasSeed = false;                  // --seed N
-    int seed = 0;
+    std::string seed;                      // read as --set seed=N is
 };
 
 struct RenderOptions {
@@ -36,9 +36,9 @@ struct RenderOptions {
     std::string modulePath;  // empty: defaultModulePath()
     std::string center;      // "X,Y" or empty
     bool quiet = false;
-    bool dialog = false;  // open the settings dialog first (Windows builds)
-    int quality = 0;      // --quality for JPEG and WebP; 0: the default
-    int depth = 0;        // --depth 8: reduce 16-bit input instead of refusing it
+    bool dialog = false;   // open the settings dialog first (Windows builds)
+    int quality = 0;       // --quality for JPEG and WebP; 0: the default
+    int depth = 0;         // --depth 8: reduce 16-bit input instead of refusing it
     bool flatten = false;  // --flatten: alpha composited over white for formats without it
 };
 
@@ -68,5 +68,9 @@ std::string outputProblem(const std::string& path);
 
 // Prints "radiantix: <message>" on stderr and returns `status`.
 int fail(const std::string& message, int status);
+// Prints to standard output; kExitFailure with a message when it cannot be written.
+int printOut(const std::string& text);
+// What the run was doing, for "not enough memory ...": "to read the input", etc.
+const char* memoryPhase();
 
 }  // namespace rx::cli

@@ -8,6 +8,7 @@
 #include <new>
 
 #include "app/image_codecs.h"
+#include "platform/user_files.h"
 
 namespace rx::cli {
 
@@ -44,45 +45,26 @@ std::string lowerExtension(const std::string& path) {
     return ext;
 }
 
-// The largest file read: a 30000 x 30000 RGBA image stored raw, and some.
-constexpr long long kMaxFileBytes = 4LL * kMaxImageSide * kMaxImageSide + (64LL << 20);
-
 bool readWholeFile(const std::string& path, std::vector<uint8_t>& bytes, std::string& error) {
-    FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) {
-        error = "cannot open \"" + path + "\": " + std::strerror(errno);
-        return false;
+    std::string why;
+    switch (platform::readRegularFile(path, kMaxImageFileBytes, false, bytes, why)) {
+        case platform::ReadResult::Ok: return true;
+        case platform::ReadResult::CannotOpen:
+            error = "cannot open \"" + path + "\": " + why;
+            break;
+        case platform::ReadResult::Folder:
+            error = "\"" + path + "\" is a folder, not an image file";
+            break;
+        case platform::ReadResult::NotRegular:
+            error = "\"" + path + "\" is not a regular file";
+            break;
+        case platform::ReadResult::TooLarge:
+            error = "\"" + path + "\" is larger than the largest image file we accept (" +
+                    std::to_string(kMaxImageFileBytes >> 20) + " MB)";
+            break;
+        case platform::ReadResult::Failed: error = "cannot read \"" + path + "\": " + why; break;
     }
-    bytes.clear();
-    // Reserve the whole file at once: growing by doubling would briefly hold close to
-    // twice the file in memory.
-    if (std::fseek(f, 0, SEEK_END) == 0) {
-        long long size = std::ftell(f);
-        if (size > kMaxFileBytes) {
-            std::fclose(f);
-            error = "\"" + path + "\" is too large to be an image we accept";
-            return false;
-        }
-        if (size > 0) bytes.reserve(size_t(size));
-        std::rewind(f);
-    }
-    uint8_t buf[65536];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) {
-        if (bytes.size() + n > size_t(kMaxFileBytes)) {
-            std::fclose(f);
-            error = "\"" + path + "\" is too large to be an image we accept";
-            return false;
-        }
-        bytes.insert(bytes.end(), buf, buf + n);
-    }
-    bool bad = std::ferror(f) != 0;
-    std::fclose(f);
-    if (bad) {
-        error = "cannot read \"" + path + "\"";
-        return false;
-    }
-    return true;
+    return false;
 }
 
 bool startsWith(const uint8_t* data, size_t size, const char* magic, size_t n) {
@@ -153,7 +135,12 @@ bool decodeImage(const uint8_t* data, size_t size, Image& image, std::string& er
 bool loadImage(const std::string& path, Image& image, std::string& error,
                const ReadOptions& options) {
     std::vector<uint8_t> bytes;
-    if (!readWholeFile(path, bytes, error)) return false;
+    try {
+        if (!readWholeFile(path, bytes, error)) return false;
+    } catch (const std::bad_alloc&) {
+        error = "\"" + path + "\" does not fit in memory";
+        return false;
+    }
     if (bytes.empty()) {
         error = "\"" + path + "\" is empty";
         return false;

@@ -31,6 +31,8 @@ enum class ImageFormat { Png, Jpeg, Tiff, WebP, Bmp, Tga, Unknown };
 
 // The largest width and height accepted (rectangles of the plug-in interface are 16-bit).
 constexpr int32_t kMaxImageSide = 30000;
+// The largest image file read: a 30000 x 30000 RGBA image stored raw, and some.
+constexpr uint64_t kMaxImageFileBytes = 4ull * kMaxImageSide * kMaxImageSide + (64ull << 20);
 
 // The output format chosen from a file name's extension (case-insensitive).
 ImageFormat outputFormatFor(const std::string& path);

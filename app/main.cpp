@@ -2,13 +2,15 @@
 #include <CLI/CLI.hpp>
 
 #include <cstdio>
-#include <fstream>
+#include <filesystem>
+#include <new>
 #include <initializer_list>
 #include <string>
 
 #include "app/commands.h"
 #include "app/image_io.h"
 #include "app/setting_values.h"
+#include "app/system.h"
 #include "host/setting_table.h"
 
 namespace {
@@ -42,8 +44,14 @@ std::string fieldList() {
     return out;
 }
 
+// An empty file name is refused rather than taken as "not given".
+const CLI::Validator kFileName(
+    [](std::string& s) { return s.empty() ? std::string("an empty file name") : std::string(); },
+    "FILE");
+
 void addSettingsOptions(CLI::App* cmd, SettingsOptions& s) {
-    cmd->add_option("--preset", s.presetPath, "Start from the settings of a preset file (*.q4q)");
+    cmd->add_option("--preset", s.presetPath, "Start from the settings of a preset file (*.q4q)")
+        ->check(kFileName);
     cmd->add_option("--set", s.assignments,
                     "Set one field, e.g. sunRadius=40 or sunColor=#ffce08; repeat --set for each "
                     "field (later ones win)")
@@ -55,8 +63,9 @@ void addSettingsOptions(CLI::App* cmd, SettingsOptions& s) {
     cmd->add_flag("--ecce", s.ecce, "A new random noise seed (as the dialog's Ecce button)");
 }
 
-const char* const kInputHelp = "Input image: PNG, JPEG, TIFF, WebP, BMP or TGA (native build; "
-                               "PNG, JPEG, BMP or TGA on Windows), grey or colour, 8 bits";
+const char* const kInputHelp =
+    "Input image: PNG, JPEG, TIFF, WebP, BMP or TGA (native build; "
+    "PNG, JPEG, BMP or TGA on Windows), grey or colour, 8 bits";
 
 std::string outputHelp() {
     return "Output image, its kind from the extension: " + writableExtensions() +
@@ -99,8 +108,11 @@ bool unknownCommand(int argc, char** argv, std::string& message) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    CLI::App app{"radiantix: puts a procedural sun on a picture through the Radiantix filter "
-                 "module."};
+    // From here on Ctrl-C and SIGTERM end the run with one line (app/system.h).
+    installInterruptHandler();
+    CLI::App app{
+        "radiantix: puts a procedural sun on a picture through the Radiantix filter "
+        "module."};
     app.name("radiantix");
     app.require_subcommand(1);
     // Options are spelled -x and --name on every system, so a path such as /tmp/in.png
@@ -108,22 +120,27 @@ int main(int argc, char** argv) {
     app.allow_windows_style_options(false);
     app.set_version_flag("-V,--version", std::string("radiantix ") + RADIANTIX_VERSION,
                          "Print the version and exit");
-    app.footer("Exit status: 0 done, 1 failed (input, module, render or write), 2 bad "
-               "arguments, 3 dialog cancelled, 130 interrupted.");
+    app.footer(
+        "Exit status: 0 done, 1 failed (input, module, render or write), 2 bad "
+        "arguments, 3 dialog cancelled, 130 interrupted.");
 
     RenderOptions render;
     CLI::App* renderCmd = app.add_subcommand(
         "render", "Render a sun onto IN (default: a built-in sky) and write OUT");
-    renderCmd->add_option("IN", render.input, kInputHelp);
-    renderCmd->add_option("-o,--output", render.output, outputHelp());
+    renderCmd->add_option("IN", render.input, kInputHelp)->check(kFileName);
+    renderCmd->add_option("-o,--output", render.output, outputHelp())->check(kFileName);
     addImageOptions(renderCmd, render);
     addSettingsOptions(renderCmd, render.settings);
-    renderCmd->add_option("--center", render.center, "Centre of the sun in pixels (default: middle)")
+    renderCmd
+        ->add_option("--center", render.center, "Centre of the sun in pixels (default: middle)")
         ->type_name("X,Y");
     CLI::Option* seedOpt =
-        renderCmd->add_option("--seed", render.settings.seed, "Noise seed 0..2047");
-    renderCmd->add_option("--mask", render.maskPath, "Selection: a grey image of the same size");
-    renderCmd->add_option("--module", render.modulePath, "The filter module file to load");
+        renderCmd->add_option("--seed", render.settings.seed, "Noise seed 0..2047")
+            ->type_name("INT");
+    renderCmd->add_option("--mask", render.maskPath, "Selection: a grey image of the same size")
+        ->check(kFileName);
+    renderCmd->add_option("--module", render.modulePath, "The filter module file to load")
+        ->check(kFileName);
     renderCmd->add_flag("-q,--quiet", render.quiet, "No progress bar and no summary line");
     renderCmd->footer(fieldList());
 
@@ -131,12 +148,14 @@ int main(int argc, char** argv) {
     dialog.dialog = true;
     CLI::App* dialogCmd = app.add_subcommand(
         "dialog", "Open the settings dialog on IN, then render with what was chosen (OK)");
-    dialogCmd->add_option("IN", dialog.input, kInputHelp)->required();
-    dialogCmd->add_option("-o,--output", dialog.output, outputHelp());
+    dialogCmd->add_option("IN", dialog.input, kInputHelp)->check(kFileName)->required();
+    dialogCmd->add_option("-o,--output", dialog.output, outputHelp())->check(kFileName);
     addImageOptions(dialogCmd, dialog);
     addSettingsOptions(dialogCmd, dialog.settings);
-    dialogCmd->add_option("--mask", dialog.maskPath, "Selection: a grey image of the same size");
-    dialogCmd->add_option("--module", dialog.modulePath, "The filter module file to load");
+    dialogCmd->add_option("--mask", dialog.maskPath, "Selection: a grey image of the same size")
+        ->check(kFileName);
+    dialogCmd->add_option("--module", dialog.modulePath, "The filter module file to load")
+        ->check(kFileName);
     dialogCmd->add_flag("-q,--quiet", dialog.quiet, "No progress bar and no summary line");
     dialogCmd->footer(fieldList());
 
@@ -146,7 +165,8 @@ int main(int argc, char** argv) {
     int32_t tablesScale = 1;
     bool tablesJson = false;
     addSettingsOptions(tablesCmd, tablesSettings);
-    tablesCmd->add_option("--scale", tablesScale, "Preview scale: image pixels per pixel (default 1)")
+    tablesCmd
+        ->add_option("--scale", tablesScale, "Preview scale: image pixels per pixel (default 1)")
         ->check(CLI::Range(1, 1000));
     tablesCmd->add_flag("--json", tablesJson, "JSON output (the only form so far)")->required();
     tablesCmd->footer(fieldList());
@@ -155,19 +175,22 @@ int main(int argc, char** argv) {
     presetCmd->require_subcommand(1);
     std::string showPath;
     bool showJson = false;
-    CLI::App* showCmd = presetCmd->add_subcommand("show", "Print every setting a preset file holds");
-    showCmd->add_option("FILE", showPath, "The preset file")->required();
+    CLI::App* showCmd =
+        presetCmd->add_subcommand("show", "Print every setting a preset file holds");
+    showCmd->add_option("FILE", showPath, "The preset file")->check(kFileName)->required();
     showCmd->add_flag("--json", showJson, "JSON output, keyed by field name");
     PresetWriteOptions write;
     CLI::App* writeCmd = presetCmd->add_subcommand(
         "write", "Write a preset file from the defaults, --preset, --set, --dice and --ecce");
-    writeCmd->add_option("FILE", write.path, "The preset file to write")->required();
+    writeCmd->add_option("FILE", write.path, "The preset file to write")
+        ->check(kFileName)
+        ->required();
     addSettingsOptions(writeCmd, write.settings);
     writeCmd->footer(fieldList());
 
     std::string aboutModule;
     CLI::App* aboutCmd = app.add_subcommand("about", "Version, and the module that would be used");
-    aboutCmd->add_option("--module", aboutModule, "The filter module file");
+    aboutCmd->add_option("--module", aboutModule, "The filter module file")->check(kFileName);
 
     std::string unknown;
     if (unknownCommand(argc, argv, unknown)) return fail(unknown, kExitUsage);
@@ -190,15 +213,23 @@ int main(int argc, char** argv) {
     render.settings.hasSeed = seedOpt->count() > 0;
     // "--set a=1 b=2" leaves b=2 as the input file: say so rather than "cannot open".
     for (const RenderOptions* r : {&render, &dialog}) {
-        if (r->input.find('=') != std::string::npos && !std::ifstream(r->input).good())
-            return fail("\"" + r->input + "\" is not a file; give --set once for each field "
-                        "(--set a=1 --set b=2)", kExitUsage);
+        std::error_code ec;
+        if (r->input.find('=') != std::string::npos && !std::filesystem::exists(r->input, ec))
+            return fail("\"" + r->input +
+                            "\" is not a file; give --set once for each field "
+                            "(--set a=1 --set b=2)",
+                        kExitUsage);
     }
-    if (*renderCmd) return renderCommand(render);
-    if (*dialogCmd) return renderCommand(dialog);
-    if (*tablesCmd) return tablesCommand(tablesSettings, tablesScale);
-    if (*showCmd) return presetShowCommand(showPath, showJson);
-    if (*writeCmd) return presetWriteCommand(write);
-    if (*aboutCmd) return aboutCommand(aboutModule);
+    try {
+        if (*renderCmd) return renderCommand(render);
+        if (*dialogCmd) return renderCommand(dialog);
+        if (*tablesCmd) return tablesCommand(tablesSettings, tablesScale);
+        if (*showCmd) return presetShowCommand(showPath, showJson);
+        if (*writeCmd) return presetWriteCommand(write);
+        if (*aboutCmd) return aboutCommand(aboutModule);
+    } catch (const std::bad_alloc&) {
+        const std::string phase = memoryPhase();
+        return fail("not enough memory" + (phase.empty() ? "" : " " + phase), kExitFailure);
+    }
     return kExitUsage;
 }

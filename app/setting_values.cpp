@@ -150,6 +150,9 @@ bool parseVector(const std::string& text, Vector3f& vector, std::string& error) 
         error = "\"" + text + "\" is not a vector (x,y or x,y,z)";
         return false;
     }
+    // -0 is stored as 0: its text form "0" must read back to the same bytes.
+    for (float& v : c)
+        if (v == 0.0f) v = 0.0f;
     vector = {c[0], c[1], c[2]};
     return true;
 }

@@ -1,5 +1,5 @@
 // The few operating-system services of the command line: where the executable lives,
-// replacing a file by a finished temporary one, terminal detection and Ctrl-C.
+// terminal detection and Ctrl-C.
 // app/system_posix.cpp and app/win/system_win.cpp implement them.
 #pragma once
 
@@ -11,20 +11,17 @@ namespace rx::cli {
 std::string executableDirectory();
 char pathSeparator();
 
-// A file name next to `path` for writing before the final rename.
-std::string temporaryPathFor(const std::string& path);
-
-// Renames `from` over `to`, replacing `to` if it exists.
-bool replaceFile(const std::string& from, const std::string& to, std::string& error);
-
 bool stderrIsTerminal();
 
 // Whether this build's module has a settings dialog to open (the Windows builds).
 bool settingsDialogAvailable();
 
-// After this, Ctrl-C (SIGINT, the console's Ctrl-C and Ctrl-Break) no longer ends the
-// process but sets a flag that interruptRequested() reports.
+// After this, Ctrl-C (SIGINT, SIGTERM, the console's Ctrl-C and Ctrl-Break) ends the process
+// at once with "interrupted; nothing written" and status 130, except while the run polls
+// for it (setInterruptPolled(true): the render, the writing of the output), when the first
+// one only sets the flag that interruptRequested() reports and the run stops itself.
 void installInterruptHandler();
+void setInterruptPolled(bool polled);
 bool interruptRequested();
 
 }  // namespace rx::cli

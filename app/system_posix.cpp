@@ -11,7 +11,19 @@ namespace rx::cli {
 
 namespace {
 volatile std::sig_atomic_t gInterrupted = 0;
-void onInterrupt(int) { gInterrupted = 1; }
+volatile std::sig_atomic_t gPolled = 0;
+
+void onInterrupt(int) {
+    if (gPolled && !gInterrupted) {
+        gInterrupted = 1;
+        return;
+    }
+    // Reading, decoding, loading the module or encoding: nothing to keep, so stop now.
+    static const char kMessage[] = "\nradiantix: interrupted; nothing written\n";
+    ssize_t ignored = write(STDERR_FILENO, kMessage, sizeof kMessage - 1);
+    (void)ignored;
+    _exit(130);
+}
 }  // namespace
 
 std::string executableDirectory() {
@@ -25,28 +37,20 @@ std::string executableDirectory() {
 
 char pathSeparator() { return '/'; }
 
-std::string temporaryPathFor(const std::string& path) {
-    return path + ".part-" + std::to_string(long(getpid()));
-}
-
-bool replaceFile(const std::string& from, const std::string& to, std::string& error) {
-    if (std::rename(from.c_str(), to.c_str()) == 0) return true;
-    error = "cannot write \"" + to + "\": " + std::strerror(errno);
-    return false;
-}
-
 bool stderrIsTerminal() { return isatty(STDERR_FILENO) == 1; }
 
 void installInterruptHandler() {
     struct sigaction sa;
     std::memset(&sa, 0, sizeof sa);
     sa.sa_handler = onInterrupt;
-    // Reads and writes carry on after the signal; the run checks the flag itself.
-    sa.sa_flags = SA_RESTART;
+    // No SA_RESTART: a read blocked on something slow returns rather than waiting on.
+    sa.sa_flags = 0;
     sigemptyset(&sa.sa_mask);
     sigaction(SIGINT, &sa, nullptr);
     sigaction(SIGTERM, &sa, nullptr);
 }
+
+void setInterruptPolled(bool polled) { gPolled = polled ? 1 : 0; }
 
 bool interruptRequested() { return gInterrupted != 0; }
 

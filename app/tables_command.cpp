@@ -55,9 +55,8 @@ int tablesCommand(const SettingsOptions& settings, int32_t scale) {
 
     prepareSunTables(session);
     std::string json = dumpRenderTables(session);
-    std::fputs(json.c_str(), stdout);
-    if (json.empty() || json.back() != '\n') std::fputc('\n', stdout);
-    return kExitOk;
+    if (json.empty() || json.back() != '\n') json += '\n';
+    return printOut(json);
 }
 
 }  // namespace rx::cli

@@ -14,14 +14,18 @@ namespace {
 using K = PresetValueKind;
 using C = PresetConversion;
 
-#define RX_INT(name, from) {#name, K::Integer, 0, from, C::None, 0}
-#define RX_INT_OLD(name, from, conv, below) {#name, K::Integer, 0, from, C::conv, below}
-#define RX_RGB(name, from)                                                            \
-    {#name, K::Colour, 0, from, C::None, 0}, {#name, K::Colour, 1, from, C::None, 0}, \
-        {#name, K::Colour, 2, from, C::None, 0}
-#define RX_XYZ(name, from)                                                            \
-    {#name, K::Vector, 0, from, C::None, 0}, {#name, K::Vector, 1, from, C::None, 0}, \
-        {#name, K::Vector, 2, from, C::None, 0}
+#define RX_INT(name, from) \
+    { #name, K::Integer, 0, from, C::None, 0 }
+#define RX_INT_OLD(name, from, conv, below) \
+    { #name, K::Integer, 0, from, C::conv, below }
+#define RX_RGB(name, from)                                                              \
+    {#name, K::Colour, 0, from, C::None, 0}, {#name, K::Colour, 1, from, C::None, 0}, { \
+#name, K::Colour, 2, from, C::None, 0                                           \
+    }
+#define RX_XYZ(name, from)                                                              \
+    {#name, K::Vector, 0, from, C::None, 0}, {#name, K::Vector, 1, from, C::None, 0}, { \
+#name, K::Vector, 2, from, C::None, 0                                           \
+    }
 
 const PresetSlot kLayout[kPresetValueCount] = {
     {nullptr, K::Version, 0, 1, C::None, 0},
@@ -105,7 +109,7 @@ int32_t convertStored(int32_t stored, const PresetSlot& slot, int32_t version) {
     return static_cast<int32_t>(u + 1u);
 }
 
-float &vectorComponent(Vector3f& v, int component) {
+float& vectorComponent(Vector3f& v, int component) {
     return component == 0 ? v.x : component == 1 ? v.y : v.z;
 }
 
@@ -116,9 +120,7 @@ uint16_t& colourComponent(RGB16& c, int component) {
 void storeSlot(SunParameters& p, const PresetSlot& slot, const SettingInfo& s, int32_t stored,
                int32_t version) {
     switch (slot.kind) {
-        case K::Integer:
-            *settingInt(p, s) = convertStored(stored, slot, version);
-            break;
+        case K::Integer: *settingInt(p, s) = convertStored(stored, slot, version); break;
         case K::Colour:
             colourComponent(*settingColour(p, s), slot.component) =
                 static_cast<uint16_t>(static_cast<uint32_t>(stored) & 0xFFFFu);
@@ -127,8 +129,7 @@ void storeSlot(SunParameters& p, const PresetSlot& slot, const SettingInfo& s, i
             vectorComponent(*settingVector(p, s), slot.component) =
                 static_cast<float>(static_cast<float>(stored) * 0.01);
             break;
-        default:
-            break;
+        default: break;
     }
 }
 
@@ -234,12 +235,13 @@ bool writePresetFile(const SunParameters& p, const std::string& path) {
 }
 
 PresetReadInfo readPresetFile(SunParameters& p, const std::string& path) {
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) return PresetReadInfo{};
-    uint8_t bytes[kPresetFileSize];
-    size_t n = std::fread(bytes, 1, sizeof bytes, f);
-    std::fclose(f);
-    return parsePreset(bytes, n, p);
+    // A FIFO or device put in the cache's place is not waited on.
+    std::vector<uint8_t> bytes;
+    std::string error;
+    if (platform::readRegularFile(path, kPresetFileSize, true, bytes, error) !=
+        platform::ReadResult::Ok)
+        return PresetReadInfo{};
+    return parsePreset(bytes.data(), bytes.size(), p);
 }
 
 void writePresetFile(FilterSession& session, const std::string& path) {

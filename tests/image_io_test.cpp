@@ -122,6 +122,24 @@ TEST(ImageFiles, DeepTruncatedAndHostileFilesAreRefused) {
     const std::vector<uint8_t> bmp = encode(pattern(30, 20, 3), ImageFormat::Bmp);
     const std::vector<uint8_t> tga = encode(pattern(30, 20, 3), ImageFormat::Tga);
     auto cut = [](std::vector<uint8_t> b, size_t keep) { return b.resize(keep), b; };
+    // The first Huffman table claiming 16 x 20 = 320 codes, more than a table holds.
+    std::vector<uint8_t> huffman = jpeg;
+    for (size_t i = 2; i + 21 < huffman.size(); ++i)
+        if (huffman[i] == 0xff && huffman[i + 1] == 0xc4) {
+            std::fill(huffman.begin() + long(i) + 5, huffman.begin() + long(i) + 21, 20);
+            break;
+        }
+    // A top-down BMP (negative height): the same picture as the bottom-up file.
+    std::vector<uint8_t> topDown = bmp;
+    const size_t stride = 30 * 3 + 2, offBits = topDown.size() - 20 * stride;
+    for (int y = 0; y < 10; ++y)
+        std::swap_ranges(topDown.begin() + long(offBits + y * stride),
+                         topDown.begin() + long(offBits + (y + 1) * stride),
+                         topDown.begin() + long(offBits + (19 - y) * stride));
+    topDown[22] = uint8_t(-20), topDown[23] = topDown[24] = topDown[25] = 0xff;
+    Image flipped;
+    ASSERT_EQ(decode(topDown, flipped), "");
+    EXPECT_EQ(flipped.pixels, pattern(30, 20, 3).pixels);
     // A 54-byte BMP claiming 26000 x 26000 pixels, and an 18-byte TGA claiming 30000 x 30000.
     const std::vector<uint8_t> hugeBmp = le({{'B' | 'M' << 8, 2},
                                              {54, 4},
@@ -152,6 +170,7 @@ TEST(ImageFiles, DeepTruncatedAndHostileFilesAreRefused) {
         {"16-bit PNG", sixteenBitPng(), "16 bits per channel"},
         {"PNG cut short", cut(png, png.size() / 2), "PNG"},
         {"JPEG cut short", cut(jpeg, jpeg.size() / 2), "truncated"},
+        {"JPEG Huffman table of 320 codes", huffman, "JPEG"},
         {"BMP cut short", cut(bmp, bmp.size() - 7), "truncated"},
         {"BMP header alone", cut(bmp, 30), "truncated"},
         {"BMP claiming 26000 x 26000", hugeBmp, "truncated"},

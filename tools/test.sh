@@ -11,8 +11,8 @@ cmake --preset native-asan >/dev/null
 cmake --build build/native-asan -j"$jobs"
 (cd build/native-asan && ctest --output-on-failure -j"$jobs")
 
-echo "== fuzz: preset reader (libFuzzer; skipped where clang is not installed)"
-tests/fuzz/run.sh 60
+echo "== fuzz: preset, image, --set value and PIPL readers (libFuzzer; skipped where clang is not installed)"
+tests/fuzz/run.sh 30
 
 echo "== native (release: golden images, cross-build comparisons)"
 cmake --preset native >/dev/null

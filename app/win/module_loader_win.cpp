@@ -46,15 +46,19 @@ std::string lastErrorText() {
     char buf[256] = {0};
     DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
                              code, 0, buf, sizeof buf, nullptr);
-    while (n > 0 && (buf[n - 1] == '\n' || buf[n - 1] == '\r' || buf[n - 1] == ' ' ||
-                     buf[n - 1] == '.'))
+    while (n > 0 &&
+           (buf[n - 1] == '\n' || buf[n - 1] == '\r' || buf[n - 1] == ' ' || buf[n - 1] == '.'))
         buf[--n] = 0;
     return n ? std::string(buf) : "error " + std::to_string(code);
 }
 
 }  // namespace
 
-std::unique_ptr<FilterModule> FilterModule::open(const std::string& path, std::string& error) {
+std::unique_ptr<FilterModule> FilterModule::open(const std::string& given, std::string& error) {
+    // A bare file name is the one in the current folder, as the check below sees it, not
+    // one LoadLibrary would find along its search path.
+    const std::string path =
+        given.find_first_of("\\/:") == std::string::npos ? ".\\" + given : given;
     if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
         error = "module \"" + path + "\" not found (give its path with --module)";
         return nullptr;

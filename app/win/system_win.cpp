@@ -10,13 +10,18 @@ namespace rx::cli {
 
 namespace {
 volatile LONG gInterrupted = 0;
+volatile LONG gPolled = 0;
 
+// Runs on a thread of its own, while the main thread carries on.
 BOOL WINAPI onConsoleControl(DWORD type) {
-    if (type == CTRL_C_EVENT || type == CTRL_BREAK_EVENT) {
-        InterlockedExchange(&gInterrupted, 1);
+    if (type != CTRL_C_EVENT && type != CTRL_BREAK_EVENT) return FALSE;
+    if (InterlockedCompareExchange(&gPolled, 0, 0) && !InterlockedExchange(&gInterrupted, 1))
         return TRUE;
-    }
-    return FALSE;
+    // Reading, decoding, loading the module or encoding: nothing to keep, so stop now.
+    std::fputs("\nradiantix: interrupted; nothing written\n", stderr);
+    std::fflush(stderr);
+    ExitProcess(130);
+    return TRUE;
 }
 }  // namespace
 
@@ -31,19 +36,11 @@ std::string executableDirectory() {
 
 char pathSeparator() { return '\\'; }
 
-std::string temporaryPathFor(const std::string& path) {
-    return path + ".part-" + std::to_string(unsigned(GetCurrentProcessId()));
-}
-
-bool replaceFile(const std::string& from, const std::string& to, std::string& error) {
-    if (MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING)) return true;
-    error = "cannot write \"" + to + "\" (error " + std::to_string(GetLastError()) + ")";
-    return false;
-}
-
 bool stderrIsTerminal() { return _isatty(_fileno(stderr)) != 0; }
 
 void installInterruptHandler() { SetConsoleCtrlHandler(onConsoleControl, TRUE); }
+
+void setInterruptPolled(bool polled) { InterlockedExchange(&gPolled, polled ? 1 : 0); }
 
 bool interruptRequested() { return InterlockedCompareExchange(&gInterrupted, 0, 0) != 0; }
 

@@ -4,9 +4,11 @@
 #include <pwd.h>
 #include <stdio.h>
 #include <stdlib.h>
+#include <string.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "platform/user_files.h"
@@ -38,30 +40,122 @@ bool createFolders(const std::string& folder) {
     return stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-bool replaceFile(const std::string& path, const void* data, size_t size) {
-    std::vector<char> name(path.begin(), path.end());
+namespace {
+
+std::string reason() { return strerror(errno); }
+
+// A new file beside `path` with a unique name, created exclusively (mode 0600).
+int createBeside(const std::string& path, std::vector<char>& name) {
     static const char kSuffix[] = ".XXXXXX";
+    name.assign(path.begin(), path.end());
     name.insert(name.end(), kSuffix, kSuffix + sizeof kSuffix);  // with the terminator
-    int fd = mkstemp(name.data());  // same folder, new file, mode 0600
-    if (fd < 0) return false;
-    // Keep the usual mode of a user's document (the cache's folder is private anyway).
-    bool ok = fchmod(fd, 0644) == 0;
+    return mkstemp(name.data());
+}
+
+}  // namespace
+
+bool replaceFile(const std::string& path, const void* data, size_t size, std::string* error,
+                 bool (*proceed)()) {
+    std::vector<char> name;
+    int fd = createBeside(path, name);
+    if (fd < 0) {
+        if (error) *error = reason();
+        return false;
+    }
+    // A file replaced keeps its permissions; a new one gets the usual mode of a document.
+    struct stat st;
+    mode_t mode;
+    if (stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
+        mode = st.st_mode & 07777;
+    } else {
+        mode = umask(0);
+        umask(mode);
+        mode = 0666 & ~mode;
+    }
+    bool ok = fchmod(fd, mode) == 0;
     const char* p = static_cast<const char*>(data);
     size_t left = size;
     while (ok && left > 0) {
         ssize_t n = write(fd, p, left);
         if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) ok = false;
+        if (n <= 0)
+            ok = false;
         else {
             p += n;
             left -= static_cast<size_t>(n);
         }
     }
     ok = ok && fsync(fd) == 0;
-    ok = (close(fd) == 0) && ok;
-    ok = ok && rename(name.data(), path.c_str()) == 0;
+    if (!ok && error) *error = errno == ENOSPC || errno == 0 ? "the disk is full" : reason();
+    if (close(fd) != 0 && ok) {
+        ok = false;
+        if (error) *error = reason();
+    }
+    if (ok && proceed && !proceed()) {
+        ok = false;
+        if (error) *error = "interrupted";
+    }
+    if (ok && rename(name.data(), path.c_str()) != 0) {
+        ok = false;
+        if (error) *error = reason();
+    }
     if (!ok) unlink(name.data());
     return ok;
+}
+
+bool canCreateBeside(const std::string& path, std::string& error) {
+    std::vector<char> name;
+    int fd = createBeside(path, name);
+    if (fd < 0) {
+        error = reason();
+        return false;
+    }
+    close(fd);
+    unlink(name.data());
+    return true;
+}
+
+ReadResult readRegularFile(const std::string& path, uint64_t maxBytes, bool prefix,
+                           std::vector<uint8_t>& bytes, std::string& error) {
+    bytes.clear();
+    // Without blocking: opening a FIFO for reading would otherwise wait for a writer.
+    int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        error = reason();
+        return ReadResult::CannotOpen;
+    }
+    struct stat st;
+    ReadResult result = ReadResult::Ok;
+    if (fstat(fd, &st) != 0) {
+        error = reason();
+        result = ReadResult::Failed;
+    } else if (S_ISDIR(st.st_mode)) {
+        result = ReadResult::Folder;
+    } else if (!S_ISREG(st.st_mode)) {
+        result = ReadResult::NotRegular;
+    } else if (uint64_t(st.st_size) > maxBytes && !prefix) {
+        result = ReadResult::TooLarge;
+    }
+    if (result != ReadResult::Ok) {
+        close(fd);
+        return result;
+    }
+    uint64_t want = std::min<uint64_t>(uint64_t(st.st_size), maxBytes);
+    bytes.resize(size_t(want));
+    size_t got = 0;
+    while (got < bytes.size()) {
+        ssize_t n = read(fd, bytes.data() + got, bytes.size() - got);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            error = reason();
+            result = ReadResult::Failed;
+        }
+        if (n <= 0) break;  // the file shrank meanwhile: what is there is what it holds
+        got += size_t(n);
+    }
+    close(fd);
+    bytes.resize(got);
+    return result;
 }
 
 }  // namespace rx::platform

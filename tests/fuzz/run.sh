@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
-# Builds the libFuzzer targets with clang and runs each for a while (default 60 s).
+# Builds the libFuzzer targets with clang and runs each for a while (default 30 s each).
 # Skips cleanly where clang is not installed. Usage: tests/fuzz/run.sh [seconds]
 set -euo pipefail
 cd "$(dirname "$0")/../.."
-seconds=${1:-60}
+seconds=${1:-30}
 if ! command -v clang++ >/dev/null 2>&1; then
   echo "fuzz: clang++ not installed, skipped"
   exit 0
@@ -21,3 +21,11 @@ mkdir -p "$build/corpus/image"
 echo "fuzz: image readers for ${seconds}s"
 "$build/image_fuzz" "$build/corpus/image" -max_len=4096 -rss_limit_mb=2048 \
   -max_total_time="$seconds" -print_final_stats=1 -artifact_prefix="$build/" 2>&1 | tail -n 40
+
+# The --set value parser and the property-list reader.
+for target in setting_value pipl; do
+  mkdir -p "$build/corpus/$target"
+  echo "fuzz: $target for ${seconds}s"
+  "$build/${target}_fuzz" "$build/corpus/$target" -max_len=256 -max_total_time="$seconds" \
+    -print_final_stats=1 -artifact_prefix="$build/" 2>&1 | tail -n 40
+done
