@@ -8,7 +8,7 @@
 // and the sun in the middle, passed through pspiHost's own selection blend where a mask is set.
 // Cancel leaves the image as it was. Over 20 runs the process's committed memory may grow by at
 // most the settings record and the session block that each fresh run allocates through the host,
-// whose dispose frees nothing.
+// whose dispose frees nothing (a heap walk shows nothing else left behind by a run).
 //
 //   radiantix_pspihost_test PSPIHOST_DLL MODULE_FILE OUTPUT_DIR
 #include <windows.h>
@@ -379,11 +379,14 @@ int main(int argc, char** argv) {
 
     // Memory over 20 more runs of one case: what each fresh run may leave behind is the settings
     // record and the session block it asked the host for, which this host's dispose never frees.
+    // One run comes first, outside the window: it leaves one-time costs that are no run's own,
+    // chiefly pspiHost's copy of the image, which is larger than the previous case's.
     const Case& repeated = kCases[1];
     const Layout l = layoutOf(repeated.type);
     const std::vector<uint8_t> source = sourcePixels(l);
     const std::vector<uint8_t> expected =
         expectedPixels(runner.entry, settings, l, source, nullptr);
+    runner.run(repeated, source, expected);
     constexpr int kRepeats = 20;
     const size_t before = committedBytes();
     EXPECT(before > 0);
@@ -391,13 +394,16 @@ int main(int argc, char** argv) {
     const size_t after = committedBytes();
     const long long perRun =
         (static_cast<long long>(after) - static_cast<long long>(before)) / kRepeats;
-    // The two blocks, and a page for the allocators' rounding and the host's own bookkeeping.
-    // The session block holds the session and its work buffer.
+    // The two blocks (the session block holds the session and its work buffer), pspiHost's
+    // record of each handle, and one more 64 KB step by which Wine's heap commits memory.
     const size_t sessionBlock = sizeof(FilterSession) + sizeof(WorkBuffer);
-    const long long allowed = static_cast<long long>(sizeof(SunParameters) + sessionBlock + 4096);
+    constexpr long long kHandleRecords = 2 * 64, kHeapStep = 65536;
+    const long long allowed = static_cast<long long>(sizeof(SunParameters) + sessionBlock) +
+                              kHandleRecords + kHeapStep / kRepeats;
     std::printf(
         "committed memory: %zu -> %zu bytes over %d runs, %lld bytes a run "
-        "(settings record %zu + session block %zu + a page = %lld allowed)\n",
+        "(settings record %zu + session block %zu + handle records and a heap step = %lld "
+        "allowed)\n",
         before, after, kRepeats, perRun, sizeof(SunParameters), sessionBlock, allowed);
     EXPECT(perRun <= allowed);
 
