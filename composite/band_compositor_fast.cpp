@@ -1,27 +1,32 @@
 // The fast row compositor. It writes the same bytes as compositeRowReference and reaches
 // them with the same per-pixel functions; what it saves is work whose result is known
-// from the row alone:
+// from the row, or from the distance alone:
 //   - each spike's band crosses the row in one x-interval (the across and along tests are
 //     linear in x for a fixed row), so a spike is evaluated only there, and the summed
 //     strengths of the row are gathered spike by spike;
 //   - the halo, flare, bow and core lie within the largest of their outer radii, which
 //     crosses the row in one x-interval (d grows with |dx|); outside it, a pixel that no
-//     spike reaches gets T = 0 and w = 4, so its bytes come from a 256-entry table of
-//     the blend of a black sun over each source value;
-//   - the distance is stepped from the previous pixel's, the diamond angle is formed only
-//     inside the flare zone, and grey / colour and preview / final are chosen once per row.
+//     spike reaches gets T = 0 and w = 4, so its bytes are the blend of a black sun over
+//     the source: runs of such pixels are copied, zeroed or looked up at memory speed;
+//   - beyond the core and outside the flare zone, the halo and the bow depend on the
+//     distance only: their summed, levelled, spilled and clipped colour comes from a
+//     per-distance table, and a spike there adds its colour to the table's sum;
+//   - swirls whose reach misses the row's core pixels are left out of its core surface;
+//   - the diamond angle is formed only inside the flare zone, and grey / colour and
+//     preview / final are chosen once per row.
 // Every interval is a superset of the pixels that can be reached, worked out in 64-bit
 // arithmetic; when the row's coordinates are too large for that reasoning, the interval
 // is the whole row and each pixel takes the full rule.
 //
 // Sections:
-//   [intervals]   exact x-ranges of a linear band and of a disc on the row
-//   [pixels]      the full per-pixel rule and the row loop
+//   [intervals]   exact x-ranges of a linear band and of a disc on the row; swirl culling
+//   [pixels]      the full per-pixel rule, untouched runs and the row loop
 //   [entry]       compositeRow
 
 #include "composite/band_compositor.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #if defined(__SSE2__)
@@ -123,11 +128,15 @@ void discSpan(int32_t R, int32_t cx, int32_t dy, int32_t width, int64_t* x0, int
     *x1 = std::min<int64_t>(width - 1, int64_t(cx) + r);
 }
 
-// Exact square root stepped from the previous pixel's root.
-inline int32_t stepRoot(uint32_t n, int32_t d) {
-    while (d > 0 && static_cast<uint64_t>(d) * static_cast<uint64_t>(d) > n) --d;
-    while (static_cast<uint64_t>(d + 1) * static_cast<uint64_t>(d + 1) <= n) ++d;
-    return d;
+// The exact integer square root of n. The floating-point root is only a first guess (it is
+// exact for every 32-bit n already, so the corrections do not loop in practice); the
+// integer checks decide, so the result does not depend on the floating-point unit. It
+// costs no data-dependent branches, unlike a search from the neighbour's root.
+inline int32_t exactRoot(uint32_t n) {
+    int32_t r = static_cast<int32_t>(std::sqrt(static_cast<double>(n)));
+    while (r > 0 && static_cast<uint64_t>(r) * static_cast<uint64_t>(r) > n) --r;
+    while (static_cast<uint64_t>(r + 1) * static_cast<uint64_t>(r + 1) <= n) ++r;
+    return r;
 }
 
 // ---- [pixels] -----------------------------------------------------------------------
@@ -292,11 +301,10 @@ void fastRow(const CompositeTables& t, const RowContext& c) {
     const bool haveTable = !t.distanceColours.empty();
     const uint8_t* colours = haveTable ? t.distanceColours.data() : nullptr;
     const int32_t tableFrom = t.distanceColourFrom;
+    const int32_t* sums = haveTable ? t.distanceSums.data() : nullptr;
     const bool normal = c.blend < blendProceduralPlus || c.blend > blendComposite;
 
     int32_t P[kChunk];
-    int32_t d = 1;          // the last distance worked out
-    bool dFresh = false;    // d belongs to the previous pixel
     const uint8_t* src = c.src;
     uint8_t* dst = c.dst;
     for (int32_t start = 0; start < width; start += kChunk) {
@@ -329,7 +337,6 @@ void fastRow(const CompositeTables& t, const RowContext& c) {
                         ++runEnd;
                 }
                 const int32_t n = runEnd - x;
-                dFresh = false;
                 if (!Preview) {
                     untouchedRun(t, src, dst, n, c.srcStride, c.dstStride, outCount);
                 } else {
@@ -347,9 +354,31 @@ void fastRow(const CompositeTables& t, const RowContext& c) {
                 continue;
             }
 
+            if (!Preview && !anySpike && normal && haveTable) {
+                // The common case in a final render: a stretch of the disc that no spike
+                // crosses, the sun replacing the picture. Pixels of the distance table are
+                // written straight from it; the others leave this loop for the full rule.
+                const int32_t stop = int32_t(std::min<int64_t>(end - 1, rx1)) + 1;
+                while (x < stop) {
+                    const int32_t dd = exactRoot(quarterDistanceSquared(wrapSub(c.cx, x), c.dy));
+                    if (dd < tableFrom || dd >= t.Rmax || (f.RflareIn <= dd && dd < f.Rflare))
+                        break;
+                    const uint8_t* T = colours + size_t(dd) * 4;
+                    if (Colour) {
+                        dst[0] = T[0];
+                        dst[1] = T[1];
+                        dst[2] = T[2];
+                    } else {
+                        dst[0] = T[3];
+                    }
+                    ++x;
+                    src += c.srcStride;
+                    dst += c.dstStride;
+                }
+                if (x >= stop) continue;
+            }
             const uint32_t n = quarterDistanceSquared(wrapSub(c.cx, x), c.dy);
-            d = dFresh ? stepRoot(n, d) : isqrtSeeded(n, d);
-            dFresh = true;
+            const int32_t d = exactRoot(n);
             if (strength == 0 && d >= t.Rmax) {
                 for (int z = 0; z < outCount; ++z) out[z] = t.untouched[src[z]];
             } else if (strength == 0 && haveTable && d >= tableFrom &&
@@ -363,6 +392,25 @@ void fastRow(const CompositeTables& t, const RowContext& c) {
                 } else {
                     out[0] =
                         normal ? T[3] : blendChannel(c.blend, T[3], src[0], 4, c.tb.noiseTable);
+                }
+            } else if (haveTable && d >= tableFrom && !(f.RflareIn <= d && d < f.Rflare)) {
+                // A spike beyond the core and the flare: its colour plus the distance's halo
+                // and bow sum, then the level, the spill and the blend.
+                int32_t T[3];
+                spikeColour(c.tb, f, d, strength, T);
+                if (d < t.Rmax) {
+                    const int32_t* sum = sums + size_t(d) * 3;
+                    for (int z = 0; z < 3; ++z) T[z] = wrapAdd(T[z], sum[z]);
+                }
+                for (int z = 0; z < 3; ++z) T[z] = wrapMul(f.level, T[z]) / 25;
+                spillSum(T);
+                if (Colour) {
+                    for (int z = 0; z < 3; ++z)
+                        out[z] = normal ? T[z]
+                                        : blendChannel(c.blend, T[z], src[z], 4, c.tb.noiseTable);
+                } else {
+                    const int32_t L = greyLevel(T);
+                    out[0] = normal ? L : blendChannel(c.blend, L, src[0], 4, c.tb.noiseTable);
                 }
             } else {
                 fullPixel<Colour>(c, x, d, strength, src, out);

@@ -41,8 +41,10 @@ void prepareCompositeTables(CompositeTables& t) {
     // exactly as the full rule takes them.
     t.distanceColourFrom = f.Rcore;
     t.distanceColours.clear();
+    t.distanceSums.clear();
     if (t.Rmax > kMaxTableDistance || f.Rcore < 0 || t.Rmax <= f.Rcore) return;
     t.distanceColours.resize(size_t(t.Rmax) * 4);
+    t.distanceSums.resize(size_t(t.Rmax) * 3);
     for (int32_t d = f.Rcore; d < t.Rmax; ++d) {
         int32_t T[3] = {0, 0, 0};
         if (f.Rsun <= d && d < f.Rhalo) {
@@ -54,11 +56,13 @@ void prepareCompositeTables(CompositeTables& t) {
             ringColour(t.tb, f, d, ring);
             for (int z = 0; z < 3; ++z) T[z] += ring[z];
         }
+        for (int z = 0; z < 3; ++z) t.distanceSums[size_t(d) * 3 + z] = T[z];
         for (int z = 0; z < 3; ++z) T[z] = wrapMul(f.level, T[z]) / 25;
         spillSum(T);
         if (T[0] < 0 || T[1] < 0 || T[2] < 0) {
             // Ramps the set-up never makes; the bytes would not hold the colour.
             t.distanceColours.clear();
+            t.distanceSums.clear();
             return;
         }
         uint8_t* entry = &t.distanceColours[size_t(d) * 4];

@@ -50,6 +50,9 @@ struct CompositeTables {
     // distanceColourFrom <= d and outside the flare zone.
     std::vector<uint8_t> distanceColours;
     int32_t distanceColourFrom;
+    // The same pixels' halo and bow sums before the level (R, G, B per distance), for
+    // pixels a spike reaches as well.
+    std::vector<int32_t> distanceSums;
 };
 
 // One row: where it lies and how its pixels are laid out.

@@ -46,6 +46,34 @@ TEST(BandLoop, BandsAsTheHostsMemoryAllowsWithProgressPerBand) {
     }
 }
 
+TEST(BandLoop, SameBytesForAnyThreadCountAndBandHeight) {
+    // Odd sizes, grey and RGB, with and without a selection; the default sun reaches the
+    // edges with its halo, spikes and swirled core.
+    struct Image { int32_t w, h, planes; bool mask; };
+    for (Image im : {Image{97, 61, 3, true}, Image{131, 45, 1, false}, Image{53, 77, 3, false},
+                     Image{75, 33, 1, true}}) {
+        HostImage source = testImage(im.w, im.h, im.planes);
+        if (im.mask) {
+            source.mask.resize(size_t(im.w) * im.h);
+            for (size_t i = 0; i < source.mask.size(); ++i) source.mask[i] = uint8_t(i * 7);
+        }
+        std::vector<uint8_t> first;
+        for (const char* threads : {"1", "2", "3", "8"})
+            for (const char* rows : {"1", "7", "64"}) {
+                ::setenv("RADIANTIX_THREADS", threads, 1);
+                ::setenv("RADIANTIX_BAND_ROWS", rows, 1);
+                MemoryHost host(source);
+                ASSERT_EQ(host.runFilter(&ENTRYPOINT), 0);
+                if (first.empty()) first = host.image().pixels;
+                EXPECT_EQ(host.image().pixels, first)
+                    << im.w << " x " << im.h << ", " << threads << " threads, bands of " << rows;
+            }
+        ::unsetenv("RADIANTIX_THREADS");
+        ::unsetenv("RADIANTIX_BAND_ROWS");
+        EXPECT_NE(first, source.pixels);
+    }
+}
+
 TEST(BandLoop, OneRowAndOneColumnRects) {
     MemoryHost row(testImage(40, 1, 3));
     ASSERT_EQ(row.runFilter(&ENTRYPOINT), 0);
