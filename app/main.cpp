@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/commands.h"
+#include "app/system.h"
 #include "host/setting_table.h"
 
 namespace {
@@ -70,6 +71,9 @@ int main(int argc, char** argv) {
     renderCmd->add_option("--mask", render.maskPath, "Selection: a grey image of the same size");
     renderCmd->add_option("--module", render.modulePath, "The filter module file to load");
     renderCmd->add_flag("-q,--quiet", render.quiet, "No progress bar and no summary line");
+    int threads = 0;
+    renderCmd->add_option("--threads", threads, "Compositing threads (default: one per core)")
+        ->check(CLI::Range(1, 64));
     renderCmd->footer(fieldList());
 
     RenderOptions dialog;
@@ -129,6 +133,7 @@ int main(int argc, char** argv) {
     }
 
     render.settings.hasSeed = seedOpt->count() > 0;
+    if (threads > 0) rx::cli::setEnvironment("RADIANTIX_THREADS", std::to_string(threads).c_str());
     if (*renderCmd) return renderCommand(render);
     if (*dialogCmd) return renderCommand(dialog);
     if (*tablesCmd) return tablesCommand(tablesSettings, tablesScale);

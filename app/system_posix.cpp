@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -36,6 +37,8 @@ bool replaceFile(const std::string& from, const std::string& to, std::string& er
 }
 
 bool stderrIsTerminal() { return isatty(STDERR_FILENO) == 1; }
+
+void setEnvironment(const char* name, const char* value) { ::setenv(name, value, 1); }
 
 void installInterruptHandler() {
     struct sigaction sa;

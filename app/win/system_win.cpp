@@ -3,6 +3,7 @@
 #include <io.h>
 
 #include <cstdio>
+#include <cstdlib>
 
 #include "app/system.h"
 
@@ -42,6 +43,9 @@ bool replaceFile(const std::string& from, const std::string& to, std::string& er
 }
 
 bool stderrIsTerminal() { return _isatty(_fileno(stderr)) != 0; }
+
+// The module's C runtime reads the same environment block as ours.
+void setEnvironment(const char* name, const char* value) { _putenv_s(name, value); }
 
 void installInterruptHandler() { SetConsoleCtrlHandler(onConsoleControl, TRUE); }
 
