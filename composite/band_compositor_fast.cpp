@@ -208,6 +208,8 @@ bool cullSwirls(const RowContext& c, int64_t cx0, int64_t cx1, uint8_t* list, in
     // centre up to Rcore - 1.
     const int64_t nearX = std::min(std::max(int64_t(c.cx), cx0), cx1);
     const int64_t ndx = int64_t(c.cx) - nearX;
+    if (ndx < -(1 << 16) || ndx > (1 << 16) || c.dy < -(1 << 16) || c.dy > (1 << 16))
+        return false;
     const int64_t n = 16 * (ndx * ndx + int64_t(c.dy) * c.dy);
     if (n > 0x7FFFFFFF) return false;
     const int32_t dLow = isqrt(static_cast<uint32_t>(n));
