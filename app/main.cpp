@@ -142,6 +142,9 @@ int main(int argc, char** argv) {
     renderCmd->add_option("--module", render.modulePath, "The filter module file to load")
         ->check(kFileName);
     renderCmd->add_flag("-q,--quiet", render.quiet, "No progress bar and no summary line");
+    int threads = 0;
+    renderCmd->add_option("--threads", threads, "Compositing threads (default: one per core)")
+        ->check(CLI::Range(1, 64));
     renderCmd->footer(fieldList());
 
     RenderOptions dialog;
@@ -220,6 +223,7 @@ int main(int argc, char** argv) {
                             "(--set a=1 --set b=2)",
                         kExitUsage);
     }
+    if (threads > 0) rx::cli::setEnvironment("RADIANTIX_THREADS", std::to_string(threads).c_str());
     try {
         if (*renderCmd) return renderCommand(render);
         if (*dialogCmd) return renderCommand(dialog);

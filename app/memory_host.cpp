@@ -274,9 +274,15 @@ struct MemoryHost::Impl {
         const FilterRecord& r = host.record_;
         const bool masking = r.autoMask && !img.mask.empty() && !source.empty();
         const int32_t n = d.planes(), ch = img.channels();
+        const bool wholeRows = !masking && n == ch && d.rect.left >= 0 && d.rect.right <= img.width;
         for (int32_t y = d.rect.top; y < d.rect.bottom; ++y) {
             if (y < 0 || y >= img.height) continue;
             const uint8_t* row = &d.bytes[size_t(y - d.rect.top) * d.rowBytes];
+            if (wholeRows) {
+                std::memcpy(&img.pixels[(size_t(y) * img.width + d.rect.left) * ch], row,
+                            size_t(d.rect.right - d.rect.left) * ch);
+                continue;
+            }
             for (int32_t x = d.rect.left; x < d.rect.right; ++x) {
                 if (x < 0 || x >= img.width) continue;
                 const size_t px = size_t(y) * img.width + x;

@@ -13,6 +13,9 @@ char pathSeparator();
 
 bool stderrIsTerminal();
 
+// Sets an environment variable of this process, which the loaded module reads too.
+void setEnvironment(const char* name, const char* value);
+
 // Whether this build's module has a settings dialog to open (the Windows builds).
 bool settingsDialogAvailable();
 

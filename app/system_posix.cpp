@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -38,6 +39,8 @@ std::string executableDirectory() {
 char pathSeparator() { return '/'; }
 
 bool stderrIsTerminal() { return isatty(STDERR_FILENO) == 1; }
+
+void setEnvironment(const char* name, const char* value) { ::setenv(name, value, 1); }
 
 void installInterruptHandler() {
     struct sigaction sa;

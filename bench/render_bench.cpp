@@ -1,16 +1,23 @@
-// Render throughput on one core (processor time, best of runs), all figures of one run side
-// by side:
+// Render speed, all figures of one run side by side (elapsed time, best of runs):
 //   through the in-memory host and the entry point, 4000 x 3000 RGB:
 //     (a) defaults, (b) 100 spikes of width 0, (c) a large swirled core (sunRadius 100,
 //     30 swirls, vortices and monopoles, sunSmear 30), (d) a 302 x 249 image;
+//     each on one thread and on every core, with the time over the floor's and the
+//     speed-up of all threads over one;
 //     the floor: the same image copied row by row through the same host by a trivial
-//     module that asks for the same bands; and each case's share of the floor;
-//   the compositor alone on the same rows, the plain reference against the fast path;
+//     module on one thread;
+//   the compositor alone on one thread, the plain reference against the fast path;
 //   a preview render as the dialog does it (1208 x 996 at scale 4, 302 x 249 pixels, table
-//   set-up included) at defaults and at the heaviest settings of (b) and (c) together.
-// Arguments: none runs everything; otherwise any of host, compositor, preview.
+//   set-up included) at defaults and at the heaviest settings of (b) and (c) together, on
+//   one thread and on every core.
+// Arguments: none runs everything; otherwise any of host, compositor, preview, and
+// cases=LETTERS for some of the host cases only (e.g. cases=ac). The
+// environment variable RADIANTIX_THREADS sets "every core" to another thread count.
 
 #include <cstdio>
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <functional>
@@ -18,9 +25,12 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
 #include "app/memory_host.h"
 #include "composite/band_compositor.h"
 #include "host/band_loop.h"
+#include "host/render_view.h"
 #include "host/session.h"
 #include "host/setting_table.h"
 #include "render/sun_tables.h"
@@ -32,7 +42,17 @@ namespace {
 
 using Settings = std::function<void(SunParameters&)>;
 
-double seconds(std::clock_t from) { return double(std::clock() - from) / CLOCKS_PER_SEC; }
+using Clock = std::chrono::steady_clock;
+
+double seconds(Clock::time_point from) {
+    return std::chrono::duration<double>(Clock::now() - from).count();
+}
+
+// The module reads its thread count from the environment at the start of each run.
+int32_t gAllThreads = 1;
+// Case letters asked for on the command line (e.g. "ac"); empty runs every case.
+std::string gCases;
+void useThreads(int32_t n) { ::setenv("RADIANTIX_THREADS", std::to_string(n).c_str(), 1); }
 
 HostImage sky(int32_t w, int32_t h) {
     HostImage img = HostImage::make(w, h, 3);
@@ -102,7 +122,8 @@ void RX_CDECL copyEntry(int16_t selector, void* record, intptr_t*, int16_t* resu
 // machines) and the best of the later runs on the same host (warm), each from the same
 // source pixels.
 struct Timing {
-    double cold, warm;
+    double warm;       // elapsed seconds, best warm run
+    double processor;  // processor seconds of all the process's threads, best warm run
 };
 
 Timing hostRun(int32_t w, int32_t h, int repeats, PluginEntryProc entry, const Settings& settings) {
@@ -111,53 +132,63 @@ Timing hostRun(int32_t w, int32_t h, int repeats, PluginEntryProc entry, const S
     host.afterPrepare = [&](MemoryHost& m) {
         if (settings && m.parameters()) settings(*static_cast<SunParameters*>(m.parameters()));
     };
-    Timing t{0, 1e30};
+    Timing t{1e30, 1e30};
     for (int i = 0; i <= repeats; ++i) {
         host.image().pixels = original.pixels;
-        const std::clock_t t0 = std::clock();
+        const std::clock_t c0 = std::clock();
+        const Clock::time_point t0 = Clock::now();
         const int16_t result = host.runFilter(entry);
         const double s = seconds(t0);
+        const double p = double(std::clock() - c0) / CLOCKS_PER_SEC;
         if (result != 0) std::printf("  run failed: result %d\n", result);
-        if (i == 0)
-            t.cold = s;
-        else if (s < t.warm)
-            t.warm = s;
+        if (i == 0) continue;  // cold: the host's fresh copies pay for new memory pages
+        t.warm = std::min(t.warm, s);
+        t.processor = std::min(t.processor, p);
     }
     return t;
 }
 
 void hostFigures() {
-    std::printf("Through the in-memory host and the entry point (cold: first run of a fresh host;\n"
-                "warm: best later run; x floor: time over the floor's time, warm)\n");
-    std::printf("  %-46s %11s %11s %11s %11s\n", "", "", "cold", "warm", "warm");
-    const Timing floor = hostRun(4000, 3000, 3, &copyEntry, nullptr);
+    std::printf(
+        "Through the in-memory host and the entry point, best warm run. One thread: processor\n"
+        "time, over the floor's processor time; all threads: elapsed time, over the floor's\n"
+        "elapsed time (each for as many pixels); speed-up: one thread's elapsed time over all\n"
+        "threads'. On a busy machine elapsed times swing; compare ratios within one run.\n");
+    std::printf("  %-46s %11s %24s %24s %8s\n", "", "", "one thread (processor)",
+                "all threads (elapsed)", "speed-up");
+    useThreads(1);
+    const Timing floor = hostRun(4000, 3000, 4, &copyEntry, nullptr);
     struct Case {
         const char* label;
         int32_t w, h;
         int repeats;
         Settings settings;
     } cases[] = {
-        {"(a) defaults", 4000, 3000, 3, nullptr},
-        {"(b) spikeCount 100, spikeWidth 0", 4000, 3000, 2, manySpikes},
+        {"(a) defaults", 4000, 3000, 4, nullptr},
+        {"(b) spikeCount 100, spikeWidth 0", 4000, 3000, 4, manySpikes},
         {"(c) sunRadius 100, 30 swirls, both, smear 30", 4000, 3000, 2, swirledCore},
         {"(d) 302 x 249, defaults", 302, 249, 20, nullptr},
     };
-    std::printf("  %-46s %11s %8.1f ms %8.1f ms %6.1f MP/s\n",
-                "floor: row copy through the same host", "4000 x 3000", floor.cold * 1e3,
-                floor.warm * 1e3, 12.0 / floor.warm);
+    std::printf("  %-46s %11s %8.1f ms %13s %8.1f ms %13s\n",
+                "floor: row copy through the same host", "4000 x 3000", floor.processor * 1e3,
+                "1 x floor", floor.warm * 1e3, "1 x floor");
     for (const Case& c : cases) {
-        const Timing t = hostRun(c.w, c.h, c.repeats, &ENTRYPOINT, c.settings);
-        const double mp = double(c.w) * c.h / 1e6;
-        const double floorShare = floor.warm * mp / 12.0;  // floor time for this many pixels
-        std::printf("  %-46s %5d x %-5d %8.1f ms %8.1f ms %6.1f MP/s %6.2f x floor\n", c.label,
-                    c.w, c.h, t.cold * 1e3, t.warm * 1e3, mp / t.warm, t.warm / floorShare);
+        if (!gCases.empty() && gCases.find(c.label[1]) == std::string::npos) continue;
+        const double share = double(c.w) * c.h / 12e6;  // of the floor's pixels
+        useThreads(1);
+        const Timing one = hostRun(c.w, c.h, c.repeats, &ENTRYPOINT, c.settings);
+        useThreads(gAllThreads);
+        const Timing all = hostRun(c.w, c.h, c.repeats, &ENTRYPOINT, c.settings);
+        std::printf("  %-46s %5d x %-5d %8.1f ms %6.2f x floor %8.1f ms %6.2f x floor %6.2fx\n",
+                    c.label, c.w, c.h, one.processor * 1e3, one.processor / (floor.processor * share),
+                    all.warm * 1e3, all.warm / (floor.warm * share), one.warm / all.warm);
     }
 }
 
 // ---- the compositor alone ---------------------------------------------------------------
 
 // Rows composited straight from one in-memory image into another, tables prepared once.
-double compositorOnly(const Settings& settings, void (*composite)(FilterSession&)) {
+double compositorOnly(const Settings& settings, RowCompositor composite) {
     const int32_t w = 4000, h = 3000;
     MemoryHost host(sky(w, h));
     MemoryHost::ActiveScope active(host);
@@ -186,15 +217,14 @@ double compositorOnly(const Settings& settings, void (*composite)(FilterSession&
     rec.inHiPlane = rec.outHiPlane = 2;
     std::vector<uint8_t> out(host.image().pixels.size());
     const size_t rowBytes = size_t(w) * 3;
+    CompositeTables tables;
+    if (!compositeTablesOf(session, tables)) result = memFullErr;
     double best = 1e30;
-    for (int run = 0; run < 2; ++run) {
-        const std::clock_t t0 = std::clock();
-        for (int32_t y = 0; y < h; ++y) {
-            rec.inData = &host.image().pixels[y * rowBytes];
-            rec.outData = &out[y * rowBytes];
-            session.currentRow = y;
-            composite(session);
-        }
+    for (int run = 0; run < 2 && result == 0; ++run) {
+        const Clock::time_point t0 = Clock::now();
+        for (int32_t y = 0; y < h; ++y)
+            composite(tables, rowRequestOf(session, y), &host.image().pixels[y * rowBytes],
+                      &out[y * rowBytes], nullptr);
         const double s = seconds(t0);
         if (s < best) best = s;
     }
@@ -203,7 +233,7 @@ double compositorOnly(const Settings& settings, void (*composite)(FilterSession&
 }
 
 void compositorFigures() {
-    std::printf("The compositor alone, 4000 x 3000 RGB, rows in memory\n");
+    std::printf("The compositor alone, one thread, 4000 x 3000 RGB, rows in memory\n");
     std::printf("  %-46s %14s %14s %8s\n", "", "reference", "fast", "speed-up");
     const struct {
         const char* label;
@@ -220,8 +250,9 @@ void compositorFigures() {
 
 // ---- a preview render -------------------------------------------------------------------
 
-// Milliseconds of processor time per preview render, table set-up included.
-double previewRender(const Settings& settings, int renders) {
+// Seconds per preview render, table set-up included, best of `renders`: processor time
+// when `processor`, else elapsed time.
+double previewRender(const Settings& settings, int renders, bool processor) {
     HostImage image = HostImage::make(1208, 996, 3);
     for (int32_t y = 0; y < image.height; ++y)
         for (int32_t x = 0; x < image.width; ++x) {
@@ -255,35 +286,53 @@ double previewRender(const Settings& settings, int renders) {
     renderPreviewRows(session);  // warm-up
     double best = 1e30;
     for (int i = 0; i < renders; ++i) {
-        const std::clock_t t0 = std::clock();
+        const Clock::time_point t0 = Clock::now();
+        const std::clock_t c0 = std::clock();
         renderPreviewRows(session);
-        const double s = seconds(t0);
+        const double s =
+            processor ? double(std::clock() - c0) / CLOCKS_PER_SEC : seconds(t0);
         if (s < best) best = s;
     }
+    EndRender(session);
     if (result != 0) std::printf("  preview failed: result %d\n", result);
-    std::printf("  %-46s %5d x %-5d %8.2f ms\n", "", session.renderWidth, session.renderHeight,
-                best * 1e3);
     return best;
 }
 
 void previewFigures() {
-    std::printf("Preview render (1208 x 996 at scale 4, table set-up included)\n");
-    std::printf("  defaults\n");
-    previewRender(nullptr, 20);
-    std::printf("  heaviest: 100 spikes of width 0, sunRadius 100, 30 swirls, both, smear 30\n");
-    previewRender(heaviest, 10);
+    std::printf("Preview render, 302 x 249 (1208 x 996 at scale 4, table set-up included)\n");
+    std::printf("  %-78s %11s %11s\n", "", "one thread", "all threads");
+    std::printf("  %-78s %11s %11s\n", "", "(processor)", "(elapsed)");
+    const struct {
+        const char* label;
+        Settings settings;
+        int renders;
+    } cases[] = {{"defaults", nullptr, 20},
+                 {"heaviest: 100 spikes of width 0, sunRadius 100, 30 swirls, both, smear 30",
+                  heaviest, 10}};
+    for (const auto& c : cases) {
+        useThreads(1);
+        const double one = previewRender(c.settings, c.renders, true);
+        useThreads(gAllThreads);
+        const double all = previewRender(c.settings, c.renders, false);
+        std::printf("  %-78s %8.2f ms %8.2f ms\n", c.label, one * 1e3, all * 1e3);
+    }
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i)
+        if (std::strncmp(argv[i], "cases=", 6) == 0) gCases = argv[i] + 6;
     auto wanted = [&](const char* part) {
         if (argc < 2) return true;
         for (int i = 1; i < argc; ++i)
             if (std::strcmp(argv[i], part) == 0) return true;
         return false;
     };
-    std::printf("Render throughput, one core, processor time (best of runs)\n");
+    const char* threads = std::getenv("RADIANTIX_THREADS");
+    gAllThreads = threads && std::atoi(threads) > 0 ? std::atoi(threads) : 0;
+    if (gAllThreads == 0) gAllThreads = int32_t(std::max(1L, sysconf(_SC_NPROCESSORS_ONLN)));
+    std::printf("Render speed, elapsed time (best of runs); all threads = %d\n", gAllThreads);
     if (wanted("host")) hostFigures();
     if (wanted("compositor")) compositorFigures();
     if (wanted("preview")) previewFigures();

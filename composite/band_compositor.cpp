@@ -2,11 +2,6 @@
 // bow, core) summed from the render tables, levelled, spilled and clipped, then blended
 // onto the source pixel.
 //
-// Sections:
-//   [row set-up]       prepareRow: pointers, derived quantities, tables
-//   [pixel]            the full per-pixel rule, shared with the fast path
-//   [reference row]    compositeRowReference: every pixel through the full rule
-//
 // compositeRowReference is the plain reference path: one pixel at a time, exactly as the
 // arithmetic is defined. compositeRow (band_compositor_fast.cpp) produces the same bytes
 // faster and is tested against it.
@@ -17,102 +12,16 @@
 
 namespace rx {
 
-namespace compositor {
-
-// ---- [row set-up] -------------------------------------------------------------------
-
-bool prepareRow(FilterSession& session, RowContext& c) {
-    FilterRecord* rec = session.filterRecord;
-    SunParameters* p = sunParameters(session);
-    if (!rec || !p || !session.workBuffer || !session.lensTable || !rec->inData ||
-        !rec->outData) {
-        *session.result = memFullErr;
-        return false;
-    }
-
-    c.f = deriveFrame(*p);
-    const int32_t S = c.f.scale;
-    c.preview = p->previewRendering != 0;
-    c.y = session.currentRow;
-
-    WorkBuffer& wb = *session.workBuffer;
-    Tables& tb = c.tb;
-    tb.spikeA = session.spikeLines.a;
-    tb.spikeB = session.spikeLines.b;
-    tb.spikeC = session.spikeLines.c;
-    tb.spikeE = session.spikeLines.e;
-    tb.spikeProfile = session.spikeProfile;
-    tb.spikeRamp = wb.spikeRamp;
-    tb.haloRamp = p->tables.haloRamp;
-    tb.flareRamp = p->tables.flareRamp;
-    tb.ringRamp = wb.ringRamp;
-    tb.flareAngles = wb.flareAngles;
-    tb.noiseTable = wb.noiseTable;
-
-    CoreInputs& core = c.core;
-    core.lightingMode = p->lightingMode;
-    core.sunRamp = p->tables.sunRamp;
-    core.lensTable = session.lensTable;
-    core.lensLast = session.lensLast;
-    if (core.lensLast > session.lensCapacity - 1) core.lensLast = session.lensCapacity - 1;
-    if (core.lensLast < 0) core.lensLast = 0;
-    core.Rcore = c.f.Rcore;
-    core.Rfade = c.f.Rfade;
-    core.surface = surfaceInputsOf(session);
-
-    c.src = static_cast<const uint8_t*>(rec->inData);
-    c.dst = static_cast<uint8_t*>(rec->outData);
-    if (c.preview) {
-        c.src += static_cast<intptr_t>(c.y) * rec->inRowBytes;
-        c.dst += static_cast<intptr_t>(c.y) * rec->outRowBytes;
-    }
-    c.srcStride = rec->inHiPlane - rec->inLoPlane + 1;
-    c.dstStride = rec->planes;
-    c.colour = rec->planes >= 3;
-    c.width = rec->outRect.right - rec->outRect.left;
-    c.blend = p->blendMode;
-
-    if (c.preview) {
-        c.cx = truncDiv(wrapSub(p->sunCenterX, p->previewOriginH), S);
-        c.cy = truncDiv(wrapSub(p->sunCenterY, p->previewOriginV), S);
-    } else {
-        c.cx = p->sunCenterX;
-        c.cy = p->sunCenterY;
-    }
-    c.dy = wrapSub(c.cy, c.y);
-    c.oy = wrapSub(c.y, c.cy);
-
-    // Selection row of the preview's mask, when there is one.
-    c.haveMask = rec->haveMask != 0;
-    c.lastColumn = session.lastColumn;
-    c.maskRow = nullptr;
-    c.rowSelected = c.y >= session.firstRow && c.y <= session.lastRow;
-    if (c.preview && rec->haveMask && rec->maskData && c.rowSelected)
-        c.maskRow = static_cast<const uint8_t*>(rec->maskData) +
-                    static_cast<intptr_t>(c.y - session.maskBandTop) * rec->maskRowBytes;
-    return true;
-}
-
-}  // namespace compositor
-
-namespace {
-
 using namespace compositor;
 
-}  // namespace
-
-// ---- [reference row] ------------------------------------------------------------------
-
-void compositeRowReference(FilterSession& session) {
-    RowContext c;
-    if (!prepareRow(session, c)) return;
+void compositeRowReference(const CompositeTables& t, const RowRequest& row, const uint8_t* src,
+                           uint8_t* dst, const uint8_t* maskRow) {
+    const RowContext c(t, row, src, dst, maskRow, t.core);
     const CompositeFrame& f = c.f;
     const Tables& tb = c.tb;
     const int32_t y = c.y;
     const int32_t dy = c.dy;
     const int32_t oy = c.oy;
-    const uint8_t* src = c.src;
-    uint8_t* dst = c.dst;
 
     int32_t d = 1;  // square-root seed: the previous pixel's distance
     for (int32_t x = 0; x < c.width; ++x, src += c.srcStride, dst += c.dstStride) {

@@ -1,28 +1,37 @@
 // The fast row compositor. It writes the same bytes as compositeRowReference and reaches
 // them with the same per-pixel functions; what it saves is work whose result is known
-// from the row alone:
+// from the row, or from the distance alone:
 //   - each spike's band crosses the row in one x-interval (the across and along tests are
 //     linear in x for a fixed row), so a spike is evaluated only there, and the summed
 //     strengths of the row are gathered spike by spike;
 //   - the halo, flare, bow and core lie within the largest of their outer radii, which
 //     crosses the row in one x-interval (d grows with |dx|); outside it, a pixel that no
-//     spike reaches gets T = 0 and w = 4, so its bytes come from a 256-entry table of
-//     the blend of a black sun over each source value;
-//   - the distance is stepped from the previous pixel's, the diamond angle is formed only
-//     inside the flare zone, and grey / colour and preview / final are chosen once per row.
+//     spike reaches gets T = 0 and w = 4, so its bytes are the blend of a black sun over
+//     the source: runs of such pixels are copied, zeroed or looked up at memory speed;
+//   - beyond the core and outside the flare zone, the halo and the bow depend on the
+//     distance only: their summed, levelled, spilled and clipped colour comes from a
+//     per-distance table, and a spike there adds its colour to the table's sum;
+//   - swirls whose reach misses the row's core pixels are left out of its core surface;
+//   - the diamond angle is formed only inside the flare zone, and grey / colour and
+//     preview / final are chosen once per row.
 // Every interval is a superset of the pixels that can be reached, worked out in 64-bit
 // arithmetic; when the row's coordinates are too large for that reasoning, the interval
 // is the whole row and each pixel takes the full rule.
 //
 // Sections:
-//   [intervals]   exact x-ranges of a linear band and of a disc on the row
-//   [pixels]      the full per-pixel rule and the row loop
+//   [intervals]   exact x-ranges of a linear band and of a disc on the row; swirl culling
+//   [pixels]      the full per-pixel rule, untouched runs and the row loop
 //   [entry]       compositeRow
 
 #include "composite/band_compositor.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
+#include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "composite/compositor_parts.h"
 
@@ -119,11 +128,15 @@ void discSpan(int32_t R, int32_t cx, int32_t dy, int32_t width, int64_t* x0, int
     *x1 = std::min<int64_t>(width - 1, int64_t(cx) + r);
 }
 
-// Exact square root stepped from the previous pixel's root.
-inline int32_t stepRoot(uint32_t n, int32_t d) {
-    while (d > 0 && static_cast<uint64_t>(d) * static_cast<uint64_t>(d) > n) --d;
-    while (static_cast<uint64_t>(d + 1) * static_cast<uint64_t>(d + 1) <= n) ++d;
-    return d;
+// The exact integer square root of n. The floating-point root is only a first guess (it is
+// exact for every 32-bit n already, so the corrections do not loop in practice); the
+// integer checks decide, so the result does not depend on the floating-point unit. It
+// costs no data-dependent branches, unlike a search from the neighbour's root.
+inline int32_t exactRoot(uint32_t n) {
+    int32_t r = static_cast<int32_t>(std::sqrt(static_cast<double>(n)));
+    while (r > 0 && static_cast<uint64_t>(r) * static_cast<uint64_t>(r) > n) --r;
+    while (static_cast<uint64_t>(r + 1) * static_cast<uint64_t>(r + 1) <= n) ++r;
+    return r;
 }
 
 // ---- [pixels] -----------------------------------------------------------------------
@@ -183,22 +196,103 @@ inline void fullPixel(const RowContext& c, int32_t x, int32_t d, int32_t P, cons
     }
 }
 
+// The swirls that can displace the core surface of this row's core pixels: the sphere
+// mapping puts them at u = (k·16·ox) >> 10, v = (k·16·oy) >> 10 with k from the lens
+// table entries of their distances, so u and v lie between the products of the extreme k
+// and offsets. A swirl whose reach misses that box is left out. Returns false (keep every
+// swirl) when the products might wrap around in 32 bits.
+bool cullSwirls(const RowContext& c, int64_t cx0, int64_t cx1, uint8_t* list, int32_t* count) {
+    const SurfaceInputs& in = c.core.surface;
+    const CompositeFrame& f = c.f;
+    // Distances of the row's core pixels: from the distance at the column nearest the
+    // centre up to Rcore - 1.
+    const int64_t nearX = std::min(std::max(int64_t(c.cx), cx0), cx1);
+    const int64_t ndx = int64_t(c.cx) - nearX;
+    if (ndx < -(1 << 16) || ndx > (1 << 16) || c.dy < -(1 << 16) || c.dy > (1 << 16))
+        return false;
+    const int64_t n = 16 * (ndx * ndx + int64_t(c.dy) * c.dy);
+    if (n > 0x7FFFFFFF) return false;
+    const int32_t dLow = isqrt(static_cast<uint32_t>(n));
+    const int32_t mLow = std::min(dLow / 4, c.core.lensLast);
+    const int32_t mHigh = std::min((f.Rcore - 1) / 4, c.core.lensLast);
+    if (mLow < 0 || mHigh < mLow) return false;
+    int64_t kLow = INT16_MAX, kHigh = INT16_MIN;
+    for (int32_t m = mLow; m <= mHigh; ++m) {
+        const int64_t k = static_cast<int16_t>(c.core.lensTable[m]);
+        kLow = std::min(kLow, k);
+        kHigh = std::max(kHigh, k);
+    }
+    const int64_t limit = int64_t(1) << 31;
+    const int64_t oxs[2] = {cx0 - c.cx, cx1 - c.cx};
+    const int64_t ks[2] = {16 * kLow, 16 * kHigh};
+    int64_t uLow = INT64_MAX, uHigh = INT64_MIN, vLow = INT64_MAX, vHigh = INT64_MIN;
+    for (int64_t k : ks) {
+        for (int64_t ox : oxs) {
+            const int64_t u = k * ox;
+            if (u <= -limit || u >= limit) return false;
+            uLow = std::min(uLow, u >> 10);
+            uHigh = std::max(uHigh, u >> 10);
+        }
+        const int64_t v = k * c.oy;
+        if (v <= -limit || v >= limit) return false;
+        vLow = std::min(vLow, v >> 10);
+        vHigh = std::max(vHigh, v >> 10);
+    }
+    const int64_t R = in.swirlReach;
+    *count = 0;
+    if (R < 1) return true;
+    for (int32_t k = 0; k < in.swirlCount; ++k) {
+        const int64_t h = in.swirlCenterH[k], v = in.swirlCenterV[k];
+        if (uLow <= h + R - 1 && uHigh >= h - R + 1 && vLow <= v + R - 1 && vHigh >= v - R + 1)
+            list[(*count)++] = static_cast<uint8_t>(k);
+    }
+    return true;
+}
+
+// Bytes of a run of pixels nothing reaches, in a final render.
+void untouchedRun(const CompositeTables& t, const uint8_t* src, uint8_t* dst, int32_t pixels,
+                  int32_t srcStride, int32_t dstStride, int32_t channels) {
+    if (srcStride != channels || dstStride != channels) {
+        for (int32_t i = 0; i < pixels; ++i, src += srcStride, dst += dstStride)
+            for (int32_t z = 0; z < channels; ++z) dst[z] = t.untouched[src[z]];
+        return;
+    }
+    const size_t bytes = size_t(pixels) * size_t(channels);
+    switch (t.untouchedKind) {
+        case UntouchedKind::Copy:
+            if (src != dst) std::memmove(dst, src, bytes);
+            return;
+        case UntouchedKind::Zero:
+            std::memset(dst, 0, bytes);
+            return;
+        case UntouchedKind::LessOne: {
+            size_t i = 0;
+#if defined(__SSE2__)
+            const __m128i one = _mm_set1_epi8(1);
+            for (; i + 16 <= bytes; i += 16) {
+                const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i));
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i), _mm_subs_epu8(v, one));
+            }
+#endif
+            for (; i < bytes; ++i) dst[i] = static_cast<uint8_t>(src[i] - (src[i] != 0));
+            return;
+        }
+        case UntouchedKind::Lookup:
+            for (size_t i = 0; i < bytes; ++i) dst[i] = t.untouched[src[i]];
+            return;
+    }
+}
+
 template <bool Colour, bool Preview>
-void fastRow(const RowContext& c) {
+void fastRow(const CompositeTables& t, const RowContext& c) {
     constexpr int32_t outCount = Colour ? 3 : 1;
     const CompositeFrame& f = c.f;
     const int32_t width = c.width;
     if (width <= 0) return;
 
-    // The bytes of a pixel nothing reaches: a black sun blended over each source value.
-    uint8_t black[256];
-    for (int32_t s = 0; s < 256; ++s)
-        black[s] = static_cast<uint8_t>(blendChannel(c.blend, 0, s, 4, c.tb.noiseTable));
-
     // Columns the halo, flare, bow or core may reach.
-    const int32_t Rmax = std::max(std::max(f.Rhalo, f.Rflare), std::max(f.RringOut, f.Rcore));
     int64_t rx0, rx1;
-    discSpan(Rmax, c.cx, c.dy, width, &rx0, &rx1);
+    discSpan(t.Rmax, c.cx, c.dy, width, &rx0, &rx1);
 
     // Columns each spike may reach.
     SpikeSpan spans[255];
@@ -206,9 +300,13 @@ void fastRow(const RowContext& c) {
     for (int32_t k = 0; k < f.spikeCount; ++k)
         if (spikeSpan(c.tb, k, c.cx, c.dy, width, &spans[spanCount])) ++spanCount;
 
+    const bool haveTable = !t.distanceColours.empty();
+    const uint8_t* colours = haveTable ? t.distanceColours.data() : nullptr;
+    const int32_t tableFrom = t.distanceColourFrom;
+    const int32_t* sums = haveTable ? t.distanceSums.data() : nullptr;
+    const bool normal = c.blend < blendProceduralPlus || c.blend > blendComposite;
+
     int32_t P[kChunk];
-    int32_t d = 1;          // the last distance worked out
-    bool dFresh = false;    // d belongs to the previous pixel
     const uint8_t* src = c.src;
     uint8_t* dst = c.dst;
     for (int32_t start = 0; start < width; start += kChunk) {
@@ -226,16 +324,97 @@ void fastRow(const RowContext& c) {
                 P[x - start] = wrapAdd(P[x - start], spikeTerm(c.tb, s.k, wrapSub(c.cx, x), c.dy));
         }
 
-        for (int32_t x = start; x < end; ++x, src += c.srcStride, dst += c.dstStride) {
+        int32_t x = start;
+        while (x < end) {
             const int32_t strength = anySpike ? P[x - start] : 0;
             int32_t out[3];
             if (strength == 0 && (x < rx0 || x > rx1)) {
-                dFresh = false;
-                for (int z = 0; z < outCount; ++z) out[z] = black[src[z]];
+                // A run of pixels nothing reaches.
+                int32_t runEnd = x + 1;
+                if (!anySpike) {
+                    runEnd = x < rx0 ? int32_t(std::min<int64_t>(end, rx0)) : end;
+                } else {
+                    while (runEnd < end && P[runEnd - start] == 0 &&
+                           (runEnd < rx0 || runEnd > rx1))
+                        ++runEnd;
+                }
+                const int32_t n = runEnd - x;
+                if (!Preview) {
+                    untouchedRun(t, src, dst, n, c.srcStride, c.dstStride, outCount);
+                } else {
+                    for (int32_t i = x; i < runEnd; ++i) {
+                        const int32_t m = previewSelection(c, i);
+                        const uint8_t* s = src + size_t(i - x) * c.srcStride;
+                        uint8_t* o = dst + size_t(i - x) * c.dstStride;
+                        for (int z = 0; z < outCount; ++z)
+                            o[z] = static_cast<uint8_t>(previewFade(t.untouched[s[z]], m, i, c.y));
+                    }
+                }
+                src += size_t(n) * c.srcStride;
+                dst += size_t(n) * c.dstStride;
+                x = runEnd;
+                continue;
+            }
+
+            if (!Preview && !anySpike && normal && haveTable) {
+                // The common case in a final render: a stretch of the disc that no spike
+                // crosses, the sun replacing the picture. Pixels of the distance table are
+                // written straight from it; the others leave this loop for the full rule.
+                const int32_t stop = int32_t(std::min<int64_t>(end - 1, rx1)) + 1;
+                while (x < stop) {
+                    const int32_t dd = exactRoot(quarterDistanceSquared(wrapSub(c.cx, x), c.dy));
+                    if (dd < tableFrom || dd >= t.Rmax || (f.RflareIn <= dd && dd < f.Rflare))
+                        break;
+                    const uint8_t* T = colours + size_t(dd) * 4;
+                    if (Colour) {
+                        dst[0] = T[0];
+                        dst[1] = T[1];
+                        dst[2] = T[2];
+                    } else {
+                        dst[0] = T[3];
+                    }
+                    ++x;
+                    src += c.srcStride;
+                    dst += c.dstStride;
+                }
+                if (x >= stop) continue;
+            }
+            const uint32_t n = quarterDistanceSquared(wrapSub(c.cx, x), c.dy);
+            const int32_t d = exactRoot(n);
+            if (strength == 0 && d >= t.Rmax) {
+                for (int z = 0; z < outCount; ++z) out[z] = t.untouched[src[z]];
+            } else if (strength == 0 && haveTable && d >= tableFrom &&
+                       !(f.RflareIn <= d && d < f.Rflare)) {
+                // Only the halo and the bow reach the pixel: its colour is the distance's.
+                const uint8_t* T = colours + size_t(d) * 4;
+                if (Colour) {
+                    for (int z = 0; z < 3; ++z)
+                        out[z] = normal ? T[z]
+                                        : blendChannel(c.blend, T[z], src[z], 4, c.tb.noiseTable);
+                } else {
+                    out[0] =
+                        normal ? T[3] : blendChannel(c.blend, T[3], src[0], 4, c.tb.noiseTable);
+                }
+            } else if (haveTable && d >= tableFrom && !(f.RflareIn <= d && d < f.Rflare)) {
+                // A spike beyond the core and the flare: its colour plus the distance's halo
+                // and bow sum, then the level, the spill and the blend.
+                int32_t T[3];
+                spikeColour(c.tb, f, d, strength, T);
+                if (d < t.Rmax) {
+                    const int32_t* sum = sums + size_t(d) * 3;
+                    for (int z = 0; z < 3; ++z) T[z] = wrapAdd(T[z], sum[z]);
+                }
+                for (int z = 0; z < 3; ++z) T[z] = wrapMul(f.level, T[z]) / 25;
+                spillSum(T);
+                if (Colour) {
+                    for (int z = 0; z < 3; ++z)
+                        out[z] = normal ? T[z]
+                                        : blendChannel(c.blend, T[z], src[z], 4, c.tb.noiseTable);
+                } else {
+                    const int32_t L = greyLevel(T);
+                    out[0] = normal ? L : blendChannel(c.blend, L, src[0], 4, c.tb.noiseTable);
+                }
             } else {
-                const uint32_t n = quarterDistanceSquared(wrapSub(c.cx, x), c.dy);
-                d = dFresh ? stepRoot(n, d) : isqrtSeeded(n, d);
-                dFresh = true;
                 fullPixel<Colour>(c, x, d, strength, src, out);
             }
             if (Preview) {
@@ -243,6 +422,9 @@ void fastRow(const RowContext& c) {
                 for (int z = 0; z < outCount; ++z) out[z] = previewFade(out[z], m, x, c.y);
             }
             for (int z = 0; z < outCount; ++z) dst[z] = static_cast<uint8_t>(out[z]);
+            ++x;
+            src += c.srcStride;
+            dst += c.dstStride;
         }
     }
 }
@@ -251,13 +433,27 @@ void fastRow(const RowContext& c) {
 
 // ---- [entry] --------------------------------------------------------------------------
 
-void compositeRow(FilterSession& session) {
-    RowContext c;
-    if (!prepareRow(session, c)) return;
+void compositeRow(const CompositeTables& t, const RowRequest& row, const uint8_t* src,
+                  uint8_t* dst, const uint8_t* maskRow) {
+    // Swirls are tested per row only where the row's core pixels can meet them.
+    CoreInputs core = t.core;
+    uint8_t swirls[100];
+    if (core.lightingMode != lightingFlat && core.lightingMode != lightingEclipse &&
+        (core.surface.vortices || core.surface.monopoles) && core.surface.swirlCount > 0) {
+        const RowContext probe(t, row, src, dst, maskRow, t.core);
+        int64_t cx0, cx1;
+        discSpan(t.f.Rcore, probe.cx, probe.dy, row.width, &cx0, &cx1);
+        int32_t count = 0;
+        if (cx0 <= cx1 && cullSwirls(probe, cx0, cx1, swirls, &count)) {
+            core.surface.swirlList = swirls;
+            core.surface.swirlListCount = count;
+        }
+    }
+    const RowContext c(t, row, src, dst, maskRow, core);
     if (c.colour)
-        c.preview ? fastRow<true, true>(c) : fastRow<true, false>(c);
+        c.preview ? fastRow<true, true>(t, c) : fastRow<true, false>(t, c);
     else
-        c.preview ? fastRow<false, true>(c) : fastRow<false, false>(c);
+        c.preview ? fastRow<false, true>(t, c) : fastRow<false, false>(t, c);
 }
 
 }  // namespace rx

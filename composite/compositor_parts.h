@@ -1,22 +1,21 @@
 // Pieces shared by the two row compositors (the plain per-pixel reference in
 // band_compositor.cpp and the fast path in band_compositor_fast.cpp): the row's set-up
-// (pointers, derived quantities, tables) and the per-pixel contributions. Both paths call
+// and the per-pixel contributions. Both paths call
 // the same functions for everything they compute per pixel, so they can differ only in
 // which pixels they skip and in what order the work is done.
 //
 // Sections:
 //   [pixel geometry]   diamond angle and quarter-pixel distance
 //   [contributions]    spikes, halo, flare, bow
-//   [row set-up]       RowContext and prepareRow
+//   [row set-up]       RowContext
 #pragma once
 
 #include <cstdint>
 
 #include "composite/blend_modes.h"
-#include "composite/composite_frame.h"
 #include "composite/integer_math.h"
 #include "composite/ray_samplers.h"
-#include "host/filter_session.h"
+#include "composite/composite_tables.h"
 
 namespace rx::compositor {
 
@@ -44,20 +43,6 @@ inline uint32_t quarterDistanceSquared(int32_t dx, int32_t dy) {
 }
 
 // ---- [contributions] ----------------------------------------------------------------
-
-struct Tables {
-    const int32_t* spikeA;
-    const int32_t* spikeB;
-    const int32_t* spikeC;
-    const int32_t* spikeE;
-    const int16_t* spikeProfile;
-    const int16_t (*spikeRamp)[600];
-    const int32_t (*haloRamp)[256];
-    const int32_t (*flareRamp)[256];
-    const int16_t (*ringRamp)[201];
-    const int16_t* flareAngles;
-    const int16_t* noiseTable;
-};
 
 // Strength one spike adds at offset (dx, dy); 0 outside its band.
 inline int32_t spikeTerm(const Tables& tb, int32_t k, int32_t dx, int32_t dy) {
@@ -138,11 +123,11 @@ inline void ringColour(const Tables& tb, const CompositeFrame& f, int32_t d, int
 
 // ---- [row set-up] -------------------------------------------------------------------
 
-// Everything one call needs besides the pixels themselves.
+// Everything one row needs besides the pixels themselves.
 struct RowContext {
-    CompositeFrame f;
-    Tables tb;
-    CoreInputs core;
+    const CompositeFrame& f;
+    const Tables& tb;
+    const CoreInputs& core;
     const uint8_t* src;       // first source pixel of the row
     uint8_t* dst;             // first output pixel of the row
     int32_t srcStride;        // bytes per source pixel
@@ -158,11 +143,15 @@ struct RowContext {
     bool haveMask;            // the host reports a mask (preview)
     const uint8_t* maskRow;   // the mask bytes of this row, when there are any
     int32_t lastColumn;
-};
 
-// Fills `c` for row session.currentRow. Returns false (with the result code set to
-// memFullErr) when the record, settings, tables or pixel pointers are missing.
-bool prepareRow(FilterSession& session, RowContext& c);
+    RowContext(const CompositeTables& t, const RowRequest& r, const uint8_t* source,
+               uint8_t* output, const uint8_t* mask, const CoreInputs& rowCore)
+        : f(t.f), tb(t.tb), core(rowCore), src(source), dst(output), srcStride(r.srcStride),
+          dstStride(r.planes), colour(r.planes >= 3), preview(t.preview), width(r.width),
+          blend(t.blend), y(r.y), cx(t.cx), cy(t.cy), dy(wrapSub(t.cy, r.y)),
+          oy(wrapSub(r.y, t.cy)), rowSelected(r.rowSelected), haveMask(r.haveMask),
+          maskRow(t.preview && r.rowSelected ? mask : nullptr), lastColumn(r.lastColumn) {}
+};
 
 // Selection value of column x in the preview: 0 outside the selectable area, 255 without a
 // mask, else the mask byte.

@@ -11,23 +11,6 @@ inline int32_t clip255(int32_t v) { return v < 0 ? 0 : (v > 255 ? 255 : v); }
 
 }  // namespace
 
-SurfaceInputs surfaceInputsOf(const FilterSession& session) {
-    const SunParameters& p = *sunParameters(session);
-    SurfaceInputs in;
-    in.noiseTable = session.workBuffer->noiseTable;
-    in.cellWeights = p.tables.cellWeights;
-    in.octaves = p.surfaceOctaves;
-    in.smearStep = p.smearStep < 1 ? 1 : p.smearStep;
-    in.swirlReach = p.swirlReach;
-    in.swirlForce = p.swirlForce;
-    in.swirlCount = p.swirlCount < 0 ? 0 : (p.swirlCount > 100 ? 100 : p.swirlCount);
-    in.vortices = p.vortices != 0;
-    in.monopoles = p.monopoles != 0;
-    in.swirlCenterH = p.tables.swirlCenterH;
-    in.swirlCenterV = p.tables.swirlCenterV;
-    return in;
-}
-
 int32_t streakSample(const int16_t* noiseTable, int32_t X, int32_t Y, int32_t s) {
     // Coordinates wrap to 20 bits; the scaled product wraps modulo 2^32.
     const int32_t U = wrapMul(X & 0xFFFFF, s) >> 7;
@@ -147,7 +130,9 @@ int32_t coreSurface(const SurfaceInputs& in, int32_t u, int32_t v) {
     const int32_t R2 = wrapMul(R, R);
     int32_t du = 0;
     int32_t dv = 0;
-    for (int32_t k = 0; k < in.swirlCount; ++k) {
+    const int32_t tested = in.swirlList ? in.swirlListCount : in.swirlCount;
+    for (int32_t i = 0; i < tested; ++i) {
+        const int32_t k = in.swirlList ? in.swirlList[i] : i;
         const int32_t ex = wrapSub(u, in.swirlCenterH[k]);
         const int32_t ey = wrapSub(v, in.swirlCenterV[k]);
         if (!(wrapAbs(ex) < R && wrapAbs(ey) < R)) continue;

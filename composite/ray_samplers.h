@@ -5,7 +5,6 @@
 
 #include <cstdint>
 
-#include "host/filter_session.h"
 
 namespace rx {
 
@@ -22,10 +21,11 @@ struct SurfaceInputs {
     bool monopoles;
     const int16_t* swirlCenterH;  // 100 entries
     const int16_t* swirlCenterV;
+    // The swirls worth testing, in ascending order: the others cannot reach the positions
+    // asked for (the fast path lists them per row). Null: all swirlCount of them.
+    const uint8_t* swirlList;
+    int32_t swirlListCount;
 };
-
-// The inputs of the current render, taken from the session's tables and settings.
-SurfaceInputs surfaceInputsOf(const FilterSession& session);
 
 // Noise of one pixel (X, Y) at scale s for the streak sampler, 0..255.
 int32_t streakSample(const int16_t* noiseTable, int32_t X, int32_t Y, int32_t s);

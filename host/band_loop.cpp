@@ -1,11 +1,16 @@
-// The band loop: the final render asks the host for one row of the filter rectangle per
-// band, top to bottom, composites it in place and ends the run by emptying the host's
-// rectangles. Start also runs the settings dialog when one is pending.
+// The band loop: the final render asks the host for bands of the filter rectangle, top to
+// bottom, as many rows at a time as the host's memory allows (one row where it allows no
+// more), composites each band in place on the run's threads and ends the run by emptying
+// the host's rectangles. Start also runs the settings dialog when one is pending.
 
 #include "host/band_loop.h"
 
+#include <algorithm>
+
 #include "composite/band_compositor.h"
 #include "host/host_memory.h"
+#include "host/render_run.h"
+#include "host/render_view.h"
 #include "host/session.h"
 #include "host/settings_dialog.h"
 #include "platform/clock.h"
@@ -24,6 +29,29 @@ void emptyRects(FilterRecord* rec) {
     rec->inRect = kEmptyRect;
     rec->outRect = kEmptyRect;
     rec->maskRect = kEmptyRect;
+}
+
+// Pixels per band that keep the threads' hand-over cost small beside the band's work.
+constexpr int32_t kBandPixels = 1 << 20;
+
+// Rows per band of the final render: what half of the host's memory for the module
+// (maxSpace, less the module's own buffers) holds of input, output and mask rows, at most
+// about kBandPixels pixels and RADIANTIX_BAND_ROWS rows; one row when the host reports no
+// room.
+int32_t chooseBandRows(const FilterSession& session) {
+    const FilterRecord* rec = session.filterRecord;
+    const int64_t width = session.renderWidth > 0 ? session.renderWidth : 1;
+    const int64_t rowBytes = width * (2 * int64_t(rec->planes) + (rec->haveMask ? 1 : 0));
+    const int64_t room = int64_t(rec->maxSpace) / 2 - rec->bufferSpace;
+    int64_t rows = rowBytes > 0 ? room / rowBytes : 1;
+    rows = std::min<int64_t>(rows, std::max<int64_t>(1, kBandPixels / width));
+    rows = std::min<int64_t>(rows, session.renderHeight);
+    if (const int32_t limit = bandRowsLimit()) rows = std::min<int64_t>(rows, limit);
+    return rows < 1 ? 1 : int32_t(rows);
+}
+
+int32_t bandRowsOf(const FilterSession& session) {
+    return session.bandRows < 1 ? 1 : session.bandRows;
 }
 
 }  // namespace
@@ -83,7 +111,8 @@ void StartRun(FilterSession& session) {
     p->previewRendering = 0;
     rec->filterRect = session.savedFilterRect;
     SetRenderArea(session, rec->filterRect, 1);
-    prepareSunTables(session);
+    PrepareRender(session);
+    session.bandRows = chooseBandRows(session);
     RequestRow(session);
     if (rec->advanceState) {
         *session.result = rec->advanceState();
@@ -100,18 +129,20 @@ void RequestRow(FilterSession& session) {
     int32_t r = session.nextRow;
     if (r > session.renderHeight - 1) r = session.renderHeight - 1;
     if (r < 0) r = 0;
+    const int32_t rows = std::min(bandRowsOf(session), session.renderHeight - r);
     Rect band = fr;
     band.top = int16_t(fr.top + r);
-    band.bottom = int16_t(band.top + 1);
+    band.bottom = int16_t(band.top + (rows < 1 ? 1 : rows));
     rec->inRect = band;
     rec->outRect = band;
 
     rec->maskRect = Rect{fr.top, fr.left, fr.top, fr.left};
     if (rec->haveMask) {
-        // Rows r - 2 .. r + 1 around the band, cut to the filter rectangle, never empty.
+        // Two rows above the band to one row below it, cut to the filter rectangle, never
+        // empty.
         const int32_t m = int32_t(fr.top) + r;
         int32_t top = m - 2;
-        int32_t bottom = m + 2;
+        int32_t bottom = int32_t(band.bottom) + 1;
         if (top < fr.top) top = fr.top;
         if (bottom > fr.bottom) bottom = fr.bottom;
         if (bottom <= top) bottom = top + 1;
@@ -133,21 +164,57 @@ void RequestRow(FilterSession& session) {
     session.maskBandTop = int32_t(rec->maskRect.top) - fr.top;
 }
 
-void ProcessRow(FilterSession& session) {
+void PrepareRender(FilterSession& session) {
+    prepareSunTables(session);
+    if (!session.renderRun) session.renderRun = new RenderRun(renderThreadsWanted());
+    RenderRun& run = *session.renderRun;
+    run.tablesReady = compositeTablesOf(session, run.tables);
+}
+
+void ProcessRows(FilterSession& session, int32_t rows) {
+    if (rows > session.renderHeight - session.nextRow)
+        rows = session.renderHeight - session.nextRow;
+    if (rows < 1) rows = 1;
     ReportProgress(session, session.progressDone, session.progressTotal);
-    session.progressDone += 1;
+    session.progressDone += rows;
 
     session.currentRow = session.nextRow;
-    compositeRow(session);
+    CompositeBand(session, session.currentRow, rows);
 
-    if (session.nextRow == session.renderHeight - 1) {
+    if (session.nextRow + rows >= session.renderHeight) {
         session.nextRow = 0;
         session.busy = 0;
     } else {
-        session.nextRow += 1;
+        session.nextRow += rows;
     }
     // A compositor failure is kept: the abort poll does not overwrite it.
     if (*session.result == noErr && TestAbort(session)) *session.result = 1;
+}
+
+void ProcessRow(FilterSession& session) { ProcessRows(session, bandRowsOf(session)); }
+
+void CompositeBand(FilterSession& session, int32_t first, int32_t rows) {
+    const FilterRecord* rec = session.filterRecord;
+    RenderRun* run = session.renderRun;
+    if (!run || !run->tablesReady || !rec->inData || !rec->outData) {
+        *session.result = memFullErr;
+        return;
+    }
+    // A final render's buffers hold the band from its first row; a preview's hold the
+    // whole area from row 0, with the mask from row maskBandTop.
+    const bool preview = run->tables.preview;
+    BandPixels pixels;
+    pixels.in = static_cast<const uint8_t*>(rec->inData);
+    pixels.inRowBytes = rec->inRowBytes;
+    pixels.out = static_cast<uint8_t*>(rec->outData);
+    pixels.outRowBytes = rec->outRowBytes;
+    pixels.top = preview ? 0 : first;
+    pixels.mask = nullptr;
+    pixels.maskTop = session.maskBandTop;
+    pixels.maskRowBytes = rec->maskRowBytes;
+    if (preview && rec->haveMask && rec->maskData)
+        pixels.mask = static_cast<const uint8_t*>(rec->maskData);
+    run->compositeRows(rowRequestOf(session, first), pixels, first, rows);
 }
 
 void ContinueRun(FilterSession& session) {
@@ -164,7 +231,13 @@ void ContinueRun(FilterSession& session) {
     if (*session.result != noErr) EndRun(session);
 }
 
+void EndRender(FilterSession& session) {
+    delete session.renderRun;
+    session.renderRun = nullptr;
+}
+
 void EndRun(FilterSession& session) {
+    EndRender(session);
     FreeWorking(session, &session.lensTable, &session.lensTableId);
     emptyRects(session.filterRecord);
 }

@@ -32,6 +32,8 @@ struct SpikeLines {
     int32_t e[256];
 };
 
+class RenderRun;
+
 struct FilterSession {
     int16_t* result;
     FilterRecord* filterRecord;
@@ -46,6 +48,7 @@ struct FilterSession {
     int32_t fitScale;
     int32_t renderWidth, renderHeight;
     int32_t currentRow;
+    int32_t bandRows;  // rows per band of the final render; 1 where the host allows no more
     int32_t lensCapacity;
     int32_t* lensTable;  // lensCapacity entries; only the low signed 16 bits of each are read
     BufferID lensTableId;
@@ -54,6 +57,10 @@ struct FilterSession {
     SpikeLines spikeLines;
     int16_t spikeProfile[301];
     int32_t lensLast;
+
+    // The compositor's tables and worker threads, from the first render of a run (or of
+    // the dialog's preview) to the end of the run; null otherwise.
+    RenderRun* renderRun;
 };
 
 // The settings record of a session: the first word of the host's `parameters` handle.

@@ -183,6 +183,8 @@ TEST_F(CliCommand, EveryBadInputFailsWithOneLineAndWritesNothing) {
     expectFailure(render({path("in.png"), "-o", o, "--seed", "4096"}), kExitUsage, "seed", out);
     expectFailure(render({path("in.png"), "-o", o, "--center", "3;4"}), kExitUsage, "--center",
                   out);
+    expectFailure(render({path("in.png"), "-o", o, "--threads", "0"}), kExitUsage, "--threads",
+                  out);
     expectFailure(render({path("in.png"), "-o", o, "--mask", path("small_mask.png")}), kExitFailure,
                   "39 x 30", out);
     expectFailure(render({path("in.png"), "-o", o, "--mask", path("colour_mask.png")}),

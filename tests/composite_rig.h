@@ -9,8 +9,27 @@
 
 #include "composite/band_compositor.h"
 #include "host/filter_session.h"
+#include "host/render_view.h"
 
 namespace rx::testing {
+
+// Composites row y from the session's record as the band loop hands rows over (a final
+// render's buffers hold the row itself, a preview's the whole area) with tables made from
+// the session as it is now. Returns memFullErr when tables or buffers are missing.
+inline int16_t compositeSessionRow(FilterSession& session, int32_t y) {
+    CompositeTables t;
+    const FilterRecord& rec = *session.filterRecord;
+    if (!compositeTablesOf(session, t) || !rec.inData || !rec.outData) return memFullErr;
+    const size_t k = t.preview ? size_t(y) : 0;
+    const uint8_t* mask = nullptr;
+    if (t.preview && rec.haveMask && rec.maskData)
+        mask = static_cast<const uint8_t*>(rec.maskData) +
+               intptr_t(y - session.maskBandTop) * rec.maskRowBytes;
+    compositeRow(t, rowRequestOf(session, y),
+                 static_cast<const uint8_t*>(rec.inData) + k * rec.inRowBytes,
+                 static_cast<uint8_t*>(rec.outData) + k * rec.outRowBytes, mask);
+    return 0;
+}
 
 struct CompositeRig {
     std::unique_ptr<SunParameters> params{new SunParameters()};
@@ -71,8 +90,7 @@ struct CompositeRig {
         rec.outData = &out[size_t(y) * width * planes];
         rec.inRowBytes = rec.outRowBytes = width * planes;
         session.currentRow = y;
-        result = 0;
-        compositeRow(session);
+        result = compositeSessionRow(session, y);
         return result;
     }
     void all() {

@@ -176,7 +176,7 @@ TEST(CompositeRow, PreviewOffsetsRowsFadesAndCentresByScale) {
     preview.rec.inRowBytes = preview.rec.outRowBytes = 32 * 3;
     for (int32_t y = 0; y < 16; ++y) {
         preview.session.currentRow = y;
-        compositeRow(preview.session);
+        testing::compositeSessionRow(preview.session, preview.session.currentRow);
     }
     for (size_t i = 0; i < final.out.size(); ++i)
         ASSERT_EQ(preview.out[i], (final.out[i] * 255) >> 8) << i;
@@ -190,7 +190,7 @@ TEST(CompositeRow, PreviewOffsetsRowsFadesAndCentresByScale) {
     preview.rec.maskRowBytes = 32;
     preview.session.maskBandTop = 0;
     preview.session.currentRow = 3;
-    compositeRow(preview.session);
+    testing::compositeSessionRow(preview.session, preview.session.currentRow);
     EXPECT_EQ(preview.outAt(9, 3)[0], 203);
     EXPECT_EQ(preview.outAt(20, 3)[1], 254);
     EXPECT_EQ(preview.outAt(21, 3)[1], (final.outAt(21, 3)[1] * 255) >> 8);
@@ -203,7 +203,7 @@ TEST(CompositeRow, PreviewOffsetsRowsFadesAndCentresByScale) {
     preview.p().previewOriginH = 10;
     preview.p().previewOriginV = 6;
     preview.session.currentRow = 7;
-    compositeRow(preview.session);
+    testing::compositeSessionRow(preview.session, preview.session.currentRow);
     EXPECT_EQ(preview.outAt(15, 7)[0], 254);  // the flat core, white, faded by 255
     EXPECT_EQ(preview.outAt(15, 7)[2], 254);
 }

@@ -61,6 +61,7 @@ struct PreviewRig {
         p.hostPreview = 1;
         p.dragControl = -1;
     }
+    ~PreviewRig() { EndRender(session); }
     SunParameters& p() { return *params; }
     FilterRecord& rec() { return host.record(); }
     int32_t enabled(int id) const { return work->controlEnabled[id]; }

@@ -9,7 +9,6 @@
 #include <cstdio>
 
 #include "host/band_loop.h"
-#include "render/sun_tables.h"
 
 namespace rx {
 namespace {
@@ -105,14 +104,13 @@ void renderPreviewRows(FilterSession& session) {
     session.lastRow = session.renderHeight - 1;
     session.lastColumn = session.renderWidth - 1;
     session.maskBandTop = 0;
-    prepareSunTables(session);
+    PrepareRender(session);
     if (*session.result != 0 || !rec->inData) return;
     // Always start at the top: a render area that shrank since an interrupted render
-    // must not leave the row cursor beyond its last row.
+    // must not leave the row cursor beyond its last row. The whole area is one band, on
+    // the run's threads.
     session.nextRow = 0;
-    do {
-        ProcessRow(session);
-    } while (*session.result == 0 && session.nextRow != 0);
+    ProcessRows(session, session.renderHeight);
 }
 
 // [zoom] ---------------------------------------------------------------------------------

@@ -3,6 +3,7 @@
 #include <io.h>
 
 #include <cstdio>
+#include <cstdlib>
 
 #include "app/system.h"
 
@@ -37,6 +38,9 @@ std::string executableDirectory() {
 char pathSeparator() { return '\\'; }
 
 bool stderrIsTerminal() { return _isatty(_fileno(stderr)) != 0; }
+
+// The module's C runtime reads the same environment block as ours.
+void setEnvironment(const char* name, const char* value) { _putenv_s(name, value); }
 
 void installInterruptHandler() { SetConsoleCtrlHandler(onConsoleControl, TRUE); }
 

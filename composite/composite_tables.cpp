@@ -1,0 +1,74 @@
+#include "composite/composite_tables.h"
+
+#include <algorithm>
+
+#include "composite/compositor_parts.h"
+
+namespace rx {
+
+namespace {
+
+using namespace compositor;
+
+// Distances beyond this many quarter pixels get no table (settings keep every radius far
+// below it); such pixels take the full rule.
+constexpr int32_t kMaxTableDistance = 1 << 16;
+
+UntouchedKind classify(const uint8_t (&bytes)[256]) {
+    bool copy = true, zero = true, lessOne = true;
+    for (int32_t s = 0; s < 256; ++s) {
+        copy = copy && bytes[s] == s;
+        zero = zero && bytes[s] == 0;
+        lessOne = lessOne && bytes[s] == (s > 0 ? s - 1 : 0);
+    }
+    if (copy) return UntouchedKind::Copy;
+    if (zero) return UntouchedKind::Zero;
+    if (lessOne) return UntouchedKind::LessOne;
+    return UntouchedKind::Lookup;
+}
+
+}  // namespace
+
+void prepareCompositeTables(CompositeTables& t) {
+    const CompositeFrame& f = t.f;
+    for (int32_t s = 0; s < 256; ++s)
+        t.untouched[s] = static_cast<uint8_t>(blendChannel(t.blend, 0, s, 4, t.tb.noiseTable));
+    t.untouchedKind = classify(t.untouched);
+
+    t.Rmax = std::max(std::max(f.Rhalo, f.Rflare), std::max(f.RringOut, f.Rcore));
+    // The colour of a pixel beyond the core that no spike and no flare streak reaches depends
+    // on its distance alone: the halo and the bow, then the level, the spill and the clip,
+    // exactly as the full rule takes them.
+    t.distanceColourFrom = f.Rcore;
+    t.distanceColours.clear();
+    t.distanceSums.clear();
+    if (t.Rmax > kMaxTableDistance || f.Rcore < 0 || t.Rmax <= f.Rcore) return;
+    t.distanceColours.resize(size_t(t.Rmax) * 4);
+    t.distanceSums.resize(size_t(t.Rmax) * 3);
+    for (int32_t d = f.Rcore; d < t.Rmax; ++d) {
+        int32_t T[3] = {0, 0, 0};
+        if (f.Rsun <= d && d < f.Rhalo) {
+            const int32_t j = 255 * (f.Rhalo - d) / f.haloSpan;
+            for (int z = 0; z < 3; ++z) T[z] += t.tb.haloRamp[z][j];
+        }
+        if (f.Rring <= d && d < f.RringOut) {
+            int32_t ring[3];
+            ringColour(t.tb, f, d, ring);
+            for (int z = 0; z < 3; ++z) T[z] += ring[z];
+        }
+        for (int z = 0; z < 3; ++z) t.distanceSums[size_t(d) * 3 + z] = T[z];
+        for (int z = 0; z < 3; ++z) T[z] = wrapMul(f.level, T[z]) / 25;
+        spillSum(T);
+        if (T[0] < 0 || T[1] < 0 || T[2] < 0) {
+            // Ramps the set-up never makes; the bytes would not hold the colour.
+            t.distanceColours.clear();
+            t.distanceSums.clear();
+            return;
+        }
+        uint8_t* entry = &t.distanceColours[size_t(d) * 4];
+        for (int z = 0; z < 3; ++z) entry[z] = static_cast<uint8_t>(T[z]);
+        entry[3] = static_cast<uint8_t>(greyLevel(T));
+    }
+}
+
+}  // namespace rx

@@ -1,0 +1,71 @@
+#include "host/render_run.h"
+
+#include <atomic>
+#include <cstdlib>
+
+namespace rx {
+
+namespace {
+
+int32_t environmentNumber(const char* name) {
+    const char* text = std::getenv(name);
+    if (!text || !*text) return 0;
+    char* end = nullptr;
+    const long v = std::strtol(text, &end, 10);
+    if (*end != '\0' || v < 1) return 0;
+    return v > 1 << 20 ? 1 << 20 : int32_t(v);
+}
+
+// One band shared out row by row: each thread takes the next row not yet taken, so rows near
+// the sun, which cost more, spread evenly.
+struct BandJob {
+    const CompositeTables* tables;
+    RowRequest row;
+    BandPixels pixels;
+    int32_t end;
+    std::atomic<int32_t> next;
+
+    static void run(void* self) {
+        BandJob& job = *static_cast<BandJob*>(self);
+        const BandPixels& p = job.pixels;
+        for (;;) {
+            const int32_t y = job.next.fetch_add(1, std::memory_order_relaxed);
+            if (y >= job.end) return;
+            RowRequest row = job.row;
+            row.y = y;
+            const intptr_t k = y - p.top;
+            const uint8_t* mask =
+                p.mask ? p.mask + intptr_t(y - p.maskTop) * p.maskRowBytes : nullptr;
+            compositeRow(*job.tables, row, p.in + k * p.inRowBytes, p.out + k * p.outRowBytes,
+                         mask);
+        }
+    }
+};
+
+}  // namespace
+
+RenderRun::RenderRun(int32_t threads) : workers_(threads > 1 ? threads - 1 : 0) {}
+
+void RenderRun::compositeRows(const RowRequest& row, const BandPixels& pixels, int32_t first,
+                              int32_t count) {
+    BandJob job;
+    job.tables = &tables;
+    job.row = row;
+    job.pixels = pixels;
+    job.end = first + count;
+    job.next.store(first, std::memory_order_relaxed);
+    if (count <= 1 || workers_.threadCount() == 0)
+        BandJob::run(&job);
+    else
+        workers_.run(&BandJob::run, &job);
+}
+
+int32_t renderThreadsWanted() {
+    int32_t n = environmentNumber("RADIANTIX_THREADS");
+    if (n == 0) n = platform::processorCount();
+    return n > 64 ? 64 : n;
+}
+
+int32_t bandRowsLimit() { return environmentNumber("RADIANTIX_BAND_ROWS"); }
+
+}  // namespace rx

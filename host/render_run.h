@@ -1,0 +1,53 @@
+// What one run keeps besides the session block: the compositor's tables of the current render
+// and the worker threads that composite a band's rows side by side. Lives from the first
+// render of a run (or of the dialog's preview) to the end of the run.
+#pragma once
+
+#include <cstdint>
+
+#include "composite/band_compositor.h"
+#include "platform/worker_threads.h"
+
+namespace rx {
+
+// Where a band's pixels lie: row `top` of the render area is at `in` and `out`, row
+// `maskTop` at `mask` (null without a mask).
+struct BandPixels {
+    const uint8_t* in;
+    int32_t inRowBytes;
+    uint8_t* out;
+    int32_t outRowBytes;
+    int32_t top;
+    const uint8_t* mask;
+    int32_t maskRowBytes;
+    int32_t maskTop;
+};
+
+class RenderRun {
+public:
+    // `threads` compositing threads in all, the caller's included.
+    explicit RenderRun(int32_t threads);
+
+    int32_t threads() const { return workers_.threadCount() + 1; }
+
+    CompositeTables tables;
+    bool tablesReady = false;
+
+    // Composites rows first .. first + count - 1, each row as `row` says but for its index,
+    // spread over the threads; returns when all are done.
+    void compositeRows(const RowRequest& row, const BandPixels& pixels, int32_t first,
+                       int32_t count);
+
+private:
+    platform::WorkerThreads workers_;
+};
+
+// Compositing threads for a new run: RADIANTIX_THREADS when it holds a number from 1 on,
+// otherwise the processors the system offers; at most 64.
+int32_t renderThreadsWanted();
+
+// The most rows a band may have by RADIANTIX_BAND_ROWS (a number from 1 on), else 0: no limit
+// of its own.
+int32_t bandRowsLimit();
+
+}  // namespace rx
