@@ -23,6 +23,9 @@ namespace rx::cli {
 
 namespace {
 
+// What an interrupted run says, whichever phase the signal reached.
+const std::string kInterrupted = "interrupted; nothing written";
+
 bool readFile(const std::string& path, std::vector<uint8_t>& bytes, std::string& error) {
     // A preset is 232 bytes; anything far larger is not one, and is not read.
     std::string why;
@@ -174,7 +177,7 @@ bool writeFileAtomically(const std::string& path, const std::vector<uint8_t>& by
     if (platform::replaceFile(path, bytes.data(), bytes.size(), &why,
                               [] { return !interruptRequested(); }))
         return true;
-    error = interruptRequested() ? "interrupted" : "cannot write \"" + path + "\": " + why;
+    error = interruptRequested() ? kInterrupted : "cannot write \"" + path + "\": " + why;
     return false;
 }
 
@@ -252,7 +255,7 @@ int renderCommand(const RenderOptions& options) {
     if (!module) return fail(error, kExitFailure);
 
     gPhase = "to render";
-    if (interruptRequested()) return fail("interrupted; nothing written", kExitInterrupted);
+    if (interruptRequested()) return fail(kInterrupted, kExitInterrupted);
     ProgressBar bar(!options.quiet && stderrIsTerminal());
     // The dialog opens where a paint program would open it, on the last accepted settings
     // (the module's cache), unless the command line gives settings of its own.
@@ -275,7 +278,7 @@ int renderCommand(const RenderOptions& options) {
     // for; otherwise they are codes like any other.
     if (result == userCanceledErr && options.dialog && !interruptRequested())
         return fail("the dialog was cancelled; nothing written", kExitCancelled);
-    if (interruptRequested()) return fail("interrupted; nothing written", kExitInterrupted);
+    if (interruptRequested()) return fail(kInterrupted, kExitInterrupted);
     if (result != 0)
         return fail(
             "the module stopped with result code " + std::to_string(result) + "; nothing written",
@@ -289,7 +292,7 @@ int renderCommand(const RenderOptions& options) {
     setInterruptPolled(true);
     bool written = writeFileAtomically(options.output, bytes, error);
     setInterruptPolled(false);
-    if (!written) return fail(error, error == "interrupted" ? kExitInterrupted : kExitFailure);
+    if (!written) return fail(error, error == kInterrupted ? kExitInterrupted : kExitFailure);
     if (!options.quiet)
         std::printf("wrote %s (%d x %d, %s)\n", options.output.c_str(), int(job.image.width),
                     int(job.image.height), kindName(job.image));
@@ -354,7 +357,7 @@ int presetWriteCommand(const PresetWriteOptions& options) {
     setInterruptPolled(true);
     bool written = writeFileAtomically(options.path, bytes, error);
     setInterruptPolled(false);
-    if (!written) return fail(error, error == "interrupted" ? kExitInterrupted : kExitFailure);
+    if (!written) return fail(error, error == kInterrupted ? kExitInterrupted : kExitFailure);
     return kExitOk;
 }
 

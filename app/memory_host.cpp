@@ -145,7 +145,9 @@ struct MemoryHost::Impl {
         return noErr;
     }
     static OSErr RX_CDECL allocateBuffer(int32_t size, BufferID* id) { return allocate(size, id); }
-    static OSErr RX_CDECL allocateBuffer64(int64_t size, BufferID* id) { return allocate(size, id); }
+    static OSErr RX_CDECL allocateBuffer64(int64_t size, BufferID* id) {
+        return allocate(size, id);
+    }
     static HostBuffer* findBuffer(BufferID id) {
         Impl& m = *active().impl_;
         auto it = m.buffers.find(id);
@@ -198,10 +200,10 @@ struct MemoryHost::Impl {
     // [SECTION] Delivering and taking back pixels
 
     // Fills `d` with `rect` of planes lo..hi (below `planes`) of `base` (an image-sized
-    // array of `channels` interleaved planes per pixel), padding outside the image as `padding` says. Returns an error
-    // code. At a reduced rate (a preview) the rectangle is in reduced coordinates: its pixel
-    // (x, y) samples the image at (x * rate, y * rate), as hosts build a proxy.
-    // With `inPlace`, a request that covers whole pixels inside the image at rate 1 is
+    // array of `channels` interleaved planes per pixel), padding outside the image as `padding`
+    // says. Returns an error code. At a reduced rate (a preview) the rectangle is in reduced
+    // coordinates: its pixel (x, y) samples the image at (x * rate, y * rate), as hosts build a
+    // proxy. With `inPlace`, a request that covers whole pixels inside the image at rate 1 is
     // handed out as a pointer into `base` itself, as hosts hand out their tiles.
     OSErr deliver(Delivered& d, const Rect& rect, int16_t lo, int16_t hi, int16_t padding,
                   int32_t planes, int32_t channels, const uint8_t* base, int32_t rate = 1,
@@ -217,15 +219,15 @@ struct MemoryHost::Impl {
         const HostImage& img = host.image_;
         const int32_t limitW = (img.width + rate - 1) / rate;
         const int32_t limitH = (img.height + rate - 1) / rate;
-        const bool outside = rect.top < 0 || rect.left < 0 || rect.bottom > limitH ||
-                             rect.right > limitW;
+        const bool outside =
+            rect.top < 0 || rect.left < 0 || rect.bottom > limitH || rect.right > limitW;
         if (outside && padding == -3) return kParamErr;
         const int32_t w = rect.right - rect.left, ht = rect.bottom - rect.top;
         const int32_t n = d.planes();
         const bool wholePixels = rate == 1 && n == channels;
         if (inPlace && wholePixels && !outside && host.options_.rowPadding == 0) {
-            d.direct = const_cast<uint8_t*>(base) +
-                       (size_t(rect.top) * img.width + rect.left) * channels;
+            d.direct =
+                const_cast<uint8_t*>(base) + (size_t(rect.top) * img.width + rect.left) * channels;
             d.rowBytes = img.width * channels;
             return noErr;
         }
@@ -324,17 +326,17 @@ struct MemoryHost::Impl {
         const bool running = !source.empty();
         const std::vector<uint8_t>& src = running ? source : img.pixels;
         const bool masking = r.autoMask && !img.mask.empty();
-        OSErr err = deliver(in, r.inRect, r.inLoPlane, r.inHiPlane, r.inputPadding, planes,
-                            ch, src.data(), inRate, running);
+        OSErr err = deliver(in, r.inRect, r.inLoPlane, r.inHiPlane, r.inputPadding, planes, ch,
+                            src.data(), inRate, running);
         // The output of a preview is a reduced copy as well, at the input's rate.
         if (err == noErr)
-            err = deliver(out, r.outRect, r.outLoPlane, r.outHiPlane, r.outputPadding, planes,
-                          ch, img.pixels.data(), inRate, running && !inStart && !masking);
+            err = deliver(out, r.outRect, r.outLoPlane, r.outHiPlane, r.outputPadding, planes, ch,
+                          img.pixels.data(), inRate, running && !inStart && !masking);
         out.rate = inRate;
         if (err == noErr) {
             if (r.haveMask && !img.mask.empty())
-                err = deliver(mask, r.maskRect, 0, 0, r.maskPadding, 1, 1, img.mask.data(), maskRate,
-                              true);
+                err = deliver(mask, r.maskRect, 0, 0, r.maskPadding, 1, 1, img.mask.data(),
+                              maskRate, true);
             else
                 mask = Delivered{};
         }
@@ -372,8 +374,8 @@ struct MemoryHost::Impl {
         const FilterRecord& r = host.record_;
         const bool wantMask = r.haveMask && !host.image_.mask.empty();
         return !sameRect(r.inRect, in.rect) || r.inLoPlane != in.lo || r.inHiPlane != in.hi ||
-               !sameRect(r.outRect, out.rect) || r.outLoPlane != out.lo ||
-               r.outHiPlane != out.hi || (wantMask && !sameRect(r.maskRect, mask.rect));
+               !sameRect(r.outRect, out.rect) || r.outLoPlane != out.lo || r.outHiPlane != out.hi ||
+               (wantMask && !sameRect(r.maskRect, mask.rect));
     }
 
     static MemoryHost& active() { return *gActive; }

@@ -11,11 +11,11 @@
 namespace rx::cli {
 
 struct PiplInfo {
-    bool isFilter = false;        // 'kind' is '8BFM'
-    uint32_t version = 0;         // 'vers': major << 16 | minor
-    std::string name;             // 'name'
-    std::string category;         // 'catg'
-    std::string entryPoint;       // under the requested code key; empty when absent
+    bool isFilter = false;   // 'kind' is '8BFM'
+    uint32_t version = 0;    // 'vers': major << 16 | minor
+    std::string name;        // 'name'
+    std::string category;    // 'catg'
+    std::string entryPoint;  // under the requested code key; empty when absent
 };
 
 // The code key for this build's architecture: '8664' on x64, 'wx86' on x86.

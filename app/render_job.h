@@ -14,13 +14,13 @@
 namespace rx::cli {
 
 struct RenderJob {
-    Image image;             // rendered in place
+    Image image;                  // rendered in place
     const Image* mask = nullptr;  // one channel, same size; null for no selection
     // The table's settings are taken from here; null leaves the module's own record (its
     // defaults and the cache of the last accepted settings).
     const SunParameters* settings = nullptr;
     bool showDialog = false;  // the parameters selector first, so start opens the dialog
-    bool hasCenter = false;  // else the module's own centre (the middle of the image)
+    bool hasCenter = false;   // else the module's own centre (the middle of the image)
     int32_t centerX = 0, centerY = 0;
     std::function<void(int32_t done, int32_t total)> onProgress;
     std::function<bool()> onAbort;

@@ -60,13 +60,13 @@ struct ModeName {
     const char* name;
 };
 constexpr ModeName kModeNames[] = {
-    {"blendMode", 1, "normal"},        {"blendMode", 2, "procedural +"},
-    {"blendMode", 3, "procedural -"},  {"blendMode", 4, "difference"},
-    {"blendMode", 5, "lighten"},       {"blendMode", 6, "darken"},
-    {"blendMode", 7, "add"},           {"blendMode", 8, "subtract"},
-    {"blendMode", 9, "multiply"},      {"blendMode", 10, "screen"},
-    {"blendMode", 11, "composite"},    {"lightingMode", 1, "normal"},
-    {"lightingMode", 2, "flat"},       {"lightingMode", 3, "eclipse"},
+    {"blendMode", 1, "normal"},       {"blendMode", 2, "procedural +"},
+    {"blendMode", 3, "procedural -"}, {"blendMode", 4, "difference"},
+    {"blendMode", 5, "lighten"},      {"blendMode", 6, "darken"},
+    {"blendMode", 7, "add"},          {"blendMode", 8, "subtract"},
+    {"blendMode", 9, "multiply"},     {"blendMode", 10, "screen"},
+    {"blendMode", 11, "composite"},   {"lightingMode", 1, "normal"},
+    {"lightingMode", 2, "flat"},      {"lightingMode", 3, "eclipse"},
 };
 
 // "procedural+" and "Procedural +" name the same mode.
@@ -104,8 +104,8 @@ bool parseInteger(const SettingInfo& s, const std::string& text, int32_t& value,
         return false;
     }
     if (v < s.minValue || v > s.maxValue) {
-        error = std::string(s.name) + ": " + t + " is out of range " +
-                std::to_string(s.minValue) + ".." + std::to_string(s.maxValue);
+        error = std::string(s.name) + ": " + t + " is out of range " + std::to_string(s.minValue) +
+                ".." + std::to_string(s.maxValue);
         return false;
     }
     value = int32_t(v);
@@ -139,8 +139,8 @@ bool parseVector(const std::string& text, Vector3f& vector, std::string& error) 
     bool ok = true;
     while (ok) {
         size_t comma = text.find(',', start);
-        std::string part = text.substr(start, comma == std::string::npos ? std::string::npos
-                                                                         : comma - start);
+        std::string part =
+            text.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
         ok = n < 3 && parseFloat(part, c[n]);
         ++n;
         if (comma == std::string::npos) break;
@@ -224,15 +224,12 @@ std::string formatVector(const Vector3f& v) {
 std::string settingJson(const SettingInfo& s, const SunParameters& p) {
     SunParameters& q = const_cast<SunParameters&>(p);
     switch (s.kind) {
-        case SettingKind::Colour:
-            return "\"" + formatColour(*settingColour(q, s)) + "\"";
+        case SettingKind::Colour: return "\"" + formatColour(*settingColour(q, s)) + "\"";
         case SettingKind::Vector: {
             const Vector3f& v = *settingVector(q, s);
-            return "[" + formatFloat(v.x) + ", " + formatFloat(v.y) + ", " + formatFloat(v.z) +
-                   "]";
+            return "[" + formatFloat(v.x) + ", " + formatFloat(v.y) + ", " + formatFloat(v.z) + "]";
         }
-        default:
-            return std::to_string(*settingInt(q, s));
+        default: return std::to_string(*settingInt(q, s));
     }
 }
 

@@ -56,8 +56,9 @@ int main() {
     microsecondsPerCall(session, 20);  // warm-up
     const int calls = 500;
     const double fullScale = microsecondsPerCall(session, calls);
-    std::printf("prepareSunTables, scale 1, sunRadius 100 (lensLast %d): %.1f us processor time per call\n",
-                static_cast<int>(session.lensLast), fullScale);
+    std::printf(
+        "prepareSunTables, scale 1, sunRadius 100 (lensLast %d): %.1f us processor time per call\n",
+        static_cast<int>(session.lensLast), fullScale);
     params->previewScale = 4;
     std::printf("prepareSunTables, scale 4, sunRadius 100: %.1f us processor time per call\n",
                 microsecondsPerCall(session, calls));

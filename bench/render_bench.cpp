@@ -180,8 +180,9 @@ void hostFigures() {
         useThreads(gAllThreads);
         const Timing all = hostRun(c.w, c.h, c.repeats, &ENTRYPOINT, c.settings);
         std::printf("  %-46s %5d x %-5d %8.1f ms %6.2f x floor %8.1f ms %6.2f x floor %6.2fx\n",
-                    c.label, c.w, c.h, one.processor * 1e3, one.processor / (floor.processor * share),
-                    all.warm * 1e3, all.warm / (floor.warm * share), one.warm / all.warm);
+                    c.label, c.w, c.h, one.processor * 1e3,
+                    one.processor / (floor.processor * share), all.warm * 1e3,
+                    all.warm / (floor.warm * share), one.warm / all.warm);
     }
 }
 
@@ -289,8 +290,7 @@ double previewRender(const Settings& settings, int renders, bool processor) {
         const Clock::time_point t0 = Clock::now();
         const std::clock_t c0 = std::clock();
         renderPreviewRows(session);
-        const double s =
-            processor ? double(std::clock() - c0) / CLOCKS_PER_SEC : seconds(t0);
+        const double s = processor ? double(std::clock() - c0) / CLOCKS_PER_SEC : seconds(t0);
         if (s < best) best = s;
     }
     EndRender(session);

@@ -97,8 +97,8 @@ bool spikeSpan(const Tables& tb, int32_t k, int32_t cx, int32_t dy, int32_t widt
     const int64_t pE = exact ? e * cx - c * dy : 0;
     exact = exact && fitsInt32(pA) && fitsInt32(pA - b * last) && fitsInt32(pE) &&
             fitsInt32(pE - e * last);
-    if (exact && (!narrowToBand(pA, b, -300, 300, x0, x1) ||
-                  !narrowToBand(pE, e, -32512, 32512, x0, x1)))
+    if (exact &&
+        (!narrowToBand(pA, b, -300, 300, x0, x1) || !narrowToBand(pE, e, -32512, 32512, x0, x1)))
         return false;
     span->k = k;
     span->x0 = static_cast<int32_t>(x0);
@@ -189,8 +189,7 @@ inline void fullPixel(const RowContext& c, int32_t x, int32_t d, int32_t P, cons
     }
 
     if (Colour) {
-        for (int z = 0; z < 3; ++z)
-            out[z] = blendChannel(c.blend, T[z], src[z], w, tb.noiseTable);
+        for (int z = 0; z < 3; ++z) out[z] = blendChannel(c.blend, T[z], src[z], w, tb.noiseTable);
     } else {
         out[0] = blendChannel(c.blend, greyLevel(T), src[0], w, tb.noiseTable);
     }
@@ -208,8 +207,7 @@ bool cullSwirls(const RowContext& c, int64_t cx0, int64_t cx1, uint8_t* list, in
     // centre up to Rcore - 1.
     const int64_t nearX = std::min(std::max(int64_t(c.cx), cx0), cx1);
     const int64_t ndx = int64_t(c.cx) - nearX;
-    if (ndx < -(1 << 16) || ndx > (1 << 16) || c.dy < -(1 << 16) || c.dy > (1 << 16))
-        return false;
+    if (ndx < -(1 << 16) || ndx > (1 << 16) || c.dy < -(1 << 16) || c.dy > (1 << 16)) return false;
     const int64_t n = 16 * (ndx * ndx + int64_t(c.dy) * c.dy);
     if (n > 0x7FFFFFFF) return false;
     const int32_t dLow = isqrt(static_cast<uint32_t>(n));
@@ -262,9 +260,7 @@ void untouchedRun(const CompositeTables& t, const uint8_t* src, uint8_t* dst, in
         case UntouchedKind::Copy:
             if (src != dst) std::memmove(dst, src, bytes);
             return;
-        case UntouchedKind::Zero:
-            std::memset(dst, 0, bytes);
-            return;
+        case UntouchedKind::Zero: std::memset(dst, 0, bytes); return;
         case UntouchedKind::LessOne: {
             size_t i = 0;
 #if defined(__SSE2__)
@@ -334,8 +330,7 @@ void fastRow(const CompositeTables& t, const RowContext& c) {
                 if (!anySpike) {
                     runEnd = x < rx0 ? int32_t(std::min<int64_t>(end, rx0)) : end;
                 } else {
-                    while (runEnd < end && P[runEnd - start] == 0 &&
-                           (runEnd < rx0 || runEnd > rx1))
+                    while (runEnd < end && P[runEnd - start] == 0 && (runEnd < rx0 || runEnd > rx1))
                         ++runEnd;
                 }
                 const int32_t n = runEnd - x;
@@ -389,8 +384,8 @@ void fastRow(const CompositeTables& t, const RowContext& c) {
                 const uint8_t* T = colours + size_t(d) * 4;
                 if (Colour) {
                     for (int z = 0; z < 3; ++z)
-                        out[z] = normal ? T[z]
-                                        : blendChannel(c.blend, T[z], src[z], 4, c.tb.noiseTable);
+                        out[z] =
+                            normal ? T[z] : blendChannel(c.blend, T[z], src[z], 4, c.tb.noiseTable);
                 } else {
                     out[0] =
                         normal ? T[3] : blendChannel(c.blend, T[3], src[0], 4, c.tb.noiseTable);
@@ -408,8 +403,8 @@ void fastRow(const CompositeTables& t, const RowContext& c) {
                 spillSum(T);
                 if (Colour) {
                     for (int z = 0; z < 3; ++z)
-                        out[z] = normal ? T[z]
-                                        : blendChannel(c.blend, T[z], src[z], 4, c.tb.noiseTable);
+                        out[z] =
+                            normal ? T[z] : blendChannel(c.blend, T[z], src[z], 4, c.tb.noiseTable);
                 } else {
                     const int32_t L = greyLevel(T);
                     out[0] = normal ? L : blendChannel(c.blend, L, src[0], 4, c.tb.noiseTable);
@@ -433,8 +428,8 @@ void fastRow(const CompositeTables& t, const RowContext& c) {
 
 // ---- [entry] --------------------------------------------------------------------------
 
-void compositeRow(const CompositeTables& t, const RowRequest& row, const uint8_t* src,
-                  uint8_t* dst, const uint8_t* maskRow) {
+void compositeRow(const CompositeTables& t, const RowRequest& row, const uint8_t* src, uint8_t* dst,
+                  const uint8_t* maskRow) {
     // Swirls are tested per row only where the row's core pixels can meet them.
     CoreInputs core = t.core;
     uint8_t swirls[100];

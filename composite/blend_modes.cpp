@@ -7,12 +7,8 @@ namespace rx {
 void coreColour(const CoreInputs& in, int32_t d, int32_t ox, int32_t oy, int32_t K[3]) {
     int32_t index;
     switch (in.lightingMode) {
-        case lightingFlat:
-            index = 255;
-            break;
-        case lightingEclipse:
-            K[0] = K[1] = K[2] = 0;
-            return;
+        case lightingFlat: index = 255; break;
+        case lightingEclipse: K[0] = K[1] = K[2] = 0; return;
         default: {
             // Sphere mapping: the lens table magnifies the surface texture towards the limb.
             int32_t m = d / 4;
@@ -91,9 +87,18 @@ void spillRim(int32_t c[3]) {
     const int32_t e = wrapMul(60, overflowOf(c, &flags)) >> 8;
     const int32_t h = e >> 1;
     switch (flags) {
-        case 1: c[1] += h; c[2] += h; break;
-        case 2: c[0] += h; c[2] += h; break;
-        case 4: c[0] += h; c[1] += h; break;
+        case 1:
+            c[1] += h;
+            c[2] += h;
+            break;
+        case 2:
+            c[0] += h;
+            c[2] += h;
+            break;
+        case 4:
+            c[0] += h;
+            c[1] += h;
+            break;
         case 3: c[2] += e; break;
         case 5: c[1] += e; break;
         case 6: c[0] += e; break;

@@ -50,8 +50,7 @@ inline int32_t spikeTerm(const Tables& tb, int32_t k, int32_t dx, int32_t dy) {
         magnitude(wrapAdd(wrapMul(tb.spikeA[k], dy), wrapMul(tb.spikeB[k], dx)));
     if (across > 300) return 0;
     const int32_t w = tb.spikeProfile[300 - static_cast<int32_t>(across)];
-    const uint32_t along =
-        magnitude(wrapSub(wrapMul(tb.spikeE[k], dx), wrapMul(tb.spikeC[k], dy)));
+    const uint32_t along = magnitude(wrapSub(wrapMul(tb.spikeE[k], dx), wrapMul(tb.spikeC[k], dy)));
     if (along >= 32640) return 0;  // (32640 - along) >> 7 would not be positive
     const int32_t t = (32640 - static_cast<int32_t>(along)) >> 7;
     return t > 0 ? (t * w) >> 8 : 0;
@@ -101,8 +100,8 @@ inline int32_t flareIndex(const Tables& tb, const CompositeFrame& f, int32_t A, 
         else
             continue;
         if (t > h) t = 2 * h - t;  // triangle across the streak
-        const int32_t v = truncDiv(
-            wrapMul(wrapMul(truncDiv(t * t, h), f.Rflare - d), n), wrapMul(h, f.flareSpan));
+        const int32_t v = truncDiv(wrapMul(wrapMul(truncDiv(t * t, h), f.Rflare - d), n),
+                                   wrapMul(h, f.flareSpan));
         const int32_t lit = wrapSub(wrapMul(2, v), 80);
         if (lit > 0) acc = wrapAdd(acc, lit);
     }
@@ -128,29 +127,44 @@ struct RowContext {
     const CompositeFrame& f;
     const Tables& tb;
     const CoreInputs& core;
-    const uint8_t* src;       // first source pixel of the row
-    uint8_t* dst;             // first output pixel of the row
-    int32_t srcStride;        // bytes per source pixel
-    int32_t dstStride;        // bytes per output pixel
-    bool colour;              // three channels (else grey)
+    const uint8_t* src;  // first source pixel of the row
+    uint8_t* dst;        // first output pixel of the row
+    int32_t srcStride;   // bytes per source pixel
+    int32_t dstStride;   // bytes per output pixel
+    bool colour;         // three channels (else grey)
     bool preview;
-    int32_t width;            // pixels in the row
-    int32_t blend;            // blend mode code
-    int32_t y;                // row index
-    int32_t cx, cy;           // centre in the row's coordinates
-    int32_t dy, oy;           // cy - y and y - cy
-    bool rowSelected;         // the row lies inside the selectable rows (preview)
-    bool haveMask;            // the host reports a mask (preview)
-    const uint8_t* maskRow;   // the mask bytes of this row, when there are any
+    int32_t width;           // pixels in the row
+    int32_t blend;           // blend mode code
+    int32_t y;               // row index
+    int32_t cx, cy;          // centre in the row's coordinates
+    int32_t dy, oy;          // cy - y and y - cy
+    bool rowSelected;        // the row lies inside the selectable rows (preview)
+    bool haveMask;           // the host reports a mask (preview)
+    const uint8_t* maskRow;  // the mask bytes of this row, when there are any
     int32_t lastColumn;
 
     RowContext(const CompositeTables& t, const RowRequest& r, const uint8_t* source,
                uint8_t* output, const uint8_t* mask, const CoreInputs& rowCore)
-        : f(t.f), tb(t.tb), core(rowCore), src(source), dst(output), srcStride(r.srcStride),
-          dstStride(r.planes), colour(r.planes >= 3), preview(t.preview), width(r.width),
-          blend(t.blend), y(r.y), cx(t.cx), cy(t.cy), dy(wrapSub(t.cy, r.y)),
-          oy(wrapSub(r.y, t.cy)), rowSelected(r.rowSelected), haveMask(r.haveMask),
-          maskRow(t.preview && r.rowSelected ? mask : nullptr), lastColumn(r.lastColumn) {}
+        : f(t.f),
+          tb(t.tb),
+          core(rowCore),
+          src(source),
+          dst(output),
+          srcStride(r.srcStride),
+          dstStride(r.planes),
+          colour(r.planes >= 3),
+          preview(t.preview),
+          width(r.width),
+          blend(t.blend),
+          y(r.y),
+          cx(t.cx),
+          cy(t.cy),
+          dy(wrapSub(t.cy, r.y)),
+          oy(wrapSub(r.y, t.cy)),
+          rowSelected(r.rowSelected),
+          haveMask(r.haveMask),
+          maskRow(t.preview && r.rowSelected ? mask : nullptr),
+          lastColumn(r.lastColumn) {}
 };
 
 // Selection value of column x in the preview: 0 outside the selectable area, 255 without a

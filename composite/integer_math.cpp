@@ -6,9 +6,7 @@ namespace {
 
 constexpr uint32_t kRootLimit = 65536;  // every result is below this
 
-inline bool squareAtMost(uint32_t r, uint32_t n) {
-    return static_cast<uint64_t>(r) * r <= n;
-}
+inline bool squareAtMost(uint32_t r, uint32_t n) { return static_cast<uint64_t>(r) * r <= n; }
 
 }  // namespace
 

@@ -96,8 +96,7 @@ struct PSPixelMap {
 };
 
 using DisplayPixelsProc = OSErr(RX_CDECL*)(const PSPixelMap* source, const VRect* srcRect,
-                                           int32_t dstRow, int32_t dstCol,
-                                           void* platformContext);
+                                           int32_t dstRow, int32_t dstCol, void* platformContext);
 
 struct ColorServicesInfo {
     int32_t infoSize;
@@ -218,8 +217,7 @@ struct FilterRecord {
     Fixed inputRate;
     Fixed maskRate;
     ColorServicesProc colorServices;
-    int16_t inLayerPlanes, inTransparencyMask, inLayerMasks, inInvertedLayerMasks,
-        inNonLayerPlanes;
+    int16_t inLayerPlanes, inTransparencyMask, inLayerMasks, inInvertedLayerMasks, inNonLayerPlanes;
     int16_t outLayerPlanes, outTransparencyMask, outLayerMasks, outInvertedLayerMasks,
         outNonLayerPlanes;
     int16_t absLayerPlanes, absTransparencyMask, absLayerMasks, absInvertedLayerMasks,

@@ -7,10 +7,10 @@
 
 #include "host/plugin_api.h"
 
-#define RX_AT(type, field, off32, off64)                                                  \
+#define RX_AT(type, field, off32, off64)                                                 \
     static_assert(offsetof(rx::type, field) == (sizeof(void*) == 4 ? (off32) : (off64)), \
                   #type "::" #field " is not where hosts put it")
-#define RX_SIZE(type, size32, size64) \
+#define RX_SIZE(type, size32, size64)                                             \
     static_assert(sizeof(rx::type) == (sizeof(void*) == 4 ? (size32) : (size64)), \
                   "sizeof " #type " differs from hosts")
 

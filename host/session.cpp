@@ -74,15 +74,9 @@ void ApplyDefaults(SunParameters& p) {
         const SettingInfo& s = table[i];
         if (!s.hasDefault) continue;
         switch (s.kind) {
-            case SettingKind::Colour:
-                *settingColour(p, s) = s.defaultColour;
-                break;
-            case SettingKind::Vector:
-                *settingVector(p, s) = Vector3f{0.0f, 0.0f, 0.0f};
-                break;
-            default:
-                *settingInt(p, s) = s.defaultValue;
-                break;
+            case SettingKind::Colour: *settingColour(p, s) = s.defaultColour; break;
+            case SettingKind::Vector: *settingVector(p, s) = Vector3f{0.0f, 0.0f, 0.0f}; break;
+            default: *settingInt(p, s) = s.defaultValue; break;
         }
     }
     p.haloColor2 = p.haloColor;

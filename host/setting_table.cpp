@@ -7,11 +7,11 @@ namespace rx {
 namespace {
 
 #define RX_INT(field, kind, def, lo, hi) \
-    {#field, SettingKind::kind, offsetof(SunParameters, field), def, lo, hi, {0, 0, 0}, true}
+    { #field, SettingKind::kind, offsetof(SunParameters, field), def, lo, hi, {0, 0, 0 }, true }
 #define RX_COLOUR(field, r, g, b, has) \
-    {#field, SettingKind::Colour, offsetof(SunParameters, field), 0, 0, 0xFFFF, {r, g, b}, has}
+    { #field, SettingKind::Colour, offsetof(SunParameters, field), 0, 0, 0xFFFF, {r, g, b }, has }
 #define RX_VECTOR(field) \
-    {#field, SettingKind::Vector, offsetof(SunParameters, field), 0, 0, 0, {0, 0, 0}, true}
+    { #field, SettingKind::Vector, offsetof(SunParameters, field), 0, 0, 0, {0, 0, 0 }, true }
 
 const SettingInfo kSettings[] = {
     RX_VECTOR(spikeVector),
@@ -104,9 +104,7 @@ void clampSettings(SunParameters& p) {
             case SettingKind::Mode:
                 if (v < s.minValue || v > s.maxValue) v = 1;
                 break;
-            case SettingKind::Seed:
-                v &= 2047;
-                break;
+            case SettingKind::Seed: v &= 2047; break;
             default:
                 if (v < s.minValue) v = s.minValue;
                 if (v > s.maxValue) v = s.maxValue;

@@ -11,19 +11,19 @@
 namespace rx {
 
 enum class SettingKind : uint8_t {
-    Slider,     // int32, 0..100
-    Count,      // int32 slider whose value is a count (spikes, swirls, flares)
-    Toggle,     // int32, 0 or 1
-    Mode,       // int32, 1..max; any other value acts as 1
-    Seed,       // int32, 0..2047
-    Colour,     // RGB16
-    Vector,     // Vector3f
+    Slider,  // int32, 0..100
+    Count,   // int32 slider whose value is a count (spikes, swirls, flares)
+    Toggle,  // int32, 0 or 1
+    Mode,    // int32, 1..max; any other value acts as 1
+    Seed,    // int32, 0..2047
+    Colour,  // RGB16
+    Vector,  // Vector3f
 };
 
 struct SettingInfo {
     const char* name;
     SettingKind kind;
-    size_t offset;       // offset of the field in SunParameters
+    size_t offset;         // offset of the field in SunParameters
     int32_t defaultValue;  // numeric kinds
     int32_t minValue;
     int32_t maxValue;

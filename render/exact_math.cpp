@@ -201,7 +201,7 @@ inline double scaleByPowerOfTwo(double x, int e) {
 DD logDD(double x) {
     int e = 0;
     uint64_t b = bitsOf(x);
-    if ((b >> 52) == 0) {  // subnormal: normalise first
+    if ((b >> 52) == 0) {          // subnormal: normalise first
         x *= 18014398509481984.0;  // 2^54
         b = bitsOf(x);
         e -= 54;
@@ -217,9 +217,9 @@ DD logDD(double x) {
     const DD z = mul(s, s);
     const double zh = z.hi;
     // 2/5 + 2z/7 + ... + 2z^12/29
-    static constexpr double kLogCoefficients[13] = {2.0 / 5,  2.0 / 7,  2.0 / 9,  2.0 / 11, 2.0 / 13,
-                                                    2.0 / 15, 2.0 / 17, 2.0 / 19, 2.0 / 21, 2.0 / 23,
-                                                    2.0 / 25, 2.0 / 27, 2.0 / 29};
+    static constexpr double kLogCoefficients[13] = {
+        2.0 / 5,  2.0 / 7,  2.0 / 9,  2.0 / 11, 2.0 / 13, 2.0 / 15, 2.0 / 17,
+        2.0 / 19, 2.0 / 21, 2.0 / 23, 2.0 / 25, 2.0 / 27, 2.0 / 29};
     double tail = kLogCoefficients[12];
     for (int k = 11; k >= 0; --k) tail = kLogCoefficients[k] + zh * tail;
     const DD q = add(kTwoThirds, zh * tail);
@@ -240,9 +240,11 @@ double expDD(DD z) {
     const double rh = r.hi;
     // e^r - 1 - rh, to about 2^-70 relative.
     const double p =
-        r.lo + rh * rh *
-                   (0.5 + rh * (1.0 / 6.0 +
-                                rh * (1.0 / 24.0 + rh * (1.0 / 120.0 + rh * (1.0 / 720.0 + rh * (1.0 / 5040.0))))));
+        r.lo +
+        rh * rh *
+            (0.5 + rh * (1.0 / 6.0 +
+                         rh * (1.0 / 24.0 +
+                               rh * (1.0 / 120.0 + rh * (1.0 / 720.0 + rh * (1.0 / 5040.0))))));
     const DD t = kExp2Table[j];
     const DD th = twoProd(t.hi, rh);
     const DD s = fastTwoSum(t.hi, th.hi);

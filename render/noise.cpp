@@ -3,7 +3,8 @@
 namespace rx {
 
 void buildNoiseTable(int16_t* noiseTable, int32_t seed) {
-    for (int i = 0; i < kNoiseEntries; ++i) noiseTable[i] = static_cast<int16_t>(noiseSource[i] & 255);
+    for (int i = 0; i < kNoiseEntries; ++i)
+        noiseTable[i] = static_cast<int16_t>(noiseSource[i] & 255);
     // Pass i hands entry i's current value to entry j and restores entry i at once, so the
     // seed only decides which source entry names the receiving index.
     for (int i = 0; i < kNoiseEntries; ++i) {

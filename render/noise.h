@@ -24,8 +24,8 @@ void fillCellWeights(int32_t* cellWeights);
 // Lattice value noise over coordinates with 9 fractional bits (one cell is 512 units),
 // wrapping every 2^20 units. Coordinates are taken modulo 2^32 first, so callers may form
 // them with wrap-around arithmetic. Result in -8192..8064.
-inline int32_t cellNoiseWrapped(const int16_t* noiseTable, const int32_t* cellWeights,
-                                uint32_t x, uint32_t y, int32_t k) {
+inline int32_t cellNoiseWrapped(const int16_t* noiseTable, const int32_t* cellWeights, uint32_t x,
+                                uint32_t y, int32_t k) {
     const uint32_t xw = x & 0xFFFFFu;
     const uint32_t yw = y & 0xFFFFFu;
     const int32_t wx = cellWeights[xw & 511u];
@@ -50,22 +50,25 @@ inline int32_t cellNoise(const int16_t* noiseTable, const int32_t* cellWeights, 
 // Multi-octave surface brightness of the core at core-surface coordinates (x, y); octaves
 // is surfaceOctaves (0..2; other values add no fine octave). Never negative; at most 457,
 // 505 and 537 for 0, 1 and 2 extra octaves.
-inline int32_t surfaceNoise(const int16_t* noiseTable, const int32_t* cellWeights,
-                            int32_t octaves, int32_t x, int32_t y) {
+inline int32_t surfaceNoise(const int16_t* noiseTable, const int32_t* cellWeights, int32_t octaves,
+                            int32_t x, int32_t y) {
     // Scaled coordinates are formed modulo 2^32: the lattice only sees their low 20 bits,
     // and unsigned arithmetic keeps large inputs free of signed overflow.
     const uint32_t ux = static_cast<uint32_t>(x);
     const uint32_t uy = static_cast<uint32_t>(y);
-    const int32_t o1 = cellNoiseWrapped(noiseTable, cellWeights, 16u * (ux + 4u), 16u * (uy + 4u), 0);
-    const int32_t o2 = cellNoiseWrapped(noiseTable, cellWeights, 4u * (ux + 1u), 4u * (uy + 1u), 1136);
+    const int32_t o1 =
+        cellNoiseWrapped(noiseTable, cellWeights, 16u * (ux + 4u), 16u * (uy + 4u), 0);
+    const int32_t o2 =
+        cellNoiseWrapped(noiseTable, cellWeights, 4u * (ux + 1u), 4u * (uy + 1u), 1136);
     const int32_t o3 = cellNoiseWrapped(noiseTable, cellWeights, ux + 1u, uy + 1u, 403);
     const int32_t o4 = cellNoiseWrapped(noiseTable, cellWeights, 8u * ux, 8u * uy, 184);
     int32_t acc = 5 * (o1 + 2 * o2 + o3) + 7 * o4;
     if (octaves == 1) {
         acc += 3 * cellNoiseWrapped(noiseTable, cellWeights, 32u * (ux + 3u), 32u * (uy + 3u), 885);
     } else if (octaves == 2) {
-        acc += 2 * cellNoiseWrapped(noiseTable, cellWeights, 64u * (ux + 2u), 64u * (uy + 2u), 175) +
-               3 * cellNoiseWrapped(noiseTable, cellWeights, 32u * (ux + 3u), 32u * (uy + 3u), 1456);
+        acc +=
+            2 * cellNoiseWrapped(noiseTable, cellWeights, 64u * (ux + 2u), 64u * (uy + 2u), 175) +
+            3 * cellNoiseWrapped(noiseTable, cellWeights, 32u * (ux + 3u), 32u * (uy + 3u), 1456);
     }
     const int32_t folded = (acc >> 9) - 25;
     return folded < 0 ? -folded : folded;

@@ -182,7 +182,9 @@ void prepareSunTables(FilterSession& session) {
     clampSettings(p);
     // previewScale is not a user setting: a scale below 1 renders at full size, and a
     // limit far above any real reduction keeps the texture scale within 32 bits.
-    const int32_t S = p.previewScale < 1 ? 1 : (p.previewScale > kMaxPreviewScale ? kMaxPreviewScale : p.previewScale);
+    const int32_t S = p.previewScale < 1
+                          ? 1
+                          : (p.previewScale > kMaxPreviewScale ? kMaxPreviewScale : p.previewScale);
 
     // 1. Spectral bases; 2. noise.
     buildSpikeRamp(work, p);

@@ -116,7 +116,8 @@ std::string dumpRenderTables(const FilterSession& session) {
         if (!session.lensTable) last = -1;
         if (last > session.lensCapacity - 1) last = session.lensCapacity - 1;
         j.open('[');
-        for (int i = 0; i <= last; ++i) j.value(static_cast<long long>(static_cast<int16_t>(session.lensTable[i])));
+        for (int i = 0; i <= last; ++i)
+            j.value(static_cast<long long>(static_cast<int16_t>(session.lensTable[i])));
         j.close(']');
     }
     j.key("lensLast");

@@ -19,15 +19,15 @@ LinearRgb chromaticityToRgb(float xf, float yf, float zf) {
     const double zb = 0.79;
     // Cramer's rule against the primaries' matrix (determinant 0.2268), term order as
     // derived, so the rounding is fixed.
-    const double r = (0.6 * zb * x - 0.29 * zb * y - 0.06 * zg * x + 0.15 * zg * y + 0.0174 * z -
-                      0.09 * z) /
-                     0.2268;
-    const double g = (0.64 * zb * y - 0.33 * zb * x - 0.0384 * z + 0.0495 * z + 0.06 * zr * x -
-                      0.15 * zr * y) /
-                     0.2268;
-    const double b = (0.384 * z - 0.0957 * z - 0.64 * zg * y + 0.33 * zg * x + 0.29 * zr * y -
-                      0.6 * zr * x) /
-                     0.2268;
+    const double r =
+        (0.6 * zb * x - 0.29 * zb * y - 0.06 * zg * x + 0.15 * zg * y + 0.0174 * z - 0.09 * z) /
+        0.2268;
+    const double g =
+        (0.64 * zb * y - 0.33 * zb * x - 0.0384 * z + 0.0495 * z + 0.06 * zr * x - 0.15 * zr * y) /
+        0.2268;
+    const double b =
+        (0.384 * z - 0.0957 * z - 0.64 * zg * y + 0.33 * zg * x + 0.29 * zr * y - 0.6 * zr * x) /
+        0.2268;
     LinearRgb out{static_cast<float>(r), static_cast<float>(g), static_cast<float>(b)};
     if (out.r < 0) out.r = 0;
     if (out.g < 0) out.g = 0;
@@ -100,7 +100,8 @@ void buildSpikeRamp(WorkBuffer& work, const SunParameters& p) {
 
 void buildRingBase(WorkBuffer& work, const SunParameters& p) {
     shapeSpectrum(work, SpectrumShaping::Ring);
-    const int32_t tint[kChannels] = {p.sunColor.red >> 9, p.sunColor.green >> 9, p.sunColor.blue >> 9};
+    const int32_t tint[kChannels] = {p.sunColor.red >> 9, p.sunColor.green >> 9,
+                                     p.sunColor.blue >> 9};
     for (int c = 0; c < kChannels; ++c) {
         int32_t* base = work.spectrumBase[c];
         int32_t* avg = work.spectrumScratch[c];
@@ -155,7 +156,8 @@ void fillRingRamp(WorkBuffer& work, const SunParameters& p) {
         }
         // A smear of width 1 has only zero weights: that entry keeps its unsmeared copy.
         if (weightSum == 0) continue;
-        for (int c = 0; c < kChannels; ++c) work.ringRamp[c][i + 1] = static_cast<int16_t>(sum[c] / weightSum);
+        for (int c = 0; c < kChannels; ++c)
+            work.ringRamp[c][i + 1] = static_cast<int16_t>(sum[c] / weightSum);
     }
 }
 

@@ -7,7 +7,7 @@
 
 namespace rx {
 
-std::string cacheFilePath();          // empty when no folder can be found
+std::string cacheFilePath();                  // empty when no folder can be found
 void readCacheFile(FilterSession& session);   // silent when missing or unreadable
 void writeCacheFile(FilterSession& session);  // atomic replace; silent on failure
 

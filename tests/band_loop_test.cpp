@@ -27,7 +27,9 @@ HostImage testImage(int32_t w, int32_t h, int32_t planes, bool alpha = false) {
 TEST(BandLoop, BandsAsTheHostsMemoryAllowsWithProgressPerBand) {
     // 7 x 300 RGB: a row of input and output is 42 bytes and the module's buffers take
     // 4 · (3 · 7 + 2184) + 1128 = 9948; half of maxSpace less that, over 42, rows a band.
-    struct Case { int32_t maxSpace, rows; };
+    struct Case {
+        int32_t maxSpace, rows;
+    };
     for (Case c : {Case{0, 1}, Case{2 * (64 * 42 + 9948), 64}, Case{256 << 20, 300}}) {
         MemoryHost host(testImage(7, 300, 3));
         host.record().maxSpace = c.maxSpace;
@@ -49,7 +51,10 @@ TEST(BandLoop, BandsAsTheHostsMemoryAllowsWithProgressPerBand) {
 TEST(BandLoop, SameBytesForAnyThreadCountAndBandHeight) {
     // Odd sizes, grey and RGB, with and without a selection; the default sun reaches the
     // edges with its halo, spikes and swirled core.
-    struct Image { int32_t w, h, planes; bool mask; };
+    struct Image {
+        int32_t w, h, planes;
+        bool mask;
+    };
     for (Image im : {Image{97, 61, 3, true}, Image{131, 45, 1, false}, Image{53, 77, 3, false},
                      Image{75, 33, 1, true}}) {
         HostImage source = testImage(im.w, im.h, im.planes);
@@ -172,7 +177,9 @@ TEST(BandLoop, RowRequestsAllPlanesAndMaskRowsAroundTheRowCutToTheRect) {
     LoopRig rig(12, 10);  // filter rows 10..19
     rig.rec.haveMask = 1;
     rig.rec.planes = 4;
-    struct Case { int32_t row, maskTop, maskBottom; };
+    struct Case {
+        int32_t row, maskTop, maskBottom;
+    };
     for (Case c : {Case{0, 10, 12}, Case{1, 10, 13}, Case{5, 13, 17}, Case{9, 17, 20},
                    Case{-3, 10, 12}, Case{40, 17, 20}}) {
         rig.session.nextRow = c.row;
@@ -261,7 +268,10 @@ TEST(BandLoop, PreviewRenderingSilencesProgressAndAbort) {
     static int progressCalls, abortCalls;
     progressCalls = abortCalls = 0;
     rig.rec.progressProc = [](int32_t, int32_t) { ++progressCalls; };
-    rig.rec.abortProc = []() -> Boolean { ++abortCalls; return 1; };
+    rig.rec.abortProc = []() -> Boolean {
+        ++abortCalls;
+        return 1;
+    };
     rig.p().previewRendering = 1;
     ReportProgress(rig.session, 1, 2);
     EXPECT_FALSE(TestAbort(rig.session));

@@ -23,8 +23,9 @@ std::unique_ptr<SunParameters> defaults() {
 TEST(CliSettingValues, AssignmentsOfEveryKindReachTheirField) {
     auto p = defaults();
     std::string error;
-    for (const char* a : {"sunRadius=40", "blendMode=11", "vortices=0", "seed=2047", "sunColor=#ffce08",
-                          "haloColor=#0102ABCDef00", "spikeVector=0.3,-0.2,0", "flareVector=0.5,0.25"})
+    for (const char* a :
+         {"sunRadius=40", "blendMode=11", "vortices=0", "seed=2047", "sunColor=#ffce08",
+          "haloColor=#0102ABCDef00", "spikeVector=0.3,-0.2,0", "flareVector=0.5,0.25"})
         ASSERT_TRUE(applyAssignment(a, *p, error)) << a << ": " << error;
     EXPECT_EQ(p->sunRadius, 40);
     EXPECT_EQ(p->blendMode, 11);
@@ -45,12 +46,25 @@ TEST(CliSettingValues, AssignmentsOfEveryKindReachTheirField) {
 TEST(CliSettingValues, BadAssignmentsAreRefusedAndChangeNothing) {
     // No '=', unknown field, out of range (modes are 1-based), trailing garbage, empty, no
     // '#', wrong length, one or four components, not a float.
-    const char* bad[] = {
-        "sunRadius", "noSuchField=1", "sunRadius=101", "sunRadius=-1", "blendMode=0",
-        "lightingMode=4", "vortices=2", "seed=2048", "sunRadius=4x", "sunRadius=",
-        "sunRadius=99999999999999999999", "sunColor=ffce08", "sunColor=#ffce0", "sunColor=#gg0000",
-        "spikeVector=0.3", "spikeVector=1,2,3,4", "spikeVector=a,b", "spikeVector=1e99,0",
-        "spikeVector=nan,0"};
+    const char* bad[] = {"sunRadius",
+                         "noSuchField=1",
+                         "sunRadius=101",
+                         "sunRadius=-1",
+                         "blendMode=0",
+                         "lightingMode=4",
+                         "vortices=2",
+                         "seed=2048",
+                         "sunRadius=4x",
+                         "sunRadius=",
+                         "sunRadius=99999999999999999999",
+                         "sunColor=ffce08",
+                         "sunColor=#ffce0",
+                         "sunColor=#gg0000",
+                         "spikeVector=0.3",
+                         "spikeVector=1,2,3,4",
+                         "spikeVector=a,b",
+                         "spikeVector=1e99,0",
+                         "spikeVector=nan,0"};
     for (const char* a : bad) {
         auto p = defaults();
         auto before = defaults();
@@ -70,7 +84,8 @@ TEST(CliSettingValues, JsonAndTextFormsReadBackExactly) {
     std::mt19937 rng(7);
     for (int i = 0; i < 2000; ++i) {
         RGB16 c{uint16_t(rng()), uint16_t(rng()), uint16_t(rng())};
-        if (i % 2) c = {uint16_t(c.red & 0xFF00), uint16_t(c.green & 0xFF00), uint16_t(c.blue & 0xFF00)};
+        if (i % 2)
+            c = {uint16_t(c.red & 0xFF00), uint16_t(c.green & 0xFF00), uint16_t(c.blue & 0xFF00)};
         RGB16 back{};
         std::string error;
         std::string text = formatColour(c);

@@ -179,9 +179,9 @@ void buildScene(Dice& dice, Scene& sc) {
     text << sc.width << "x" << sc.height << " planes " << sc.planes << " scale " << scale
          << (preview ? " preview" : " final") << (sc.rec.haveMask ? " mask" : "") << " centre "
          << cx << "," << cy << " blend " << p.blendMode << " lighting " << p.lightingMode
-         << " sunRadius " << p.sunRadius << " spikes " << p.spikeCount << " width "
-         << p.spikeWidth << " flares " << p.flareCount << " flareRadius " << p.flareRadius
-         << " swirls " << p.swirlCount;
+         << " sunRadius " << p.sunRadius << " spikes " << p.spikeCount << " width " << p.spikeWidth
+         << " flares " << p.flareCount << " flareRadius " << p.flareRadius << " swirls "
+         << p.swirlCount;
     sc.description = text.str();
 }
 
@@ -244,10 +244,22 @@ TEST(CompositeFast, SpikesAlongTheRowAndThroughItsEndsMatchTheReference) {
     });
     for (int16_t& w : sc.session.spikeProfile) w = 200;
     SpikeLines& s = sc.session.spikeLines;
-    s.a[0] = 100; s.b[0] = 0;    s.c[0] = 0;   s.e[0] = 800;   // along the row
-    s.a[1] = 0;   s.b[1] = 7;    s.c[1] = 0;   s.e[1] = 1;     // |7 dx| <= 300: dx -42..42
-    s.a[2] = 0;   s.b[2] = 301;  s.c[2] = 50;  s.e[2] = 0;     // one column: dx = 0
-    s.a[3] = 0;   s.b[3] = 107374182; s.c[3] = 0; s.e[3] = 0;  // 40 b wraps to -16
+    s.a[0] = 100;
+    s.b[0] = 0;
+    s.c[0] = 0;
+    s.e[0] = 800;  // along the row
+    s.a[1] = 0;
+    s.b[1] = 7;
+    s.c[1] = 0;
+    s.e[1] = 1;  // |7 dx| <= 300: dx -42..42
+    s.a[2] = 0;
+    s.b[2] = 301;
+    s.c[2] = 50;
+    s.e[2] = 0;  // one column: dx = 0
+    s.a[3] = 0;
+    s.b[3] = 107374182;
+    s.c[3] = 0;
+    s.e[3] = 0;  // 40 b wraps to -16
     EXPECT_EQ(sc.render(&compositeRowReference), sc.render(&compositeRow));
 }
 

@@ -37,7 +37,8 @@ TEST(IntegerSquareRoot, SeededSearchIsExactFromAnySeed) {
     for (int i = 0; i < 4000; ++i) {
         n = n * 1664525u + 1013904223u;
         const uint32_t v = (i & 1) ? n : (n >> (i % 31));
-        for (int32_t seed : seeds) ASSERT_TRUE(isRootOf(isqrtSeeded(v, seed), v)) << v << " " << seed;
+        for (int32_t seed : seeds)
+            ASSERT_TRUE(isRootOf(isqrtSeeded(v, seed), v)) << v << " " << seed;
         ASSERT_EQ(isqrtSeeded(v, isqrt(v) + 3), isqrt(v));
     }
     // Along a row the seed is the neighbour's result.
@@ -95,7 +96,9 @@ TEST(OverflowSpill, KnownSpillsOfTheSumAndTheRim) {
 TEST(BlendModes, KnownPixels) {
     int16_t noise[2048];
     for (int i = 0; i < 2048; ++i) noise[i] = int16_t(i & 255);
-    const struct { int32_t mode, sun, src, quarters, expected; } cases[] = {
+    const struct {
+        int32_t mode, sun, src, quarters, expected;
+    } cases[] = {
         {blendNormal, 200, 100, 4, 200},
         {blendProceduralPlus, 200, 100, 4, (155 * 100 + 100 * 200) >> 8},
         {blendProceduralMinus, 200, 100, 4, 255},  // 200 + 78, clipped
@@ -145,9 +148,11 @@ TEST(GreyAndPreview, GreyLevelAndCheckerboardFade) {
     EXPECT_EQ(greyLevel(red), (77 * 255) >> 8);
     // A fully selected pixel is not bit-exact (255 becomes 254); unselected pixels show the
     // checkerboard: 255 where (x ^ y) & 8 is 0, else 204, both faded.
-    const struct { int32_t value, mask, x, y, expected; } fades[] = {
-        {255, 255, 0, 0, 254}, {100, 255, 3, 5, 99}, {0, 255, 0, 0, 0},   {77, 0, 0, 0, 254},
-        {77, 0, 8, 0, 203},    {77, 0, 8, 8, 254},   {77, 0, 15, 0, 203}, {77, 0, 16, 0, 254}};
+    const struct {
+        int32_t value, mask, x, y, expected;
+    } fades[] = {{255, 255, 0, 0, 254}, {100, 255, 3, 5, 99}, {0, 255, 0, 0, 0},
+                 {77, 0, 0, 0, 254},    {77, 0, 8, 0, 203},   {77, 0, 8, 8, 254},
+                 {77, 0, 15, 0, 203},   {77, 0, 16, 0, 254}};
     for (const auto& f : fades)
         EXPECT_EQ(previewFade(f.value, f.mask, f.x, f.y), f.expected) << f.value << " " << f.x;
 }

@@ -101,4 +101,3 @@ struct CompositeRig {
 };
 
 }  // namespace rx::testing
-

@@ -1,5 +1,5 @@
-// Whole rows through the band compositor on hand-made tables: planes left alone, the core and its rim, streak wraps, spike colour indexing,
-// grey images and the preview.
+// Whole rows through the band compositor on hand-made tables: planes left alone, the core and its
+// rim, streak wraps, spike colour indexing, grey images and the preview.
 
 #include <gtest/gtest.h>
 
@@ -119,7 +119,7 @@ TEST(CompositeRow, StreakStartingBelowZeroLightsThePixelsJustBelowAFullTurn) {
 TEST(CompositeRow, StreakEndingBeyondAFullTurnWrapsToSmallAngles) {
     StreakRig rig;
     const std::vector<uint8_t> high = rig.renderWithStreakAt(16000);  // to 18048
-    const std::vector<uint8_t> low = rig.renderWithStreakAt(-384);     // to 1664
+    const std::vector<uint8_t> low = rig.renderWithStreakAt(-384);    // to 1664
     EXPECT_EQ(high, low);
     rig.out = high;
     // Row cy - 1 left of the centre: small positive angles, inside both.
@@ -135,7 +135,7 @@ TEST(CompositeRow, SpikeColourIndexIsFixedByDetailAndClampedAtTheRampEnd) {
     p.sunCenterY = 0;
     p.sunRadius = 0;
     p.lightingMode = lightingEclipse;
-    p.spikeCount = 1;  // a = b = c = e = 0: every pixel lies on the spike's axis
+    p.spikeCount = 1;                     // a = b = c = e = 0: every pixel lies on the spike's axis
     rig.session.spikeProfile[300] = 256;  // P = (255 * 256) >> 8 = 255
     rig.work->spikeRamp[0][0] = 100;
     rig.work->spikeRamp[1][599] = 100;
@@ -183,8 +183,8 @@ TEST(CompositeRow, PreviewOffsetsRowsFadesAndCentresByScale) {
 
     // With a mask: unselected pixels show the checkerboard.
     std::vector<uint8_t> mask(32 * 16, 255);
-    mask[3 * 32 + 9] = 0;    // (9, 3): (9 ^ 3) & 8 = 8, dark square
-    mask[3 * 32 + 20] = 0;   // (20, 3): (20 ^ 3) & 8 = 0, light square
+    mask[3 * 32 + 9] = 0;   // (9, 3): (9 ^ 3) & 8 = 8, dark square
+    mask[3 * 32 + 20] = 0;  // (20, 3): (20 ^ 3) & 8 = 0, light square
     preview.rec.haveMask = 1;
     preview.rec.maskData = mask.data();
     preview.rec.maskRowBytes = 32;

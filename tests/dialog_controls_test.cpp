@@ -19,7 +19,7 @@ PixelRect rectOf(int id) {
     return r;
 }
 
-const int kLabelIds[] = {4,  15, 22, 24, 31, 36, 38, 40,  42,  44,  46,  49,  50,  53, 54,
+const int kLabelIds[] = {4,  15, 22, 24, 31, 36, 38, 40, 42, 44, 46,  49,  50,  53, 54,
                          56, 58, 60, 62, 64, 66, 68, 70, 76, 97, 102, 106, 109, 113};
 
 }  // namespace
@@ -29,8 +29,10 @@ TEST(DialogControls, KindsFollowTheDescriptionTable) {
     int sliders = 0, valueBoxes = 0;
     for (int id = 0; id < kControls; ++id) {
         const int kind = controlKind(id);
-        if (labels.count(id)) EXPECT_EQ(kind, kindLabel) << id;
-        else if (kind == kindLabel) ADD_FAILURE() << "unexpected label " << id;
+        if (labels.count(id))
+            EXPECT_EQ(kind, kindLabel) << id;
+        else if (kind == kindLabel)
+            ADD_FAILURE() << "unexpected label " << id;
         sliders += kind == kindSlider;
         valueBoxes += kind == kindValueBox;
         // A value box answers its slider's row but is never treated as a slider.
@@ -77,13 +79,24 @@ TEST(DialogControls, LayoutMatchesTheControlTable) {
         int id, l, t, r, b;
     };
     const Expect cases[] = {
-        {37, 105, 19, 240, 31},   {59, 489, 323, 624, 335}, {104, 629, 380, 653, 392},
-        {48, 289, 76, 303, 90},   {7, 285, 19, 305, 39},    {101, 328, 17, 363, 52},
-        {73, 661, 416, 696, 451}, {100, 308, 152, 393, 237}, {112, 308, 266, 393, 351},
-        {18, 401, 0, 707, 253},   {34, 489, 266, 524, 283}, {76, 401, 289, 707, 307},
-        {72, 105, 475, 165, 500}, {3, 637, 475, 697, 500},
+        {37, 105, 19, 240, 31},
+        {59, 489, 323, 624, 335},
+        {104, 629, 380, 653, 392},
+        {48, 289, 76, 303, 90},
+        {7, 285, 19, 305, 39},
+        {101, 328, 17, 363, 52},
+        {73, 661, 416, 696, 451},
+        {100, 308, 152, 393, 237},
+        {112, 308, 266, 393, 351},
+        {18, 401, 0, 707, 253},
+        {34, 489, 266, 524, 283},
+        {76, 401, 289, 707, 307},
+        {72, 105, 475, 165, 500},
+        {3, 637, 475, 697, 500},
         // Labels: 30 wide, 6 left of the slider, 16 high; 24 and the toggle labels differ.
-        {36, 69, 19, 99, 35},     {24, 69, 285, 100, 299},  {49, 305, 79, 370, 92},
+        {36, 69, 19, 99, 35},
+        {24, 69, 285, 100, 299},
+        {49, 305, 79, 370, 92},
     };
     for (const Expect& e : cases) {
         const PixelRect r = rectOf(e.id);
@@ -105,10 +118,11 @@ TEST(DialogControls, LayoutMatchesTheControlTable) {
 TEST(DialogControls, ControlAtFindsOnlyInteractiveControls) {
     // Right edges are excluded; value boxes, labels and the colour swatches (real buttons)
     // are not found.
-    const struct { int x, y, id; } hits[] = {{105, 19, 37}, {239, 30, 37}, {240, 30, -1},
-                                             {250, 20, -1}, {80, 20, -1},  {290, 20, -1},
-                                             {500, 100, 18}, {350, 200, 100}, {670, 430, 73},
-                                             {580, 270, 30}, {0, 0, -1}};
+    const struct {
+        int x, y, id;
+    } hits[] = {{105, 19, 37},  {239, 30, 37},  {240, 30, -1},  {250, 20, -1},
+                {80, 20, -1},   {290, 20, -1},  {500, 100, 18}, {350, 200, 100},
+                {670, 430, 73}, {580, 270, 30}, {0, 0, -1}};
     for (const auto& h : hits) EXPECT_EQ(controlAt(h.x, h.y), h.id) << h.x << "," << h.y;
 }
 
@@ -177,10 +191,11 @@ TEST(DialogControls, SliderThumbAndValue) {
     const PixelRect s{105, 19, 240, 31};
     EXPECT_EQ(sliderThumbLeft(s, 0, 0, 100), 106);
     EXPECT_EQ(sliderThumbLeft(s, 100, 0, 100), 105 + 121);  // touches the track's end
-    EXPECT_EQ(sliderThumbLeft(s, 5, 5, 5), 106);  // empty range counts as 1
+    EXPECT_EQ(sliderThumbLeft(s, 5, 5, 5), 106);            // empty range counts as 1
     // ((x - 4 - left - 1) * 100) / 121, truncated toward zero, clipped to the range.
-    const struct { int x, value; } values[] = {{109, 0}, {110, 0}, {0, 0}, {231, 100},
-                                               {230, 99}, {700, 100}, {170, 6000 / 121}};
+    const struct {
+        int x, value;
+    } values[] = {{109, 0}, {110, 0}, {0, 0}, {231, 100}, {230, 99}, {700, 100}, {170, 6000 / 121}};
     for (const auto& v : values) EXPECT_EQ(sliderValueAt(s, v.x, 0, 100), v.value) << v.x;
     // The value a press gives draws the 12-pixel thumb under the pointer: the pointer
     // sits 2 to 6 pixels in from the thumb's left edge along the whole track.
@@ -236,18 +251,20 @@ TEST(DialogControls, DirectionPad) {
     EXPECT_EQ(k.y, 152 + 41 + 16);
     EXPECT_EQ(padLineStart(pad).x, 349);
     EXPECT_EQ(padLineStart(pad).y, 192);
-    EXPECT_EQ(padLineColour(Vector3f{0, 0, 0}), 0x00FFFFu);  // yellow
+    EXPECT_EQ(padLineColour(Vector3f{0, 0, 0}), 0x00FFFFu);      // yellow
     EXPECT_EQ(padLineColour(Vector3f{0, 0, -0.1f}), 0xFF00FFu);  // magenta
 }
 
 TEST(DialogControls, TextPlacementCentringAndValueText) {
     // A 16-pixel label drawn with offset -2: the text's top 2 above the label's top; a
     // 12-pixel value box with offset -1: 3 above. Right-aligned text may overhang left.
-    const struct { PixelRect r; int align, width, offset, x, y; } texts[] = {
-        {{69, 19, 99, 35}, alignRight, 20, -2, 79, 17},
-        {{69, 19, 99, 35}, alignRight, 50, -2, 49, 17},
-        {{245, 19, 269, 31}, alignCentre, 13, -1, 250, 16},
-        {{0, 0, 100, 30}, alignLeft, 40, 0, 0, -1}};  // y -1: not checked
+    const struct {
+        PixelRect r;
+        int align, width, offset, x, y;
+    } texts[] = {{{69, 19, 99, 35}, alignRight, 20, -2, 79, 17},
+                 {{69, 19, 99, 35}, alignRight, 50, -2, 49, 17},
+                 {{245, 19, 269, 31}, alignCentre, 13, -1, 250, 16},
+                 {{0, 0, 100, 30}, alignLeft, 40, 0, 0, -1}};  // y -1: not checked
     for (const auto& t : texts) {
         const PixelPoint o = textOrigin(t.r, t.align, t.width, t.offset);
         EXPECT_EQ(o.x, t.x) << t.r.left << " " << t.width;
@@ -258,11 +275,13 @@ TEST(DialogControls, TextPlacementCentringAndValueText) {
     // Over a large parent: a third of the way down, shifted left by the caption shift.
     // Larger than the parent: at its left minus the shift, never off-screen. Past the
     // screen's right or bottom edge: pulled back inside.
-    const struct { PixelRect parent; int w, h, x, y; } dialogs[] = {
-        {{100, 100, 1100, 900}, 400, 300, 100 + 300 - 12, 100 + 500 / 3},
-        {{200, 50, 400, 150}, 723, 547, 188, 50},
-        {{0, 0, 300, 200}, 723, 547, 0, 0},
-        {{1800, 1000, 1900, 1060}, 400, 300, 1520, 780}};
+    const struct {
+        PixelRect parent;
+        int w, h, x, y;
+    } dialogs[] = {{{100, 100, 1100, 900}, 400, 300, 100 + 300 - 12, 100 + 500 / 3},
+                   {{200, 50, 400, 150}, 723, 547, 188, 50},
+                   {{0, 0, 300, 200}, 723, 547, 0, 0},
+                   {{1800, 1000, 1900, 1060}, 400, 300, 1520, 780}};
     for (const auto& d : dialogs) {
         const PixelPoint p = centredDialogOrigin(d.parent, d.w, d.h, 12, 1920, 1080);
         EXPECT_EQ(p.x, d.x) << d.parent.left;
@@ -288,13 +307,15 @@ TEST(DialogArtwork, PicturesHaveTheirLayoutSizes) {
         int w, h;
     };
     const Size sizes[] = {
-        {"background.bmp", 707, 508}, {"track_cool.bmp", 135, 12},    {"track_warm.bmp", 135, 12},
-        {"thumb.bmp", 12, 10},        {"thumb_disabled.bmp", 12, 10}, {"toggle_off.bmp", 10, 10},
-        {"toggle_on.bmp", 10, 10},    {"toggle_off_pressed.bmp", 10, 10},
-        {"toggle_on_pressed.bmp", 10, 10}, {"pad_spikes.bmp", 85, 85}, {"pad_flares.bmp", 85, 85},
-        {"button_load.bmp", 39, 16},  {"button_save.bmp", 39, 16},    {"button_dice.bmp", 36, 19},
-        {"button_ecce.bmp", 36, 19},  {"blend_01.bmp", 32, 32},       {"blend_11.bmp", 32, 32},
-        {"lighting_3.bmp", 32, 32},
+        {"background.bmp", 707, 508},      {"track_cool.bmp", 135, 12},
+        {"track_warm.bmp", 135, 12},       {"thumb.bmp", 12, 10},
+        {"thumb_disabled.bmp", 12, 10},    {"toggle_off.bmp", 10, 10},
+        {"toggle_on.bmp", 10, 10},         {"toggle_off_pressed.bmp", 10, 10},
+        {"toggle_on_pressed.bmp", 10, 10}, {"pad_spikes.bmp", 85, 85},
+        {"pad_flares.bmp", 85, 85},        {"button_load.bmp", 39, 16},
+        {"button_save.bmp", 39, 16},       {"button_dice.bmp", 36, 19},
+        {"button_ecce.bmp", 36, 19},       {"blend_01.bmp", 32, 32},
+        {"blend_11.bmp", 32, 32},          {"lighting_3.bmp", 32, 32},
     };
     for (const Size& s : sizes) {
         const std::string path = std::string(RADIANTIX_SOURCE_DIR) + "/resources/artwork/" + s.file;

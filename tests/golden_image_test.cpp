@@ -36,7 +36,8 @@ std::vector<uint8_t> renderCase(const GoldenCase& c, int16_t* result) {
     host.afterPrepare = [&](MemoryHost& h) {
         SunParameters& p = *static_cast<SunParameters*>(h.parameters());
         std::string error;  // the command line's --set syntax
-        for (const std::string& s : c.settings) ASSERT_TRUE(cli::applyAssignment(s, p, error)) << s << ": " << error;
+        for (const std::string& s : c.settings)
+            ASSERT_TRUE(cli::applyAssignment(s, p, error)) << s << ": " << error;
         if (c.center) {
             p.sunCenterX = c.centerX;
             p.sunCenterY = c.centerY;
@@ -55,12 +56,14 @@ std::map<std::string, std::string> readHashes() {
 }
 
 void writeFailure(const GoldenCase& c, const std::vector<uint8_t>& px) {
-    const std::filesystem::path dir = std::filesystem::path(RADIANTIX_BINARY_DIR) / "golden_failures";
+    const std::filesystem::path dir =
+        std::filesystem::path(RADIANTIX_BINARY_DIR) / "golden_failures";
     std::filesystem::create_directories(dir);
     const int32_t ch = c.planes + (c.alpha ? 1 : 0);
     std::ofstream out(dir / (c.name + (c.planes == 1 ? ".pgm" : ".ppm")), std::ios::binary);
     out << (c.planes == 1 ? "P5\n" : "P6\n") << c.width << " " << c.height << "\n255\n";
-    for (size_t i = 0; i < px.size(); i += ch) out.write(reinterpret_cast<const char*>(&px[i]), c.planes);
+    for (size_t i = 0; i < px.size(); i += ch)
+        out.write(reinterpret_cast<const char*>(&px[i]), c.planes);
 }
 
 TEST(GoldenImages, EveryCaseMatchesItsStoredHash) {

@@ -75,9 +75,13 @@ TEST_F(HostMemory, SuiteTestsFollowVersionCountAndProcedures) {
     const FilterRecord& full = host.record();
     // Handles: version 1 with at least 7 procedures, set-size and lock among them. Buffers:
     // version 2 with at least 5, space among them.
-    const struct { int16_t handleVersion, handleCount, bufferVersion, bufferCount; bool dropProc, usable; } cases[] = {
-        {1, 7, 2, 5, false, true},  {1, 6, 2, 4, false, false}, {2, 8, 1, 8, false, false},
-        {1, 8, 2, 8, true, false}};
+    const struct {
+        int16_t handleVersion, handleCount, bufferVersion, bufferCount;
+        bool dropProc, usable;
+    } cases[] = {{1, 7, 2, 5, false, true},
+                 {1, 6, 2, 4, false, false},
+                 {2, 8, 1, 8, false, false},
+                 {1, 8, 2, 8, true, false}};
     for (const auto& c : cases) {
         HandleProcs hp = *full.handleProcs;
         BufferProcs bp = *full.bufferProcs;

@@ -46,7 +46,8 @@ void expectDefaults(const SunParameters& p, bool fresh = true) {
                             : table[i].kind == SettingKind::Vector ? sizeof(Vector3f)
                                                                    : sizeof(int32_t);
         EXPECT_EQ(std::memcmp(reinterpret_cast<const char*>(&p) + table[i].offset,
-                              reinterpret_cast<const char*>(&d) + table[i].offset, size), 0)
+                              reinterpret_cast<const char*>(&d) + table[i].offset, size),
+                  0)
             << table[i].name;
     }
     EXPECT_EQ(p.sunColor.green, 0xCE00);
@@ -245,7 +246,9 @@ TEST_F(HostSession, HandedBackRecordKeepsSettingsWhilePrepareResetsTheCentre) {
                                 : setting->kind == SettingKind::Vector ? sizeof(Vector3f)
                                                                        : sizeof(int32_t);
             EXPECT_EQ(std::memcmp(reinterpret_cast<char*>(q) + setting->offset,
-                                  reinterpret_cast<char*>(&before) + setting->offset, size), 0) << name;
+                                  reinterpret_cast<char*>(&before) + setting->offset, size),
+                      0)
+                << name;
         }
         EXPECT_STREQ(q->presetName, "dawn.q4q");
         // The new session got its own work buffer although the record already existed.

@@ -121,7 +121,8 @@ TEST(PreviewSource, SmallImagesAndHostsWithoutSamplingStayAtOneToOne) {
     MemoryHostOptions noSampling;
     noSampling.samplingSupport = 0;
     for (bool sampling : {true, false}) {
-        PreviewRig rig(patternImage(sampling ? 120 : 1200, 90, 3), sampling ? MemoryHostOptions{} : noSampling);
+        PreviewRig rig(patternImage(sampling ? 120 : 1200, 90, 3),
+                       sampling ? MemoryHostOptions{} : noSampling);
         EXPECT_EQ(previewPossible(rig.session), sampling);
         startPreview(rig.session, kFrame);
         EXPECT_EQ(rig.p().previewScale, 1);
@@ -215,8 +216,8 @@ TEST(PreviewPan, UnselectedPixelsFadeToACheckerboard) {
     ASSERT_TRUE(panStep(rig.session, 2000, 2000));  // to the top-left corner
     ASSERT_EQ(rig.p().previewOriginH, 0);
     // Preview column x shows image column 3x: unselected left of 200.
-    EXPECT_EQ(rig.outAt(0, 0)[0], 254);   // light square
-    EXPECT_EQ(rig.outAt(8, 0)[1], 203);   // darker square: 204 * 255 / 256
+    EXPECT_EQ(rig.outAt(0, 0)[0], 254);  // light square
+    EXPECT_EQ(rig.outAt(8, 0)[1], 203);  // darker square: 204 * 255 / 256
     EXPECT_EQ(rig.outAt(8, 8)[2], 254);
     const FilterRecord& rec = rig.rec();
     const uint8_t* in = static_cast<const uint8_t*>(rec.inData) + 5 * rec.inRowBytes + 250 * 3;

@@ -64,7 +64,7 @@ TEST(NoiseTable, EachPassHandsEntryIToItsTargetAndEverySeedDiffers) {
 TEST(CellWeights, AreTheScaledSmoothstep) {
     const auto w = weights();
     EXPECT_EQ(w[0], 0);
-    EXPECT_EQ(w[128], 80);   // (3 - 0.5) * 0.0625 * 512
+    EXPECT_EQ(w[128], 80);  // (3 - 0.5) * 0.0625 * 512
     EXPECT_EQ(w[256], 256);
     EXPECT_EQ(w[384], 432);  // (3 - 1.5) * 0.5625 * 512
     EXPECT_EQ(w[511], 511);
@@ -97,7 +97,8 @@ TEST(CellNoise, LatticePointsBordersAndWrapping) {
                   rx::cellNoise(t.data(), w.data(), 512 * (c + 1), 512 * 3, 9));
         EXPECT_EQ(rx::cellNoise(t.data(), w.data(), 512 * 5, 512 * c + 511, 9),
                   rx::cellNoise(t.data(), w.data(), 512 * 5, 512 * (c + 1), 9));
-        EXPECT_EQ(rx::cellNoise(t.data(), w.data(), -1, y, c), rx::cellNoise(t.data(), w.data(), 1048575, y, c));
+        EXPECT_EQ(rx::cellNoise(t.data(), w.data(), -1, y, c),
+                  rx::cellNoise(t.data(), w.data(), 1048575, y, c));
         EXPECT_EQ(rx::cellNoise(t.data(), w.data(), y, -512 * c - 1, 3),
                   rx::cellNoise(t.data(), w.data(), y, (1 << 20) - 512 * c - 1, 3));
     }
@@ -114,11 +115,15 @@ TEST(SurfaceNoise, FoldedSumStaysInRange) {
     full.fill(255);
     // Flat 128: acc -864, -960, -1024 >> 9 is -2 at every level. All corners 255: 27 * 8064
     // >> 9 = 425 at level 0, 504 at level 2. All corners 0: the largest folds.
-    const struct { const NoiseTable* table; int level; int32_t expected; } known[] = {
-        {&flat, 0, 27}, {&flat, 1, 27}, {&flat, 2, 27}, {&full, 0, 400}, {&full, 2, 479},
-        {&empty, 0, 457}, {&empty, 1, 505}, {&empty, 2, 537}};
+    const struct {
+        const NoiseTable* table;
+        int level;
+        int32_t expected;
+    } known[] = {{&flat, 0, 27},  {&flat, 1, 27},   {&flat, 2, 27},   {&full, 0, 400},
+                 {&full, 2, 479}, {&empty, 0, 457}, {&empty, 1, 505}, {&empty, 2, 537}};
     for (const auto& k : known)
-        EXPECT_EQ(rx::surfaceNoise(k.table->data(), w.data(), k.level, 3, -3), k.expected) << k.level;
+        EXPECT_EQ(rx::surfaceNoise(k.table->data(), w.data(), k.level, 3, -3), k.expected)
+            << k.level;
 
     const NoiseTable t = tableFor(700);
     const int32_t limits[3] = {457, 505, 537};

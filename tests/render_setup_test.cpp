@@ -36,12 +36,14 @@ TEST(RenderSetup, SizeExponentAndVectorAngle) {
     EXPECT_EQ(rx::exponentG(-8), 1.0 / 9.0);
     EXPECT_EQ(rx::exponentG(0.04 * (0 - 25)), 0.5);
     EXPECT_EQ(rx::exponentG(0.04 * (100 - 25)), 4.0);
-    const struct { float x, y; int32_t angle; } angles[] = {
-        {1, 0, 0}, {0, 1, 90}, {-1, 0, 180}, {0, -1, 270}, {0, 0, 270},
-        {0.03f, -0.03f, 270},  // both below 1/33
-        {0.5f, 0.5f, 45}, {-0.5f, 0.5f, 135}, {-0.5f, -0.5f, 225}, {0.5f, -0.5f, 315},
-        {0.7f, 0.2f, 14},      // quantised to (23, 6): 14.6 degrees
-        {-0.7f, 0.2f, 165}, {kNaN, 1, 90}};
+    const struct {
+        float x, y;
+        int32_t angle;
+    } angles[] = {{1, 0, 0},          {0, 1, 90},         {-1, 0, 180},
+                  {0, -1, 270},       {0, 0, 270},        {0.03f, -0.03f, 270},  // both below 1/33
+                  {0.5f, 0.5f, 45},   {-0.5f, 0.5f, 135}, {-0.5f, -0.5f, 225},
+                  {0.5f, -0.5f, 315}, {0.7f, 0.2f, 14},  // quantised to (23, 6): 14.6 degrees
+                  {-0.7f, 0.2f, 165}, {kNaN, 1, 90}};
     for (const auto& a : angles) EXPECT_EQ(rx::vectorAngle(a.x, a.y), a.angle) << a.x << "," << a.y;
     // Every result lies in 0..359, for any float, without undefined conversions.
     const float odd[] = {0.0f, 1e-30f, 0.7f, -0.7f, 993.0f, 1e6f, 3e38f, -3e38f, kInf, -kInf, kNaN};
@@ -64,7 +66,8 @@ TEST(RenderSetup, RampsAtTheirNeutralAndExtremeSettings) {
     // g = 1: the halo is weighted by i / 256 even at the neutral setting.
     EXPECT_EQ(t.haloRamp[0][128], 63);
     EXPECT_EQ(t.sunRamp[1][255], (0x19C * 255) >> 8);
-    for (int c = 0; c < 3; ++c) EXPECT_EQ(t.haloRamp[c][0] | t.sunRamp[c][0] | t.flareRamp[c][0], 0);
+    for (int c = 0; c < 3; ++c)
+        EXPECT_EQ(t.haloRamp[c][0] | t.sunRamp[c][0] | t.flareRamp[c][0], 0);
     EXPECT_EQ(t.flareRamp[0][255], 1016);  // four times the colour byte at most
     EXPECT_EQ(rig.session.spikeProfile[150], 150);
     EXPECT_EQ(rig.session.spikeProfile[300], 300);
@@ -105,8 +108,10 @@ TEST(RenderSetup, CoreSurfaceValuesAndLensTable) {
     EXPECT_EQ(p.swirlForce, 28);
     // Octave thresholds at full scale (1 from sunDetail 62, 2 from 93) and the smear step
     // (D = 200 at detail 0, 25 at 100; -1: not checked).
-    const struct { int detail, octaves, step; } steps[] = {
-        {0, 0, 32}, {50, 0, 11}, {61, 0, -1}, {62, 1, -1}, {92, 1, -1}, {93, 2, -1}, {100, 2, 4}};
+    const struct {
+        int detail, octaves, step;
+    } steps[] = {{0, 0, 32},  {50, 0, 11}, {61, 0, -1}, {62, 1, -1},
+                 {92, 1, -1}, {93, 2, -1}, {100, 2, 4}};
     for (const auto& s : steps) {
         p.sunDetail = s.detail;
         rig.prepareAndDump();
@@ -143,7 +148,8 @@ TEST(RenderSetup, FlareStreaksAndSpikeLines) {
     EXPECT_EQ(p.flareAngle, 0);
     EXPECT_EQ(p.spikeAngle, 90);
     const int32_t base = 16384 - 1024;  // angle 0, half of arc 2048 (width 50)
-    for (int m = 0; m <= 100; ++m) ASSERT_EQ(rig.w().flareAngles[m], m & 1 ? base - 8192 : base) << m;
+    for (int m = 0; m <= 100; ++m)
+        ASSERT_EQ(rig.w().flareAngles[m], m & 1 ? base - 8192 : base) << m;
     // Every spike lies along 90 degrees: sin 0, cos 254; nothing across the row.
     for (int k = 0; k <= 254; ++k) {
         ASSERT_EQ(rig.session.spikeLines.a[k] | rig.session.spikeLines.e[k], 0) << k;
@@ -197,10 +203,12 @@ TEST(RenderSetup, EqualSettingsEqualTablesAndSeedOnlyMovesNoise) {
     EXPECT_EQ(first, b.prepareAndDump());
     b.p().seed = 22;
     const std::string other = b.prepareAndDump();
-    for (const char* key : {"haloRamp", "flareRamp", "sunRamp", "spikeRamp", "ringRamp", "spikeProfile",
-                            "lensTable", "cellWeights", "noiseSource", "spikeAngle", "smearStep"})
+    for (const char* key :
+         {"haloRamp", "flareRamp", "sunRamp", "spikeRamp", "ringRamp", "spikeProfile", "lensTable",
+          "cellWeights", "noiseSource", "spikeAngle", "smearStep"})
         EXPECT_EQ(section(first, key), section(other, key)) << key;
-    for (const char* key : {"noiseTable", "flareAngles", "spikeLines", "swirlCenterH", "swirlCenterV"})
+    for (const char* key :
+         {"noiseTable", "flareAngles", "spikeLines", "swirlCenterH", "swirlCenterV"})
         EXPECT_NE(section(first, key), section(other, key)) << key;
 }
 
@@ -244,10 +252,12 @@ TEST(RenderSetup, SmallLensBufferIsNeverOverrun) {
 TEST(RenderSetup, JsonDumpNamesEveryTable) {
     RenderRig rig;
     const std::string json = rig.prepareAndDump();
-    for (const char* key : {"haloRamp", "flareRamp", "sunRamp", "spikeRamp", "ringRamp", "spikeProfile", "spikeLines",
-                            "flareAngles", "lensTable", "lensLast", "cellWeights", "noiseTable", "noiseSource",
-                            "swirlCenterH", "swirlCenterV", "spikeAngle", "flareAngle", "spikeSpread", "flareSpread",
-                            "smearStep", "swirlReach", "swirlForce", "surfaceOctaves"})
+    for (const char* key :
+         {"haloRamp",     "flareRamp",  "sunRamp",       "spikeRamp",    "ringRamp",
+          "spikeProfile", "spikeLines", "flareAngles",   "lensTable",    "lensLast",
+          "cellWeights",  "noiseTable", "noiseSource",   "swirlCenterH", "swirlCenterV",
+          "spikeAngle",   "flareAngle", "spikeSpread",   "flareSpread",  "smearStep",
+          "swirlReach",   "swirlForce", "surfaceOctaves"})
         EXPECT_FALSE(section(json, key).empty()) << key;
     EXPECT_EQ(section(json, "lensLast"), "41");
     const std::string lens = section(json, "lensTable");  // entries 0..lensLast: 42 numbers

@@ -15,9 +15,11 @@ TEST(Spectrum, ChromaticityToRgbOfThePrimariesAndWhite) {
     // A primary's own chromaticity gives that channel alone (up to rounding).
     const rx::LinearRgb red = rx::chromaticityToRgb(0.64f, 0.33f, 0.03f);
     const rx::LinearRgb blue = rx::chromaticityToRgb(0.15f, 0.06f, 0.79f);
-    for (float v : {red.r - 1, red.g, red.b, blue.r, blue.g, blue.b - 1}) EXPECT_NEAR(v, 0.0f, 1e-6);
+    for (float v : {red.r - 1, red.g, red.b, blue.r, blue.g, blue.b - 1})
+        EXPECT_NEAR(v, 0.0f, 1e-6);
     // Out-of-gamut spectral green has negative red and blue, which become 0.
-    const rx::LinearRgb green520 = rx::chromaticityToRgb(0.0743f, 0.8338f, 1.0f - (0.0743f + 0.8338f));
+    const rx::LinearRgb green520 =
+        rx::chromaticityToRgb(0.0743f, 0.8338f, 1.0f - (0.0743f + 0.8338f));
     EXPECT_EQ(green520.r, 0.0f);
     EXPECT_EQ(green520.b, 0.0f);
     EXPECT_GT(green520.g, 1.0f);
@@ -29,7 +31,11 @@ TEST(Spectrum, SpikeAndRingShaping) {
     rx::shapeSpectrum(*work, rx::SpectrumShaping::Spike);
     const struct {
         int nm, r, g, b;
-    } rows[] = {{380, 146, 0, 188}, {500, 0, 189, 144}, {550, 0, 188, 0}, {600, 184, 148, 0}, {700, 190, 0, 0}};
+    } rows[] = {{380, 146, 0, 188},
+                {500, 0, 189, 144},
+                {550, 0, 188, 0},
+                {600, 184, 148, 0},
+                {700, 190, 0, 0}};
     for (const auto& row : rows) {
         const int i = (row.nm - 380) / 5;
         EXPECT_EQ(work->spectrumBase[0][i], row.r) << row.nm;
@@ -63,9 +69,12 @@ TEST(Spectrum, SampleInterpolatesAndStopsAtTheEnds) {
         return std::array<int32_t, 3>{r, g, b};
     };
     // 375.1..379.9 nm extrapolate from entries 0 and 1 with a negative remainder.
-    const struct { int32_t w; std::array<int32_t, 3> rgb; } rows[] = {
-        {3800, {100, 0, 7}}, {3825, {100, 5, 7}}, {5010, {124, 242, 7}}, {3775, {99, -5, 7}},
-        {3750, {0, 0, 0}},   {7849, {180, 800, 7}}, {7850, {0, 0, 0}},   {-100000, {0, 0, 0}}};
+    const struct {
+        int32_t w;
+        std::array<int32_t, 3> rgb;
+    } rows[] = {{3800, {100, 0, 7}}, {3825, {100, 5, 7}}, {5010, {124, 242, 7}},
+                {3775, {99, -5, 7}}, {3750, {0, 0, 0}},   {7849, {180, 800, 7}},
+                {7850, {0, 0, 0}},   {-100000, {0, 0, 0}}};
     for (const auto& r : rows) EXPECT_EQ(sample(r.w), r.rgb) << r.w;
 }
 
@@ -90,7 +99,8 @@ TEST(SpikeRamp, DiffractionBrightnessAndTint) {
     rx::buildSpikeRamp(rig.w(), rig.p());
     const int top[3] = {0xC0, 0x80, 0x10};
     for (int c = 0; c < 3; ++c)
-        for (int j = 0; j < 600; ++j) ASSERT_EQ(rig.w().spikeRamp[c][j], ((255 * top[c]) >> 8) * 37 / 100);
+        for (int j = 0; j < 600; ++j)
+            ASSERT_EQ(rig.w().spikeRamp[c][j], ((255 * top[c]) >> 8) * 37 / 100);
 }
 
 TEST(RingRamp, InvertSmearAndBlackSun) {
@@ -111,7 +121,6 @@ TEST(RingRamp, InvertSmearAndBlackSun) {
         for (int i = 0; i < 93; ++i) peak[c] = std::max(peak[c], base[c][i]);
     EXPECT_GT(peak[0], 0);
     EXPECT_GT(peak[1], 0);
-
 
     // bowInvert: entry i becomes the former entry 92 - i.
     rig.p().bowInvert = 1;

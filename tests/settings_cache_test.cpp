@@ -32,8 +32,10 @@ public:
         if (v) value_ = v;
     }
     ~SavedEnv() {
-        if (had_) setenv(name_, value_.c_str(), 1);
-        else unsetenv(name_);
+        if (had_)
+            setenv(name_, value_.c_str(), 1);
+        else
+            unsetenv(name_);
     }
 
 private:
@@ -45,7 +47,8 @@ private:
 std::vector<std::string> filesIn(const std::string& folder) {
     std::vector<std::string> names;
     std::error_code ec;
-    for (const auto& e : std::filesystem::directory_iterator(folder, ec)) names.push_back(e.path().filename());
+    for (const auto& e : std::filesystem::directory_iterator(folder, ec))
+        names.push_back(e.path().filename());
     return names;
 }
 
@@ -85,12 +88,13 @@ protected:
 
 TEST_F(CacheFile, LivesInAPerUserFolder) {
     // An absolute XDG_CACHE_HOME, else HOME's .cache; RADIANTIX_CACHE_DIR over both.
-    const struct { const char *override, *xdg, *home, *folder; } cases[] = {
-        {nullptr, "/var/cache-of-user", "/home/someone", "/var/cache-of-user/radiantix"},
-        {nullptr, "relative/ignored", "/home/someone", "/home/someone/.cache/radiantix"},
-        {nullptr, nullptr, "/home/someone", "/home/someone/.cache/radiantix"},
-        {"/elsewhere/", "/var/c", "/home/someone", "/elsewhere"},
-        {"/elsewhere", nullptr, "/home/someone", "/elsewhere"}};
+    const struct {
+        const char *override, *xdg, *home, *folder;
+    } cases[] = {{nullptr, "/var/cache-of-user", "/home/someone", "/var/cache-of-user/radiantix"},
+                 {nullptr, "relative/ignored", "/home/someone", "/home/someone/.cache/radiantix"},
+                 {nullptr, nullptr, "/home/someone", "/home/someone/.cache/radiantix"},
+                 {"/elsewhere/", "/var/c", "/home/someone", "/elsewhere"},
+                 {"/elsewhere", nullptr, "/home/someone", "/elsewhere"}};
     for (const auto& c : cases) {
         const std::pair<const char*, const char*> vars[] = {
             {"RADIANTIX_CACHE_DIR", c.override}, {"XDG_CACHE_HOME", c.xdg}, {"HOME", c.home}};

@@ -117,10 +117,13 @@ TEST(PresetLayout, CarriesEverySettingOnceAtItsOffset) {
 
     SunParameters p = distinctSettings();
     auto b = serializePreset(p);
-    const struct { size_t offset; int32_t value; } fields[] = {
-        {0, 16}, {96, p.haloBrightness}, {164, p.lightingMode}, {168, p.blendMode}, {172, 1},
-        {192, p.spikeDetail}, {220, p.seed}, {224, p.flareBrightness}, {228, 1},
-        {144, p.extraColor.red}, {140, p.spikeColor.blue}};  // 0xF0xx, zero-extended
+    const struct {
+        size_t offset;
+        int32_t value;
+    } fields[] = {
+        {0, 16},  {96, p.haloBrightness},  {164, p.lightingMode},   {168, p.blendMode},
+        {172, 1}, {192, p.spikeDetail},    {220, p.seed},           {224, p.flareBrightness},
+        {228, 1}, {144, p.extraColor.red}, {140, p.spikeColor.blue}};  // 0xF0xx, zero-extended
     for (const auto& f : fields) EXPECT_EQ(valueAt(b, f.offset), f.value) << "offset " << f.offset;
     EXPECT_EQ(b[220], (p.seed >> 24) & 0xFF);  // most significant byte first
 }
@@ -147,9 +150,12 @@ TEST(PresetFile, RoundTripKeepsEverySettingAndTwoDecimalsOfVectors) {
 }
 
 TEST(PresetFile, RepeatedSaveAndLoadDoesNotDrift) {
-    const struct { float v; int32_t stored; } known[] = {
-        {0.7f, 70}, {-0.7f, -70}, {0.567f, 56}, {0.6999f, 69}, {1e30f, 2147483647},
-        {-1e30f, -2147483647 - 1}, {std::nanf(""), 0}};
+    const struct {
+        float v;
+        int32_t stored;
+    } known[] = {{0.7f, 70},        {-0.7f, -70},        {0.567f, 56},
+                 {0.6999f, 69},     {1e30f, 2147483647}, {-1e30f, -2147483647 - 1},
+                 {std::nanf(""), 0}};
     for (const auto& k : known) EXPECT_EQ(presetVectorValue(k.v), k.stored) << k.v;
     // Every stored value a vector can reasonably hold comes back unchanged, so that the
     // cache, rewritten after every accepted dialog, keeps its looks.
@@ -193,9 +199,9 @@ TEST(PresetFile, VersionOneFileTakesItsFixUps) {
 
     std::vector<std::string> missing = info.missingSettings();
     std::vector<std::string> expected = {
-        "extraColor",  "bowSmear",   "flareRadius", "lightingMode", "blendMode",
-        "masterBrightness", "flareDetail", "bowInvert", "spikeDiffraction", "spikeDetail",
-        "spikeVector", "flareVector", "seed",        "flareBrightness"};
+        "extraColor",       "bowSmear",    "flareRadius", "lightingMode",     "blendMode",
+        "masterBrightness", "flareDetail", "bowInvert",   "spikeDiffraction", "spikeDetail",
+        "spikeVector",      "flareVector", "seed",        "flareBrightness"};
     EXPECT_EQ(missing, expected);
 }
 
@@ -302,7 +308,8 @@ TEST(PresetFile, ShortDataStopsAtTheLastWholeValue) {
 class PresetFileOnDisk : public ::testing::Test {
 protected:
     // One name per process: ctest runs the cases side by side.
-    std::string path = ::testing::TempDir() + "radiantix_preset_test_" + std::to_string(getpid()) + ".q4q";
+    std::string path =
+        ::testing::TempDir() + "radiantix_preset_test_" + std::to_string(getpid()) + ".q4q";
     void TearDown() override { std::remove(path.c_str()); }
     std::vector<uint8_t> contents() {
         std::ifstream in(path, std::ios::binary);

@@ -63,17 +63,17 @@ TEST(RandomDraws, RangeRedrawsAboveTheTopAndColoursTakeTheLowByte) {
 
 TEST(Dice, DrawsInOrderAndLeavesTheRestAlone) {
     Script s{{
-        k(1), k(2), k(3), k(4), k(5), k(6), k(7), k(8), k(9), k(10), k(11),  // 1..11
-        k(1), k(0),                                                           // toggles
-        0x11, 0x22, 0x33, 0x44, 0x55, 0x66, 0x77, 0x88, 0x99,                 // sun, flare, halo
-        k(15), k(16), k(17), k(18),                                           // halo, bow
-        k(200), k(12),                                                        // master: redraw
-        k(21), k(1), k(23), k(24), k(19), k(26), k(7),                        // 21..27
-        0x7FF5,                                                               // seed
-        0x1A1, 0xB2, 0xC3, 0xD4, 0xE5, 0xF6,                                  // spike, extra
-        k(95), k(32), k(33), k(20),                                           // eclipse; no copy
-        k(61), k(0), k(140),                                                  // spike vector
-        k(60),                                                                // no flare vector
+        k(1),   k(2),  k(3),   k(4),  k(5),  k(6),  k(7), k(8), k(9), k(10), k(11),  // 1..11
+        k(1),   k(0),                                                                // toggles
+        0x11,   0x22,  0x33,   0x44,  0x55,  0x66,  0x77, 0x88, 0x99,  // sun, flare, halo
+        k(15),  k(16), k(17),  k(18),                                  // halo, bow
+        k(200), k(12),                                                 // master: redraw
+        k(21),  k(1),  k(23),  k(24), k(19), k(26), k(7),              // 21..27
+        0x7FF5,                                                        // seed
+        0x1A1,  0xB2,  0xC3,   0xD4,  0xE5,  0xF6,                     // spike, extra
+        k(95),  k(32), k(33),  k(20),                                  // eclipse; no copy
+        k(61),  k(0),  k(140),                                         // spike vector
+        k(60),                                                         // no flare vector
     }};
     SunParameters p = defaults();
     p.blendMode = 7;
@@ -89,20 +89,24 @@ TEST(Dice, DrawsInOrderAndLeavesTheRestAlone) {
     randomizeSettings(p, s.draw());
     EXPECT_EQ(s.next, s.values.size());
 
-    const struct { const char* name; int32_t value; } draws[] = {
-        {"spikeBrightness", 1}, {"spikeWidth", 2}, {"spikeRadius", 3}, {"spikeCount", 4},
-        {"sunRadius", 5}, {"sunColdHot", 6}, {"sunSmear", 7}, {"swirlSize", 13}, {"swirlCount", 9},
-        {"sunDetail", 40}, {"spikeGamma", 11}, {"vortices", 1}, {"monopoles", 0},
-        {"haloRadius", 15}, {"haloBrightness", 46}, {"bowRadius", 17}, {"bowWidth", 18},
-        {"masterBrightness", 37}, {"flareDetail", 25}, {"flareBrightness", 71}, {"bowInvert", 1},
-        {"bowBrightness", 23}, {"flareWidth", 24}, {"flareCount", 19}, {"spikeDiffraction", 26},
-        {"spikeDetail", 27}, {"seed", 0x7F5}, {"lightingMode", 3}, {"bowSmear", 32},
-        {"flareRadius", 33}};
+    const struct {
+        const char* name;
+        int32_t value;
+    } draws[] = {{"spikeBrightness", 1},   {"spikeWidth", 2},       {"spikeRadius", 3},
+                 {"spikeCount", 4},        {"sunRadius", 5},        {"sunColdHot", 6},
+                 {"sunSmear", 7},          {"swirlSize", 13},       {"swirlCount", 9},
+                 {"sunDetail", 40},        {"spikeGamma", 11},      {"vortices", 1},
+                 {"monopoles", 0},         {"haloRadius", 15},      {"haloBrightness", 46},
+                 {"bowRadius", 17},        {"bowWidth", 18},        {"masterBrightness", 37},
+                 {"flareDetail", 25},      {"flareBrightness", 71}, {"bowInvert", 1},
+                 {"bowBrightness", 23},    {"flareWidth", 24},      {"flareCount", 19},
+                 {"spikeDiffraction", 26}, {"spikeDetail", 27},     {"seed", 0x7F5},
+                 {"lightingMode", 3},      {"bowSmear", 32},        {"flareRadius", 33}};
     for (const auto& d : draws) EXPECT_EQ(*settingInt(p, *findSetting(d.name)), d.value) << d.name;
     // Colours take the low byte of a draw; the spike colour is kept (the copy draw was not
     // above 20).
-    const RGB16 sun{0x1100, 0x2200, 0x3300}, flare{0x4400, 0x5500, 0x6600}, halo{0x7700, 0x8800, 0x9900},
-        spike{0xA100, 0xB200, 0xC300}, extra{0xD400, 0xE500, 0xF600};
+    const RGB16 sun{0x1100, 0x2200, 0x3300}, flare{0x4400, 0x5500, 0x6600},
+        halo{0x7700, 0x8800, 0x9900}, spike{0xA100, 0xB200, 0xC300}, extra{0xD400, 0xE500, 0xF600};
     EXPECT_EQ(std::memcmp(&p.sunColor, &sun, sizeof sun), 0);
     EXPECT_EQ(std::memcmp(&p.flareColor, &flare, sizeof flare), 0);
     EXPECT_EQ(std::memcmp(&p.haloColor, &halo, sizeof halo), 0);
@@ -114,9 +118,10 @@ TEST(Dice, DrawsInOrderAndLeavesTheRestAlone) {
     EXPECT_EQ(std::memcmp(&p.flareVector, &zero, sizeof zero), 0);
     EXPECT_STREQ(p.presetName, "random settings");
 
-    const int64_t kept[] = {p.blendMode, p.sunCenterX, p.sunCenterY, p.previewScale, p.previewOriginH, p.autoPreview},
-                  was[] = {before.blendMode, before.sunCenterX, before.sunCenterY, before.previewScale,
-                           before.previewOriginH, before.autoPreview};
+    const int64_t kept[] = {p.blendMode,    p.sunCenterX,     p.sunCenterY,
+                            p.previewScale, p.previewOriginH, p.autoPreview},
+                  was[] = {before.blendMode,    before.sunCenterX,     before.sunCenterY,
+                           before.previewScale, before.previewOriginH, before.autoPreview};
     for (int i = 0; i < 6; ++i) EXPECT_EQ(kept[i], was[i]) << i;
     EXPECT_STREQ(p.presetFolder, "somewhere");
 

@@ -103,7 +103,8 @@ void feed(const std::vector<uint8_t>& file, const std::vector<ByteRun>& outside)
     const char* a = reinterpret_cast<const char*>(&p);
     const char* b = reinterpret_cast<const char*>(&before);
     for (const ByteRun& r : outside) {
-        ASSERT_EQ(std::memcmp(a + r.at, b + r.at, r.size), 0) << "bytes from " << r.at << " changed";
+        ASSERT_EQ(std::memcmp(a + r.at, b + r.at, r.size), 0)
+            << "bytes from " << r.at << " changed";
     }
     expectRenderableAfterClamp(p);
 }
@@ -146,7 +147,8 @@ TEST(PresetRobustness, DamagedAndForeignDataStaysInBoundsAndRenderable) {
     for (int32_t version : {1, 2, 3, 4, 5, 7, 8, 11, 12, 14, 16, 17}) {
         std::vector<uint8_t> f = validFile(rng, version);
         for (size_t len = 0; len <= f.size(); ++len) {
-            ASSERT_NO_FATAL_FAILURE(feed(std::vector<uint8_t>(f.begin(), f.begin() + len), outside));
+            ASSERT_NO_FATAL_FAILURE(
+                feed(std::vector<uint8_t>(f.begin(), f.begin() + len), outside));
             ++fed;
         }
     }
@@ -162,7 +164,8 @@ TEST(PresetRobustness, DamagedAndForeignDataStaysInBoundsAndRenderable) {
     // Bit flips in good files.
     for (int i = 0; i < 3000; ++i) {
         std::vector<uint8_t> f = validFile(rng, 1 + int32_t(rng() % 17));
-        for (int flips = 1 + int(rng() % 8); flips > 0; --flips) f[rng() % f.size()] ^= uint8_t(1u << (rng() % 8));
+        for (int flips = 1 + int(rng() % 8); flips > 0; --flips)
+            f[rng() % f.size()] ^= uint8_t(1u << (rng() % 8));
         ASSERT_NO_FATAL_FAILURE(feed(f, outside));
         ++fed;
     }
@@ -171,7 +174,8 @@ TEST(PresetRobustness, DamagedAndForeignDataStaysInBoundsAndRenderable) {
 
 TEST(PresetRobustness, FilesReadLikeTheirFirstBytesInMemory) {
     std::mt19937 rng(77);
-    std::string path = ::testing::TempDir() + "radiantix_robust_" + std::to_string(getpid()) + ".q4q";
+    std::string path =
+        ::testing::TempDir() + "radiantix_robust_" + std::to_string(getpid()) + ".q4q";
     for (int i = 0; i < 200; ++i) {
         std::vector<uint8_t> f = validFile(rng, 1 + int32_t(rng() % 17));
         f.resize(i == 0 ? 1 << 20 : rng() % 400);  // one large foreign file among them

@@ -9,7 +9,8 @@ namespace rx {
 void ShowAboutBox(const AboutRecord* about) {
     HWND parent = nullptr;
     if (about && about->platformData)
-        parent = reinterpret_cast<HWND>(static_cast<const PlatformData*>(about->platformData)->hwnd);
+        parent =
+            reinterpret_cast<HWND>(static_cast<const PlatformData*>(about->platformData)->hwnd);
     DialogBoxParamA(ui::resourceInstance(), "ABOUTBOX", parent, ui::plainDialogProc, 0);
 }
 

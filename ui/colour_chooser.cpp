@@ -59,8 +59,8 @@ bool chooseColor(FilterSession& session, const char* prompt, RGB16& colour) {
     cc.lpCustColors = reinterpret_cast<COLORREF*>(customColours());
     cc.Flags = CC_RGBINIT;
     if (!ChooseColorA(&cc)) return false;
-    storeColour8(colour, {GetRValue(cc.rgbResult), GetGValue(cc.rgbResult),
-                          GetBValue(cc.rgbResult)});
+    storeColour8(colour,
+                 {GetRValue(cc.rgbResult), GetGValue(cc.rgbResult), GetBValue(cc.rgbResult)});
     return true;
 }
 

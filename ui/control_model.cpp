@@ -12,13 +12,13 @@ namespace {
 // also names its value box; the label rectangle of a slider row is derived (30 pixels
 // wide, 6 pixels left of the slider, 16 high) unless given.
 struct Row {
-    int labelId;          // 0 for none
+    int labelId;  // 0 for none
     int id;
     int kind;
     PixelRect rect;
-    int valueBoxId;       // kNoValueBox for none
-    int track;            // slider track picture, or the control's main picture
-    size_t setting;       // offset of the int32 setting, or kNoSetting
+    int valueBoxId;  // kNoValueBox for none
+    int track;       // slider track picture, or the control's main picture
+    size_t setting;  // offset of the int32 setting, or kNoSetting
 };
 
 constexpr size_t kNoSetting = ~size_t(0);
@@ -30,6 +30,8 @@ constexpr Row slider(int label, int id, int x, int y, int box, int track, size_t
     return Row{label, id, kindSlider, {x, y, x + 135, y + 12}, box, track, setting};
 }
 
+// One row a control, as the dialog lays them out.
+// clang-format off
 const Row kRows[] = {
     // Sun
     slider(36, 37, kLeftSlider, 19, 86, picTrackCool, RX_FIELD(sunRadius)),
@@ -77,6 +79,7 @@ const Row kRows[] = {
     {0, idLoad, kindBitmapButton, {281, 475, 341, 500}, kNoValueBox, picLoad, kNoSetting},
     {0, idSave, kindBitmapButton, {357, 475, 417, 500}, kNoValueBox, picSave, kNoSetting},
 };
+// clang-format on
 #undef RX_FIELD
 
 // Controls that only have a rectangle: buttons, swatches, the preview and the labels
@@ -86,13 +89,20 @@ struct Place {
     PixelRect rect;
 };
 const Place kPlaces[] = {
-    {idSunSwatch, {285, 19, 305, 39}},    {idFlareSwatch, {285, 152, 305, 172}},
-    {idSpikeSwatch, {285, 266, 305, 286}}, {idHaloSwatch, {285, 418, 305, 438}},
-    {idPreview, {401, 0, 707, 253}},      {idZoomOut, {469, 267, 483, 281}},
-    {idZoomReset, {489, 266, 524, 283}},  {idZoomIn, {529, 267, 543, 281}},
-    {idStatusLine, {401, 289, 707, 307}}, {idCancel, {561, 475, 621, 500}},
-    {idOk, {637, 475, 697, 500}},         {24, {69, 285, 100, 299}},
-    {49, {305, 79, 370, 92}},             {53, {306, 98, 371, 111}},
+    {idSunSwatch, {285, 19, 305, 39}},
+    {idFlareSwatch, {285, 152, 305, 172}},
+    {idSpikeSwatch, {285, 266, 305, 286}},
+    {idHaloSwatch, {285, 418, 305, 438}},
+    {idPreview, {401, 0, 707, 253}},
+    {idZoomOut, {469, 267, 483, 281}},
+    {idZoomReset, {489, 266, 524, 283}},
+    {idZoomIn, {529, 267, 543, 281}},
+    {idStatusLine, {401, 289, 707, 307}},
+    {idCancel, {561, 475, 621, 500}},
+    {idOk, {637, 475, 697, 500}},
+    {24, {69, 285, 100, 299}},
+    {49, {305, 79, 370, 92}},
+    {53, {306, 98, 371, 111}},
     {idAutoPreviewLabel, {590, 270, 655, 283}},
 };
 
@@ -101,14 +111,16 @@ struct LabelText {
     const char* text;
 };
 const LabelText kLabels[] = {
-    {36, "Radius"},     {38, "Cold/hot"},   {44, "Swirl count"}, {42, "Swirl size"},
-    {40, "Smear"},      {46, "Detail"},     {49, "Vortices"},    {53, "Monopoles"},
-    {70, "Count"},      {97, "Radius"},     {68, "Width"},       {109, "Detail"},
-    {113, "Brightness"}, {4, "Count"},      {24, "Radius"},      {15, "Width"},
-    {22, "Brightness"}, {50, "Gamma"},      {64, "Diffraction"}, {66, "Detail"},
-    {54, "Radius"},     {56, "Brightness"}, {58, "Radius"},      {60, "Width"},
-    {62, "Brightness"}, {102, "Smear"},     {106, " "},          {31, "Auto Preview"},
-    {76, ""},
+    {36, "Radius"},       {38, "Cold/hot"},   {44, "Swirl count"},
+    {42, "Swirl size"},   {40, "Smear"},      {46, "Detail"},
+    {49, "Vortices"},     {53, "Monopoles"},  {70, "Count"},
+    {97, "Radius"},       {68, "Width"},      {109, "Detail"},
+    {113, "Brightness"},  {4, "Count"},       {24, "Radius"},
+    {15, "Width"},        {22, "Brightness"}, {50, "Gamma"},
+    {64, "Diffraction"},  {66, "Detail"},     {54, "Radius"},
+    {56, "Brightness"},   {58, "Radius"},     {60, "Width"},
+    {62, "Brightness"},   {102, "Smear"},     {106, " "},
+    {31, "Auto Preview"}, {76, ""},
 };
 
 const Row* rowOf(int id) {
@@ -202,11 +214,18 @@ const char* labelText(int id) {
 
 uint32_t valueBoxColour(int valueBoxId) {
     switch (valueBoxId) {
-        case 90: case 91: case 92: case 93: case 94: case 95:
-        case 96: case 99: case 104: case 111: case 115:
-            return 0xC9D8D8;  // RGB (216, 216, 201): Flares, Halo, Bow
-        default:
-            return 0xE4D8D8;  // RGB (216, 216, 228)
+        case 90:
+        case 91:
+        case 92:
+        case 93:
+        case 94:
+        case 95:
+        case 96:
+        case 99:
+        case 104:
+        case 111:
+        case 115: return 0xC9D8D8;  // RGB (216, 216, 201): Flares, Halo, Bow
+        default: return 0xE4D8D8;   // RGB (216, 216, 228)
     }
 }
 
@@ -361,13 +380,15 @@ PixelPoint textOrigin(const PixelRect& rect, int align, int textWidth, int dy) {
     r.top += centre;
     const int d = r.width() - textWidth;
     int x = r.left;
-    if (align == alignRight) x += d;
-    else if (align == alignCentre) x += d / 2;
+    if (align == alignRight)
+        x += d;
+    else if (align == alignCentre)
+        x += d / 2;
     return {x, r.top};
 }
 
-PixelPoint centredDialogOrigin(const PixelRect& parent, int w, int h, int shift,
-                               int screenWidth, int screenHeight) {
+PixelPoint centredDialogOrigin(const PixelRect& parent, int w, int h, int shift, int screenWidth,
+                               int screenHeight) {
     const int spareW = parent.width() - w;
     int x = (spareW > 0 ? spareW : 0) / 2 - shift + parent.left;
     if (x + w > screenWidth) x = screenWidth - w > 0 ? screenWidth - w : 0;

@@ -90,10 +90,10 @@ enum PictureId : int32_t {
 };
 
 struct ControlDescription {
-    int32_t valueBoxId;  // kNoValueBox for none
-    int32_t id;          // the control proper (the slider, for a value box id)
-    int32_t kind;        // ControlKind; a value box answers its slider's row (kind 0)
-    int32_t pictures[4]; // picNone where unused
+    int32_t valueBoxId;   // kNoValueBox for none
+    int32_t id;           // the control proper (the slider, for a value box id)
+    int32_t kind;         // ControlKind; a value box answers its slider's row (kind 0)
+    int32_t pictures[4];  // picNone where unused
     int32_t minValue;
     int32_t maxValue;
 };
@@ -161,8 +161,8 @@ int32_t* controlSetting(SunParameters& p, int id);
 // Number of controls with an integer setting (25 sliders, 4 toggles, 2 pickers).
 int integerControlCount();
 
-void loadControls(ControlTables& tables, const SunParameters& p);  // record -> controls
-void storeControls(const ControlTables& tables, SunParameters& p); // controls -> record
+void loadControls(ControlTables& tables, const SunParameters& p);   // record -> controls
+void storeControls(const ControlTables& tables, SunParameters& p);  // controls -> record
 
 // What Cancel puts back: the six colours, the 29 numeric settings, the seed and the two
 // direction vectors. The blend mode, Auto Preview, sun centre and zoom are not in it.
@@ -180,11 +180,9 @@ void restoreSnapshot(const SettingsSnapshot& s, SunParameters& p);
 // [control arithmetic]
 
 // Left edge of a slider's thumb for a value (range at least 1).
-int sliderThumbLeft(const PixelRect& slider, int32_t value, int32_t minValue,
-                    int32_t maxValue);
+int sliderThumbLeft(const PixelRect& slider, int32_t value, int32_t minValue, int32_t maxValue);
 // Slider value for the pointer's horizontal client coordinate, clamped to the range.
-int32_t sliderValueAt(const PixelRect& slider, int pointerX, int32_t minValue,
-                      int32_t maxValue);
+int32_t sliderValueAt(const PixelRect& slider, int pointerX, int32_t minValue, int32_t maxValue);
 
 // Toggle states: bit 1 = on, bit 2 = pressed.
 constexpr int32_t kToggleOn = 1;
@@ -214,8 +212,8 @@ PixelPoint textOrigin(const PixelRect& r, int align, int textWidth, int dy);
 // Position of a dialog of size (w, h) over its parent's client rectangle `parent`
 // (screen coordinates) on a screen of the given size. `shift` is the caption height, or
 // two thirds of it for windows without a system menu. Never off the screen's left or top.
-PixelPoint centredDialogOrigin(const PixelRect& parent, int w, int h, int shift,
-                               int screenWidth, int screenHeight);
+PixelPoint centredDialogOrigin(const PixelRect& parent, int w, int h, int shift, int screenWidth,
+                               int screenHeight);
 // Position of a window of size (w, h) centred on its parent's window rectangle.
 PixelPoint centredOnParent(const PixelRect& parent, int w, int h);
 

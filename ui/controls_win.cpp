@@ -162,8 +162,8 @@ void dragSlider(HWND window, int id, LPARAM pointer) {
     if (!samePoint(p.currentMouse, p.previousMouse)) {
         ControlTables& t = dialogState().controls;
         const RECT r = controlRect(window, id);
-        t.value[id] = sliderValueAt(toPixelRect(r), pointerX(pointer), t.minimum[id],
-                                    t.maximum[id]);
+        t.value[id] =
+            sliderValueAt(toPixelRect(r), pointerX(pointer), t.minimum[id], t.maximum[id]);
         drawSlider(window, id);
         drawValueBox(window, valueBoxOf(id));
     }

@@ -1,7 +1,8 @@
 // The custom controls of the settings dialog, painted over the background picture:
 // sliders with value boxes, labels, toggles and direction pads (the mode pickers and the
-// owner-drawn buttons are drawn by mode_lists and buttons_draw). Every function takes the dialog window and draws through a
-// device context of its own, so that a control can be repainted in the middle of a drag.
+// owner-drawn buttons are drawn by mode_lists and buttons_draw). Every function takes the dialog
+// window and draws through a device context of its own, so that a control can be repainted in the
+// middle of a drag.
 #pragma once
 
 #include <windows.h>
@@ -18,7 +19,7 @@ struct DialogState {
     SettingsSnapshot snapshot{};
 };
 DialogState& dialogState();
-SunParameters& dialogRecord();  // the settings record of the dialog's session
+SunParameters& dialogRecord();   // the settings record of the dialog's session
 int32_t controlEnabled(int id);  // the session's flag; 1 when there is no work buffer
 
 int32_t getControlValue(int id);

@@ -8,9 +8,9 @@ HINSTANCE resourceInstance() {
     if (void* instance = platform::moduleInstance()) return static_cast<HINSTANCE>(instance);
     // Linked into a program rather than loaded as a module: the module holding this code.
     HMODULE self = nullptr;
-    GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
-                           GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                       reinterpret_cast<LPCSTR>(&resourceInstance), &self);
+    GetModuleHandleExA(
+        GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+        reinterpret_cast<LPCSTR>(&resourceInstance), &self);
     return self;
 }
 
@@ -33,9 +33,9 @@ void centerDialog(HWND window) {
     const int caption = GetSystemMetrics(SM_CYCAPTION);
     const bool systemMenu = (GetWindowLongA(window, GWL_STYLE) & WS_SYSMENU) != 0;
     const int shift = systemMenu ? caption : caption - caption / 3;
-    const PixelPoint p = centredDialogOrigin(
-        toPixelRect(client), own.right - own.left, own.bottom - own.top, shift,
-        GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+    const PixelPoint p =
+        centredDialogOrigin(toPixelRect(client), own.right - own.left, own.bottom - own.top, shift,
+                            GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
     SetWindowPos(window, nullptr, p.x, p.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
@@ -58,9 +58,7 @@ UINT_PTR CALLBACK fileDialogHook(HWND dialog, UINT message, WPARAM, LPARAM) {
 
 INT_PTR CALLBACK plainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
     switch (message) {
-        case WM_INITDIALOG:
-            centerDialog(dialog);
-            return TRUE;
+        case WM_INITDIALOG: centerDialog(dialog); return TRUE;
         case WM_ERASEBKGND: {
             RECT r;
             GetClientRect(dialog, &r);
@@ -68,13 +66,11 @@ INT_PTR CALLBACK plainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
                      static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
             return TRUE;
         }
-        case WM_PAINT:
-            return FALSE;
+        case WM_PAINT: return FALSE;
         case WM_COMMAND:
             if (HIWORD(wParam) == 0) EndDialog(dialog, LOWORD(wParam));
             return TRUE;
-        default:
-            return FALSE;
+        default: return FALSE;
     }
 }
 
@@ -99,8 +95,8 @@ void invalidateControl(HWND window, int id) {
 // Text
 
 HFONT createDialogFont() {
-    return CreateFontA(-MulDiv(8, 96, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
-                       DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+    return CreateFontA(-MulDiv(8, 96, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                        FIXED_PITCH | FF_DONTCARE, "Arial");
 }
 
@@ -125,8 +121,8 @@ void drawText(const RECT& rect, int align, const char* text, int dy, COLORREF co
     DeleteObject(font);
 }
 
-void drawTextInControl(HWND window, int id, int align, const char* text, int dy,
-                       COLORREF colour, bool clip) {
+void drawTextInControl(HWND window, int id, int align, const char* text, int dy, COLORREF colour,
+                       bool clip) {
     const RECT r = controlRect(window, id);
     HDC dc = GetDC(window);
     if (!dc) return;
@@ -167,8 +163,7 @@ void drawBevel(HDC dc, const RECT& r, COLORREF upperLeft, COLORREF lowerRight, C
     DeleteObject(second);
 }
 
-void drawBevel(HWND window, const RECT& r, COLORREF upperLeft, COLORREF lowerRight,
-               COLORREF mask) {
+void drawBevel(HWND window, const RECT& r, COLORREF upperLeft, COLORREF lowerRight, COLORREF mask) {
     HDC dc = GetDC(window);
     if (!dc) return;
     drawBevel(dc, r, upperLeft, lowerRight, mask);
@@ -220,9 +215,9 @@ void setArrowCursor() { SetCursor(LoadCursorA(nullptr, MAKEINTRESOURCEA(32512)))
 namespace rx::ui {
 
 namespace {
-RECT gPaintRect;            // the rectangle being repainted, while a paint message is handled
+RECT gPaintRect;  // the rectangle being repainted, while a paint message is handled
 bool gPainting = false;
-}
+}  // namespace
 
 HDC controlDC(HWND window) {
     HDC dc = GetDC(window);

@@ -31,8 +31,8 @@ void invalidateControl(HWND window, int id);
 HFONT createDialogFont();
 // Text in the dialog font, transparent, with the placement of textOrigin.
 void drawText(const RECT& r, int align, const char* text, int dy, COLORREF colour, HDC dc);
-void drawTextInControl(HWND window, int id, int align, const char* text, int dy,
-                       COLORREF colour, bool clip);
+void drawTextInControl(HWND window, int id, int align, const char* text, int dy, COLORREF colour,
+                       bool clip);
 int measureText(const char* text);
 
 // Left and upper edges in colour 1, right and lower edges in colour 2 (each AND mask).

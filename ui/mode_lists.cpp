@@ -28,13 +28,13 @@ struct ModeInfo {
 };
 
 constexpr ModeInfo kModes[kModeEntryCount] = {
-    {1, kBlendPicker, "normal", 169},        {2, kBlendPicker, "procedural +", 175},
-    {3, kBlendPicker, "procedural -", 176},  {4, kBlendPicker, "difference", 177},
-    {5, kBlendPicker, "lighten", 178},       {6, kBlendPicker, "darken", 179},
-    {7, kBlendPicker, "add", 180},           {8, kBlendPicker, "subtract", 181},
-    {9, kBlendPicker, "multiply", 182},      {10, kBlendPicker, "screen", 183},
-    {11, kBlendPicker, "composite", 115},    {1, kLightingPicker, "normal", 112},
-    {2, kLightingPicker, "flat", 113},       {3, kLightingPicker, "eclipse", 114},
+    {1, kBlendPicker, "normal", 169},       {2, kBlendPicker, "procedural +", 175},
+    {3, kBlendPicker, "procedural -", 176}, {4, kBlendPicker, "difference", 177},
+    {5, kBlendPicker, "lighten", 178},      {6, kBlendPicker, "darken", 179},
+    {7, kBlendPicker, "add", 180},          {8, kBlendPicker, "subtract", 181},
+    {9, kBlendPicker, "multiply", 182},     {10, kBlendPicker, "screen", 183},
+    {11, kBlendPicker, "composite", 115},   {1, kLightingPicker, "normal", 112},
+    {2, kLightingPicker, "flat", 113},      {3, kLightingPicker, "eclipse", 114},
 };
 
 // Module-wide: one dialog and one popup at a time.
@@ -130,8 +130,7 @@ void buildModeLists(int32_t* controlValues) {
         e.picker = kModes[i].picker;
         e.picture = gdi::loadPicture(kModes[i].picture);
         e.enabled = 1;
-        AppendMenuA(e.list, MF_OWNERDRAW, UINT_PTR(e.commandId),
-                    reinterpret_cast<LPCSTR>(&e));
+        AppendMenuA(e.list, MF_OWNERDRAW, UINT_PTR(e.commandId), reinterpret_cast<LPCSTR>(&e));
     }
 }
 
@@ -242,9 +241,9 @@ void drawModeItem(const DRAWITEMSTRUCT& item) {
     gdi::fill(item.hDC, r, selected ? GetSysColor(COLOR_HIGHLIGHT) : RGB(192, 192, 192));
     gdi::blitBitmap(item.hDC, e->picture, r.left + 14, r.top + 2);
     if (e->value == currentValue(e->picker)) {
-        HICON check = static_cast<HICON>(LoadImageA(
-            static_cast<HINSTANCE>(platform::moduleInstance()), MAKEINTRESOURCEA(kCheckMarkIcon),
-            IMAGE_ICON, 0, 0, 0));
+        HICON check =
+            static_cast<HICON>(LoadImageA(static_cast<HINSTANCE>(platform::moduleInstance()),
+                                          MAKEINTRESOURCEA(kCheckMarkIcon), IMAGE_ICON, 0, 0, 0));
         if (check) {
             DrawIconEx(item.hDC, r.left + 4, r.top + (r.bottom - r.top) / 2 - 2, check, 0, 0, 0,
                        nullptr, DI_NORMAL);
@@ -353,8 +352,7 @@ LRESULT CALLBACK popupProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
             if (!popupClosing && reinterpret_cast<HWND>(lParam) != window)
                 closePopup(window, false);
             return 0;
-        default:
-            return DefWindowProcA(window, message, wParam, lParam);
+        default: return DefWindowProcA(window, message, wParam, lParam);
     }
 }
 

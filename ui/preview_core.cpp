@@ -46,8 +46,7 @@ void startPreview(FilterSession& session, const Rect& frame) {
     Rect area = {int16_t(frame.top + 2), int16_t(frame.left + 2), int16_t(frame.bottom - 2),
                  int16_t(frame.right - 2)};
     if (rectWidth(image) < rectWidth(area)) area.right = int16_t(area.left + rectWidth(image));
-    if (rectHeight(image) < rectHeight(area))
-        area.bottom = int16_t(area.top + rectHeight(image));
+    if (rectHeight(image) < rectHeight(area)) area.bottom = int16_t(area.top + rectHeight(image));
     session.previewArea = area;
     session.fitScale = computeFitScale(session);
     p->previewScale = session.fitScale;
@@ -178,8 +177,7 @@ void zoomPercentText(const FilterSession& session, char* text, int size) {
 
 // [placing, pan] -------------------------------------------------------------------------
 
-void previewPictureOrigin(const FilterSession& session, const Rect& frame, int32_t* x,
-                          int32_t* y) {
+void previewPictureOrigin(const FilterSession& session, const Rect& frame, int32_t* x, int32_t* y) {
     const Rect& out = session.filterRecord->outRect;
     const int32_t frameW = rectWidth(frame), frameH = rectHeight(frame);
     const int32_t picW = rectWidth(out), picH = rectHeight(out);
@@ -235,8 +233,7 @@ void copyPlainPreview(FilterSession& session) {
         for (int32_t x = 0; x < session.renderWidth; ++x) {
             const int32_t m = maskRow ? maskRow[x] : 255;
             const int32_t k = ((x ^ y) & 8) ? 204 : 255;
-            for (int c = 0; c < planes; ++c)
-                dst[c] = uint8_t((src[c] * m + k * (255 - m)) / 256);
+            for (int c = 0; c < planes; ++c) dst[c] = uint8_t((src[c] * m + k * (255 - m)) / 256);
             src += inStride;
             dst += planes;
         }

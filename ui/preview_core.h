@@ -48,8 +48,7 @@ void updateZoomFlags(FilterSession& session);
 void zoomPercentText(const FilterSession& session, char* text, int size);
 
 // Top-left of the reduced picture inside the preview frame (dialog client pixels).
-void previewPictureOrigin(const FilterSession& session, const Rect& frame, int32_t* x,
-                          int32_t* y);
+void previewPictureOrigin(const FilterSession& session, const Rect& frame, int32_t* x, int32_t* y);
 
 // The sun's centre from a point of the preview frame (dialog client pixels).
 void placeCenterAt(FilterSession& session, const Rect& frame, int32_t x, int32_t y);

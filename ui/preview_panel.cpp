@@ -22,8 +22,8 @@ RECT previewFrame(HWND dialog) { return gdi::controlRect(dialog, kPreviewControl
 }  // namespace
 
 void setGrabCursor() {
-    HCURSOR grab = LoadCursorA(static_cast<HINSTANCE>(platform::moduleInstance()),
-                               MAKEINTRESOURCEA(107));
+    HCURSOR grab =
+        LoadCursorA(static_cast<HINSTANCE>(platform::moduleInstance()), MAKEINTRESOURCEA(107));
     if (grab) SetCursor(grab);
 }
 
@@ -49,8 +49,8 @@ void showPreview(HWND dialog, FilterSession& session, bool erase) {
     if (rec->displayPixels && rec->outData) {
         PSPixelMap map{};
         map.version = 1;
-        map.bounds = VRect{rec->outRect.top, rec->outRect.left, rec->outRect.bottom,
-                           rec->outRect.right};
+        map.bounds =
+            VRect{rec->outRect.top, rec->outRect.left, rec->outRect.bottom, rec->outRect.right};
         map.imageMode = rec->imageMode;
         map.rowBytes = rec->outRowBytes;
         map.colBytes = rec->outHiPlane - rec->outLoPlane + 1;

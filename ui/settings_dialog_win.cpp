@@ -20,8 +20,7 @@
 #include "ui/preview_panel.h"
 #include "ui/shown_state_win.h"
 
-extern "C" INT_PTR CALLBACK DissolveProc(HWND window, UINT message, WPARAM wParam,
-                                         LPARAM lParam);
+extern "C" INT_PTR CALLBACK DissolveProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 namespace rx::ui {
 
@@ -178,9 +177,7 @@ void drawItem(HWND window, const DRAWITEMSTRUCT& item) {
         case idSave:
         case idLoad:
         case idDice:
-        case idEcce:
-            drawPictureButton(window, id, item, describeControl(id).pictures[0]);
-            break;
+        case idEcce: drawPictureButton(window, id, item, describeControl(id).pictures[0]); break;
         default: break;
     }
 }
@@ -198,10 +195,22 @@ void closeDialog(HWND window, int16_t result, int id) {
 bool swatchColour(int id, RGB16** colour, const char** prompt) {
     SunParameters& p = dialogRecord();
     switch (id) {
-        case idSunSwatch: *colour = &p.sunColor; *prompt = "Choose the sun color."; return true;
-        case idFlareSwatch: *colour = &p.flareColor; *prompt = "Choose the flare color."; return true;
-        case idSpikeSwatch: *colour = &p.spikeColor; *prompt = "Choose the spike color."; return true;
-        case idHaloSwatch: *colour = &p.haloColor; *prompt = "Choose the halo color."; return true;
+        case idSunSwatch:
+            *colour = &p.sunColor;
+            *prompt = "Choose the sun color.";
+            return true;
+        case idFlareSwatch:
+            *colour = &p.flareColor;
+            *prompt = "Choose the flare color.";
+            return true;
+        case idSpikeSwatch:
+            *colour = &p.spikeColor;
+            *prompt = "Choose the spike color.";
+            return true;
+        case idHaloSwatch:
+            *colour = &p.haloColor;
+            *prompt = "Choose the halo color.";
+            return true;
         default: return false;
     }
 }
@@ -260,8 +269,7 @@ INT_PTR command(HWND window, int id, int notification) {
             if (changed) refresh(window);
             return TRUE;
         }
-        default:
-            return FALSE;
+        default: return FALSE;
     }
 }
 
@@ -298,10 +306,14 @@ void mouseMove(HWND window, LPARAM lParam) {
         if (!overPreview || !zoomedIn) setArrowCursor();
     }
     const int id = p.dragControl;
-    if (id == idPreview) panPreview(window, session(), lParam);
-    else if (id == idSpikePad || id == idFlarePad) dragDirectionPad(window, id, lParam);
-    else if (id >= 0 && isSlider(id)) dragSlider(window, id, lParam);
-    else if (id >= 0 && isToggle(id)) trackToggle(window, id, lParam);
+    if (id == idPreview)
+        panPreview(window, session(), lParam);
+    else if (id == idSpikePad || id == idFlarePad)
+        dragDirectionPad(window, id, lParam);
+    else if (id >= 0 && isSlider(id))
+        dragSlider(window, id, lParam);
+    else if (id >= 0 && isToggle(id))
+        trackToggle(window, id, lParam);
 }
 
 void buttonUp(HWND window, LPARAM lParam) {
@@ -313,8 +325,10 @@ void buttonUp(HWND window, LPARAM lParam) {
         bool flipped = false;
         const int id = p.dragControl;
         setControlValue(id, toggleRelease(getControlValue(id), &flipped));
-        if (flipped) drawToggle(window, id, getControlValue(id));
-        else changed = false;
+        if (flipped)
+            drawToggle(window, id, getControlValue(id));
+        else
+            changed = false;
     }
     if (!autoPreviewOn()) changed = false;
     if (p.dragControl == -1) return;
@@ -349,9 +363,7 @@ INT_PTR dialogProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
             paintAll(window);
             return FALSE;
         }
-        case WM_ERASEBKGND:
-            eraseBackground(window, reinterpret_cast<HDC>(wParam));
-            return TRUE;
+        case WM_ERASEBKGND: eraseBackground(window, reinterpret_cast<HDC>(wParam)); return TRUE;
         case WM_DRAWITEM:
             drawItem(window, *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
             return TRUE;
@@ -359,19 +371,11 @@ INT_PTR dialogProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
             if (wParam != 0) return FALSE;
             measureModeItem(reinterpret_cast<MEASUREITEMSTRUCT*>(lParam));
             return TRUE;
-        case WM_COMMAND:
-            return command(window, LOWORD(wParam), HIWORD(wParam));
-        case WM_LBUTTONDOWN:
-            buttonDown(window, wParam, lParam);
-            return TRUE;
-        case WM_MOUSEMOVE:
-            mouseMove(window, lParam);
-            return TRUE;
-        case WM_LBUTTONUP:
-            buttonUp(window, lParam);
-            return TRUE;
-        default:
-            return FALSE;
+        case WM_COMMAND: return command(window, LOWORD(wParam), HIWORD(wParam));
+        case WM_LBUTTONDOWN: buttonDown(window, wParam, lParam); return TRUE;
+        case WM_MOUSEMOVE: mouseMove(window, lParam); return TRUE;
+        case WM_LBUTTONUP: buttonUp(window, lParam); return TRUE;
+        default: return FALSE;
     }
 }
 
@@ -380,8 +384,7 @@ INT_PTR dialogProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 // ---------------------------------------------------------------------------------------
 // [entry]
 
-extern "C" INT_PTR CALLBACK DissolveProc(HWND window, UINT message, WPARAM wParam,
-                                         LPARAM lParam) {
+extern "C" INT_PTR CALLBACK DissolveProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     return rx::ui::dialogProcedure(window, message, wParam, lParam);
 }
 
@@ -391,10 +394,10 @@ void RunSettingsDialog(FilterSession& session) {
     HWND owner = nullptr;
     const FilterRecord* record = session.filterRecord;
     if (record && record->platformData)
-        owner = reinterpret_cast<HWND>(static_cast<const PlatformData*>(record->platformData)->hwnd);
-    const INT_PTR shown =
-        DialogBoxParamA(ui::resourceInstance(), "RADIANTIXPARAM1", owner, DissolveProc,
-                        reinterpret_cast<LPARAM>(&session));
+        owner =
+            reinterpret_cast<HWND>(static_cast<const PlatformData*>(record->platformData)->hwnd);
+    const INT_PTR shown = DialogBoxParamA(ui::resourceInstance(), "RADIANTIXPARAM1", owner,
+                                          DissolveProc, reinterpret_cast<LPARAM>(&session));
     // A dialog that could not be opened must not render settings nobody confirmed.
     if (shown == -1 || shown == 0) *session.result = userCanceledErr;
     ui::dialogState().session = nullptr;

@@ -44,8 +44,8 @@ OSErr drawPixelMap(const PSPixelMap* map, const VRect* rect, int32_t row, int32_
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 24;
     info.bmiHeader.biCompression = BI_RGB;
-    SetDIBitsToDevice(static_cast<HDC>(context), column, row, DWORD(w), DWORD(h), 0, 0, 0,
-                      UINT(h), bits.data(), &info, DIB_RGB_COLORS);
+    SetDIBitsToDevice(static_cast<HDC>(context), column, row, DWORD(w), DWORD(h), 0, 0, 0, UINT(h),
+                      bits.data(), &info, DIB_RGB_COLORS);
     return noErr;
 }
 

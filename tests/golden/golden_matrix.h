@@ -40,21 +40,30 @@ inline std::vector<GoldenCase> goldenMatrix() {
     add("defaults_grey").planes = 1;
     add("defaults_rgba").alpha = true;
     add("mask_rgb").mask = true;
-    { GoldenCase& c = add("mask_grey"); c.planes = 1; c.mask = true; }
-    { GoldenCase& c = add("mask_rgba_flares", {"flareRadius=40", "flareCount=12"}); c.alpha = true; c.mask = true; }
+    {
+        GoldenCase& c = add("mask_grey");
+        c.planes = 1;
+        c.mask = true;
+    }
+    {
+        GoldenCase& c = add("mask_rgba_flares", {"flareRadius=40", "flareCount=12"});
+        c.alpha = true;
+        c.mask = true;
+    }
     for (int b = 1; b <= 11; ++b) {
         add("blend_" + std::to_string(b) + "_rgb", {"blendMode=" + std::to_string(b)});
         add("blend_" + std::to_string(b) + "_grey", {"blendMode=" + std::to_string(b)}).planes = 1;
     }
-    for (int l = 1; l <= 3; ++l) add("lighting_" + std::to_string(l), {"lightingMode=" + std::to_string(l)});
+    for (int l = 1; l <= 3; ++l)
+        add("lighting_" + std::to_string(l), {"lightingMode=" + std::to_string(l)});
     add("swirls_off", {"vortices=0", "monopoles=0"});
     add("swirls_vortices", {"monopoles=0", "sunSmear=60"});
     add("swirls_monopoles", {"vortices=0", "sunSmear=60"});
     add("swirls_heavy", {"swirlCount=30", "sunSmear=100", "swirlSize=100", "sunRadius=60"});
     // Every slider and count at both ends, on a smaller sun whose halo, bow and flare all
     // lie inside the picture.
-    const std::vector<std::string> look = {"sunRadius=10", "haloRadius=30", "bowRadius=20",
-                                           "bowWidth=20", "flareRadius=30", "flareCount=8",
+    const std::vector<std::string> look = {"sunRadius=10",      "haloRadius=30",  "bowRadius=20",
+                                           "bowWidth=20",       "flareRadius=30", "flareCount=8",
                                            "haloColor=#ff8040", "sunSmear=40"};
     add("look", look);
     size_t count = 0;
@@ -69,17 +78,55 @@ inline std::vector<GoldenCase> goldenMatrix() {
         }
     }
     add("toggle_bowInvert", {"bowInvert=1", "bowRadius=10", "bowWidth=30"});
-    for (int seed : {0, 1, 777, 2047}) add("seed_" + std::to_string(seed), {"seed=" + std::to_string(seed), "flareRadius=50", "flareCount=8"});
-    add("flares_wide", {"flareRadius=45", "flareCount=20", "flareWidth=90", "flareBrightness=100", "flareVector=0.2,-0.1,0"});
+    for (int seed : {0, 1, 777, 2047})
+        add("seed_" + std::to_string(seed),
+            {"seed=" + std::to_string(seed), "flareRadius=50", "flareCount=8"});
+    add("flares_wide", {"flareRadius=45", "flareCount=20", "flareWidth=90", "flareBrightness=100",
+                        "flareVector=0.2,-0.1,0"});
     add("spikes_many_thin", {"spikeCount=100", "spikeWidth=0", "spikeVector=0.95,0,0"});
-    add("colours", {"sunColor=#3060ff", "flareColor=#ff2000", "haloColor=#80ff40", "spikeColor=#00ffff"});
-    { GoldenCase& c = add("size_1x1"); c.width = 1; c.height = 1; }
-    { GoldenCase& c = add("size_1_row"); c.width = 53; c.height = 1; }
-    { GoldenCase& c = add("size_1_column"); c.width = 1; c.height = 47; c.planes = 1; }
-    { GoldenCase& c = add("size_odd", {"sunRadius=8"}); c.width = 37; c.height = 23; }
-    { GoldenCase& c = add("size_odd_rgba_grey_mask"); c.width = 29; c.height = 31; c.planes = 1; c.alpha = true; c.mask = true; }
-    { GoldenCase& c = add("center_corner"); c.center = true; c.centerX = 0; c.centerY = 0; }
-    { GoldenCase& c = add("center_outside", {"haloRadius=100"}); c.center = true; c.centerX = -30; c.centerY = 70; }
+    add("colours",
+        {"sunColor=#3060ff", "flareColor=#ff2000", "haloColor=#80ff40", "spikeColor=#00ffff"});
+    {
+        GoldenCase& c = add("size_1x1");
+        c.width = 1;
+        c.height = 1;
+    }
+    {
+        GoldenCase& c = add("size_1_row");
+        c.width = 53;
+        c.height = 1;
+    }
+    {
+        GoldenCase& c = add("size_1_column");
+        c.width = 1;
+        c.height = 47;
+        c.planes = 1;
+    }
+    {
+        GoldenCase& c = add("size_odd", {"sunRadius=8"});
+        c.width = 37;
+        c.height = 23;
+    }
+    {
+        GoldenCase& c = add("size_odd_rgba_grey_mask");
+        c.width = 29;
+        c.height = 31;
+        c.planes = 1;
+        c.alpha = true;
+        c.mask = true;
+    }
+    {
+        GoldenCase& c = add("center_corner");
+        c.center = true;
+        c.centerX = 0;
+        c.centerY = 0;
+    }
+    {
+        GoldenCase& c = add("center_outside", {"haloRadius=100"});
+        c.center = true;
+        c.centerX = -30;
+        c.centerY = 70;
+    }
     return m;
 }
 
@@ -95,7 +142,8 @@ inline std::vector<uint8_t> goldenPixels(const GoldenCase& c) {
                 const int32_t v = (x * 255) / (c.width > 1 ? c.width - 1 : 1) * (z + 1) / 3 +
                                   (y * 200) / (c.height > 1 ? c.height - 1 : 1) * (3 - z) / 4 +
                                   int32_t(texture);
-                px[(size_t(y) * c.width + x) * ch + z] = uint8_t(v > 255 ? 510 - v < 0 ? 0 : 510 - v : v);
+                px[(size_t(y) * c.width + x) * ch + z] =
+                    uint8_t(v > 255 ? 510 - v < 0 ? 0 : 510 - v : v);
             }
     return px;
 }
@@ -103,7 +151,8 @@ inline std::vector<uint8_t> goldenPixels(const GoldenCase& c) {
 // The selection of a case with a mask: a soft-edged disc left of the middle.
 inline std::vector<uint8_t> goldenMask(const GoldenCase& c) {
     std::vector<uint8_t> mask(size_t(c.width) * c.height);
-    const int32_t mx = c.width / 3, my = c.height / 2, r = (c.width < c.height ? c.width : c.height) / 2 + 1;
+    const int32_t mx = c.width / 3, my = c.height / 2,
+                  r = (c.width < c.height ? c.width : c.height) / 2 + 1;
     for (int32_t y = 0; y < c.height; ++y)
         for (int32_t x = 0; x < c.width; ++x) {
             const int32_t d2 = (x - mx) * (x - mx) + (y - my) * (y - my);

@@ -29,30 +29,35 @@ void setAllSliders(rx::SunParameters& p, int32_t value) {
 
 const Case kCases[] = {
     {"defaults", [](rx::SunParameters&) {}},
-    {"radius100", [](rx::SunParameters& p) {
+    {"radius100",
+     [](rx::SunParameters& p) {
          p.sunRadius = 100;
          p.spikeVector = rx::Vector3f{0.3f, -0.2f, 0};
          p.flareVector = rx::Vector3f{-0.5f, 0.1f, 0};
      }},
     {"slidersZero", [](rx::SunParameters& p) { setAllSliders(p, 0); }},
-    {"slidersFull", [](rx::SunParameters& p) {
+    {"slidersFull",
+     [](rx::SunParameters& p) {
          setAllSliders(p, 100);
          p.bowInvert = 1;
      }},
     {"bowSmearOne", [](rx::SunParameters& p) { p.bowSmear = 1; }},
-    {"gammaAndHalo", [](rx::SunParameters& p) {
+    {"gammaAndHalo",
+     [](rx::SunParameters& p) {
          p.spikeGamma = 7;
          p.haloBrightness = 13;
          p.haloColor = rx::RGB16{0xFFFF, 0xA000, 0x3000};
          p.sunColdHot = 23;
      }},
-    {"randomVectors", [](rx::SunParameters& p) {
+    {"randomVectors",
+     [](rx::SunParameters& p) {
          p.spikeVector = rx::Vector3f{-0.7f, 0.69f, 0};
          p.flareVector = rx::Vector3f{0.13f, -0.42f, 0};
          p.sunDetail = 93;
          p.flareWidth = 77;
      }},
-    {"outOfRange", [](rx::SunParameters& p) {
+    {"outOfRange",
+     [](rx::SunParameters& p) {
          p.spikeWidth = -5;
          p.sunRadius = 500;
          p.seed = -1;

@@ -94,16 +94,11 @@ struct Layout {
 
 Layout layoutOf(ImageType t) {
     switch (t) {
-        case kBGR:
-            return {t, 3, 3, true};
-        case kBGRA:
-            return {t, 4, 3, true};
-        case kRGB:
-            return {t, 3, 3, false};
-        case kRGBA:
-            return {t, 4, 3, false};
-        default:
-            return {t, 1, 1, false};
+        case kBGR: return {t, 3, 3, true};
+        case kBGRA: return {t, 4, 3, true};
+        case kRGB: return {t, 3, 3, false};
+        case kRGBA: return {t, 4, 3, false};
+        default: return {t, 1, 1, false};
     }
 }
 

@@ -26,7 +26,8 @@ struct Colour {
 struct Image {
     int w, h;
     std::vector<uint8_t> rgba;  // straight alpha
-    Image(int width, int height, Colour c, int a = 255) : w(width), h(height), rgba(size_t(width) * height * 4) {
+    Image(int width, int height, Colour c, int a = 255)
+        : w(width), h(height), rgba(size_t(width) * height * 4) {
         for (int i = 0; i < w * h; ++i) {
             rgba[i * 4] = uint8_t(c.r);
             rgba[i * 4 + 1] = uint8_t(c.g);
@@ -79,9 +80,11 @@ struct Image {
     void line(double x0, double y0, double x1, double y1, double width, Colour c) {
         const double len = std::hypot(x1 - x0, y1 - y0);
         for (int y = int(std::min(y0, y1) - width - 1); y <= int(std::max(y0, y1) + width + 1); ++y)
-            for (int x = int(std::min(x0, x1) - width - 1); x <= int(std::max(x0, x1) + width + 1); ++x) {
+            for (int x = int(std::min(x0, x1) - width - 1); x <= int(std::max(x0, x1) + width + 1);
+                 ++x) {
                 const double px = x + 0.5, py = y + 0.5;
-                double t = len > 0 ? ((px - x0) * (x1 - x0) + (py - y0) * (y1 - y0)) / (len * len) : 0;
+                double t =
+                    len > 0 ? ((px - x0) * (x1 - x0) + (py - y0) * (y1 - y0)) / (len * len) : 0;
                 t = std::clamp(t, 0.0, 1.0);
                 const double d = std::hypot(px - (x0 + t * (x1 - x0)), py - (y0 + t * (y1 - y0)));
                 blend(x, y, c, std::clamp(width / 2 - d + 0.5, 0.0, 1.0));
@@ -126,7 +129,8 @@ int text(Image& img, FT_Face face, int px, int x, int baseline, const std::strin
         for (unsigned row = 0; row < g->bitmap.rows; ++row)
             for (unsigned col = 0; col < g->bitmap.width; ++col) {
                 const int a = g->bitmap.buffer[row * g->bitmap.pitch + col];
-                img.blend(x + g->bitmap_left + int(col), baseline - g->bitmap_top + int(row), c, a / 255.0);
+                img.blend(x + g->bitmap_left + int(col), baseline - g->bitmap_top + int(row), c,
+                          a / 255.0);
             }
         x += int(g->advance.x >> 6);
     }
@@ -136,8 +140,12 @@ int text(Image& img, FT_Face face, int px, int x, int baseline, const std::strin
 // ---------------------------------------------------------------------------------------
 // Files
 
-void put16(std::vector<uint8_t>& v, int x) { v.push_back(uint8_t(x)), v.push_back(uint8_t(x >> 8)); }
-void put32(std::vector<uint8_t>& v, uint32_t x) { put16(v, int(x & 0xFFFF)), put16(v, int(x >> 16)); }
+void put16(std::vector<uint8_t>& v, int x) {
+    v.push_back(uint8_t(x)), v.push_back(uint8_t(x >> 8));
+}
+void put32(std::vector<uint8_t>& v, uint32_t x) {
+    put16(v, int(x & 0xFFFF)), put16(v, int(x >> 16));
+}
 
 bool writeFile(const std::string& path, const std::vector<uint8_t>& bytes) {
     FILE* f = std::fopen(path.c_str(), "wb");
@@ -188,7 +196,8 @@ bool writeIcon(const std::string& path, const Image& img, int type, int hotX = 0
             uint8_t m = 0;
             for (int k = 0; k < 8; ++k) {
                 const int x = b * 8 + k;
-                if (x < img.w && img.rgba[(size_t(y) * img.w + x) * 4 + 3] < 128) m |= uint8_t(0x80 >> k);
+                if (x < img.w && img.rgba[(size_t(y) * img.w + x) * 4 + 3] < 128)
+                    m |= uint8_t(0x80 >> k);
                 if (x >= img.w) m |= uint8_t(0x80 >> k);
             }
             image.push_back(m);
@@ -229,7 +238,8 @@ Image background() {
     Image img(kClientWidth, kClientHeight, kWindow);
     // Subtle vertical gradient on the window.
     for (int y = 0; y < img.h; ++y)
-        for (int x = 0; x < img.w; ++x) img.set(x, y, mix({236, 237, 240}, {220, 221, 225}, y / double(img.h)));
+        for (int x = 0; x < img.w; ++x)
+            img.set(x, y, mix({236, 237, 240}, {220, 221, 225}, y / double(img.h)));
     panel(img, 4, 2, 398, 133, "Sun", kCoolAccent);
     panel(img, 4, 136, 398, 247, "Flares", kWarmAccent);
     panel(img, 4, 250, 398, 399, "Spikes", kCoolAccent);
@@ -346,15 +356,18 @@ Image grabCursor() {
         img.line(16, 3, 16, 29, w, c);
         img.line(3, 16, 29, 16, w, c);
         for (int s : {-1, 1}) {
-            img.line(16, 16 + s * 13, 12, 16 + s * 9, w, c), img.line(16, 16 + s * 13, 20, 16 + s * 9, w, c);
-            img.line(16 + s * 13, 16, 16 + s * 9, 12, w, c), img.line(16 + s * 13, 16, 16 + s * 9, 20, w, c);
+            img.line(16, 16 + s * 13, 12, 16 + s * 9, w, c),
+                img.line(16, 16 + s * 13, 20, 16 + s * 9, w, c);
+            img.line(16 + s * 13, 16, 16 + s * 9, 12, w, c),
+                img.line(16 + s * 13, 16, 16 + s * 9, 20, w, c);
         }
     };
     arrows(kWhite, 4.0);
     arrows({0, 0, 0}, 1.6);
     for (auto& v : img.rgba) (void)v;
     // Hard alpha: the cursor's mask is one bit.
-    for (int i = 0; i < img.w * img.h; ++i) img.rgba[i * 4 + 3] = img.rgba[i * 4 + 3] >= 100 ? 255 : 0;
+    for (int i = 0; i < img.w * img.h; ++i)
+        img.rgba[i * 4 + 3] = img.rgba[i * 4 + 3] >= 100 ? 255 : 0;
     return img;
 }
 
@@ -409,11 +422,14 @@ Image lightingPicture(int mode) {
             const double d2 = dx * dx + dy * dy;
             if (mode == 3) {
                 const double d = std::sqrt(d2);
-                img.blend(x, y, {255, 200, 120}, std::clamp(1.2 - std::fabs(d - 1.0) * 2.2, 0.0, 1.0));
+                img.blend(x, y, {255, 200, 120},
+                          std::clamp(1.2 - std::fabs(d - 1.0) * 2.2, 0.0, 1.0));
                 if (d < 0.92) img.set(x, y, {10, 10, 14});
             } else if (d2 < 1) {
                 const double z = std::sqrt(1 - d2);
-                const double light = mode == 2 ? 1.0 : std::clamp(0.35 + 0.65 * (z * 0.8 - dx * 0.3 - dy * 0.3), 0.0, 1.0);
+                const double light =
+                    mode == 2 ? 1.0
+                              : std::clamp(0.35 + 0.65 * (z * 0.8 - dx * 0.3 - dy * 0.3), 0.0, 1.0);
                 img.set(x, y, mix({120, 50, 10}, {255, 236, 170}, light));
             }
         }
@@ -429,7 +445,8 @@ Image buttonPicture(int w, int h, const std::string& label, int icon) {
     if (icon == 1) {  // a die
         img.fill(x, h / 2 - 5, x + 10, h / 2 + 5, kWhite);
         img.frame(x, h / 2 - 5, x + 10, h / 2 + 5, {60, 64, 74}, {60, 64, 74});
-        for (auto [px, py] : {std::pair{2.5, 2.5}, {7.5, 7.5}, {5.0, 5.0}}) img.disc(x + px, h / 2 - 5 + py, 1.1, kInk);
+        for (auto [px, py] : {std::pair{2.5, 2.5}, {7.5, 7.5}, {5.0, 5.0}})
+            img.disc(x + px, h / 2 - 5 + py, 1.1, kInk);
         x += 13;
     } else if (icon == 2) {  // a seed of light
         sun(img, x + 5, h / 2.0, 2.2, 0.5);
@@ -463,7 +480,8 @@ Image aboutIcon() {  // 21 x 21
 Image aboutBanner() {  // 303 x 75
     Image img(303, 75, {0, 0, 0});
     for (int y = 0; y < 75; ++y)
-        for (int x = 0; x < 303; ++x) img.set(x, y, mix({16, 22, 48}, {70, 40, 60}, (x + y * 2) / 450.0));
+        for (int x = 0; x < 303; ++x)
+            img.set(x, y, mix({16, 22, 48}, {70, 40, 60}, (x + y * 2) / 450.0));
     sun(img, 56, 37, 13, 0.9);
     for (int k = 0; k < 12; ++k) {
         const double a = k * M_PI / 6 + 0.2;
@@ -548,9 +566,10 @@ std::string dialogControls() {
         if (isButton || !layoutRect(id, &r)) continue;
         int x, y, w, h;
         du(r, &x, &y, &w, &h);
-        std::snprintf(line, sizeof line,
-                      "    CONTROL \"\", %d, \"Static\", SS_LEFT | NOT WS_VISIBLE, %d, %d, %d, %d\n",
-                      id, x, y, w, h);
+        std::snprintf(
+            line, sizeof line,
+            "    CONTROL \"\", %d, \"Static\", SS_LEFT | NOT WS_VISIBLE, %d, %d, %d, %d\n", id, x,
+            y, w, h);
         out += line;
     }
     return out;
@@ -604,8 +623,9 @@ int main(int argc, char** argv) {
     ok &= writeIcon(dir + "/check.ico", checkIcon(), 1);
     ok &= writeIcon(dir + "/grab.cur", grabCursor(), 2, 16, 16);
 
-    const std::string rc = "// Generated by tools/artwork/make_artwork from the control model; do not edit.\n" +
-                           dialogControls();
+    const std::string rc =
+        "// Generated by tools/artwork/make_artwork from the control model; do not edit.\n" +
+        dialogControls();
     FILE* f = std::fopen(argv[2], "wb");
     ok &= f && std::fwrite(rc.data(), 1, rc.size(), f) == rc.size();
     if (f) std::fclose(f);
