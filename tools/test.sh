@@ -6,6 +6,9 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
 
+echo "== format (clang-format with the root .clang-format)"
+tools/check_format.sh
+
 echo "== native (ASan + UBSan)"
 cmake --preset native-asan >/dev/null
 cmake --build build/native-asan -j"$jobs"
