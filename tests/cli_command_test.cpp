@@ -462,9 +462,13 @@ TEST_F(CliCommand, CtrlCAndTermEndEveryPhaseWithoutAnOutputFile) {
                 std::remove(path("out.bmp").c_str());
                 continue;
             }
-            ++interrupted;
-            EXPECT_EQ(r.status, kExitInterrupted) << r.err;
-            EXPECT_NE(r.err.find("interrupted; nothing written"), std::string::npos) << r.err;
+            // A signal that comes before the program has set up its handler (a slow start
+            // on a busy machine) ends it the default way, which writes nothing either.
+            if (r.status != 256 + sig) {
+                ++interrupted;
+                EXPECT_EQ(r.status, kExitInterrupted) << r.err;
+                EXPECT_NE(r.err.find("interrupted; nothing written"), std::string::npos) << r.err;
+            }
             EXPECT_FALSE(exists(path("out.bmp")));
             EXPECT_EQ(leftovers(dir, "out.bmp"), 0u);
         }
