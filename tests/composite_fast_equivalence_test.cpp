@@ -8,15 +8,12 @@
 
 #include <cstdint>
 #include <cstring>
-#include <memory>
 #include <random>
 #include <sstream>
 #include <string>
 #include <vector>
 
-#include "composite/band_compositor.h"
-#include "host/filter_session.h"
-#include "host/render_view.h"
+#include "composite_rig.h"
 #include "host/session.h"
 #include "host/setting_table.h"
 #include "render/sun_tables.h"
@@ -39,16 +36,9 @@ private:
 };
 
 // One image, its settings and render tables, composited by either path.
-struct Scene {
-    std::unique_ptr<SunParameters> params{new SunParameters()};
-    char* paramsPointer = nullptr;
-    std::unique_ptr<WorkBuffer> work{new WorkBuffer()};
-    std::vector<int32_t> lens;
-    FilterRecord rec{};
-    FilterSession session{};
-    int16_t result = 0;
-    int32_t width = 0, height = 0, planes = 0;
-    std::vector<uint8_t> in, outStart, mask;
+struct Scene : testing::CompositeRig {
+    Scene() : CompositeRig(1, 1, 1) {}
+    std::vector<uint8_t> outStart, mask;
     std::string description;
 
     std::vector<uint8_t> render(RowCompositor composite) {
@@ -127,8 +117,6 @@ void buildScene(Dice& dice, Scene& sc) {
     p.previewOriginH = preview ? dice.between(0, 400) : 0;
     p.previewOriginV = preview ? dice.between(0, 400) : 0;
 
-    sc.paramsPointer = reinterpret_cast<char*>(sc.params.get());
-    sc.rec.parameters = &sc.paramsPointer;
     sc.rec.planes = int16_t(sc.planes);
     sc.rec.inLoPlane = sc.rec.outLoPlane = 0;
     sc.rec.inHiPlane = sc.rec.outHiPlane = int16_t(sc.planes - 1);
@@ -136,9 +124,6 @@ void buildScene(Dice& dice, Scene& sc) {
     sc.rec.inRect = sc.rec.outRect;
     sc.rec.inRowBytes = sc.rec.outRowBytes = sc.width * sc.planes;
     sc.lens.assign(size_t(std::max(sc.width, sc.height) + 4 + 3 * sc.width + 2184), 0);
-    sc.session.result = &sc.result;
-    sc.session.filterRecord = &sc.rec;
-    sc.session.workBuffer = sc.work.get();
     sc.session.lensTable = sc.lens.data();
     sc.session.lensCapacity = int32_t(sc.lens.size());
     sc.session.renderWidth = sc.width;
@@ -243,23 +228,13 @@ TEST(CompositeFast, SpikesAlongTheRowAndThroughItsEndsMatchTheReference) {
         p.spikeCount = 4;
     });
     for (int16_t& w : sc.session.spikeProfile) w = 200;
+    const int32_t lines[4][4] = {{100, 0, 0, 800},       // along the row
+                                 {0, 7, 0, 1},           // |7 dx| <= 300: dx -42..42
+                                 {0, 301, 50, 0},        // one column: dx = 0
+                                 {0, 107374182, 0, 0}};  // 40 b wraps to -16
     SpikeLines& s = sc.session.spikeLines;
-    s.a[0] = 100;
-    s.b[0] = 0;
-    s.c[0] = 0;
-    s.e[0] = 800;  // along the row
-    s.a[1] = 0;
-    s.b[1] = 7;
-    s.c[1] = 0;
-    s.e[1] = 1;  // |7 dx| <= 300: dx -42..42
-    s.a[2] = 0;
-    s.b[2] = 301;
-    s.c[2] = 50;
-    s.e[2] = 0;  // one column: dx = 0
-    s.a[3] = 0;
-    s.b[3] = 107374182;
-    s.c[3] = 0;
-    s.e[3] = 0;  // 40 b wraps to -16
+    for (int k = 0; k < 4; ++k)
+        s.a[k] = lines[k][0], s.b[k] = lines[k][1], s.c[k] = lines[k][2], s.e[k] = lines[k][3];
     EXPECT_EQ(sc.render(&compositeRowReference), sc.render(&compositeRow));
 }
 

@@ -1,12 +1,9 @@
-// The noise source and the seeded noise table, the lattice weights, cellNoise and
-// surfaceNoise.
+// The seeded noise table, the lattice weights, cellNoise and surfaceNoise.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <array>
-#include <map>
 #include <set>
-#include <vector>
 
 #include "render/noise.h"
 
@@ -26,35 +23,7 @@ std::array<int32_t, rx::kCellWeightEntries> weights() {
     return w;
 }
 
-TEST(NoiseSource, KeepsItsHistogram) {
-    // How often each value occurs: a fingerprint of the whole table.
-    std::vector<int> occurrences(2048, 0);
-    for (int i = 0; i < 2048; ++i) {
-        ASSERT_LT(rx::noiseSource[i], 2048);
-        ++occurrences[rx::noiseSource[i]];
-    }
-    std::map<int, int> histogram;
-    for (int n : occurrences) ++histogram[n];
-    const std::map<int, int> expected{{0, 703}, {1, 796}, {2, 429}, {3, 93}, {4, 20}, {5, 7}};
-    EXPECT_EQ(histogram, expected);
-    EXPECT_EQ(rx::noiseSource[2047], 1023);
-}
-
-TEST(NoiseTable, EachPassHandsEntryIToItsTargetAndEverySeedDiffers) {
-    // Model of one pass at a time: target j takes entry i's value at the start of pass i,
-    // and entry i goes back to its source value.
-    for (int32_t seed : {0, 1234, 2047}) {
-        std::vector<int> model(2048);
-        for (int i = 0; i < 2048; ++i) model[i] = rx::noiseSource[i] & 255;
-        for (int i = 0; i < 2048; ++i) {
-            const int j = rx::noiseSource[(i + seed) & 2047];
-            const int held = model[i];
-            model[i] = rx::noiseSource[i] & 255;
-            if (j != i) model[j] = held;
-        }
-        const NoiseTable t = tableFor(seed);
-        for (int i = 0; i < 2048; ++i) ASSERT_EQ(t[i], model[i]) << seed << " " << i;
-    }
+TEST(NoiseTable, EverySeedGivesItsOwnTable) {
     std::set<NoiseTable> distinct;
     for (int32_t seed = 0; seed < 2048; ++seed) distinct.insert(tableFor(seed));
     EXPECT_EQ(distinct.size(), 2048u);
@@ -75,16 +44,10 @@ TEST(CellWeights, AreTheScaledSmoothstep) {
     }
 }
 
-TEST(CellNoise, LatticePointsBordersAndWrapping) {
+TEST(CellNoise, EndsBordersAndWrapping) {
     const auto w = weights();
     const NoiseTable t = tableFor(21);
-    // At a lattice point only z00 counts: (((z * 511) >> 5) * 511 >> 7) - 8192.
-    for (int cx = 0; cx < 2048; cx += 97)
-        for (int cy = 0; cy < 2048; cy += 131) {
-            const int32_t z = t[(29 * cx + 37 * cy + 5) & 2047];
-            ASSERT_EQ(rx::cellNoise(t.data(), w.data(), cx * 512, cy * 512, 5),
-                      ((((z * 511) >> 5) * 511) >> 7) - 8192);
-        }
+    // All corners 255, all 0: the ends of the range.
     NoiseTable full{}, empty{};
     full.fill(255);
     EXPECT_EQ(rx::cellNoise(full.data(), w.data(), 1234, 5678, 0), 8064);
@@ -106,7 +69,7 @@ TEST(CellNoise, LatticePointsBordersAndWrapping) {
               rx::cellNoise(t.data(), w.data(), 0, 0xFFFFF, 0));
 }
 
-TEST(SurfaceNoise, FoldedSumStaysInRange) {
+TEST(SurfaceNoise, FoldedSumsAtTheEnds) {
     const auto w = weights();
     NoiseTable flat{};
     flat.fill(128);
@@ -125,17 +88,8 @@ TEST(SurfaceNoise, FoldedSumStaysInRange) {
         EXPECT_EQ(rx::surfaceNoise(k.table->data(), w.data(), k.level, 3, -3), k.expected)
             << k.level;
 
-    const NoiseTable t = tableFor(700);
-    const int32_t limits[3] = {457, 505, 537};
-    for (int level = 0; level < 3; ++level)
-        for (int32_t y = -3000; y < 3000; y += 37)
-            for (int32_t x = -3000; x < 3000; x += 41) {
-                const int32_t v = rx::surfaceNoise(t.data(), w.data(), level, x, y);
-                ASSERT_GE(v, 0);
-                ASSERT_LE(v, limits[level]);
-            }
     // Extreme coordinates wrap instead of overflowing.
-    EXPECT_GE(rx::surfaceNoise(t.data(), w.data(), 2, INT32_MAX, INT32_MIN), 0);
+    EXPECT_GE(rx::surfaceNoise(tableFor(700).data(), w.data(), 2, INT32_MAX, INT32_MIN), 0);
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 
 #include "host/session.h"
 #include "host/setting_table.h"
+#include "settings/preset_file.h"
 
 namespace rx {
 namespace {
@@ -78,52 +79,38 @@ TEST(Dice, DrawsInOrderAndLeavesTheRestAlone) {
     SunParameters p = defaults();
     p.blendMode = 7;
     p.sunCenterX = 123;
-    p.sunCenterY = 45;
     p.previewScale = 4;
-    p.previewOriginH = 9;
     p.autoPreview = 0;
-    p.flareVector = Vector3f{0.3f, 0.4f, 0.5f};
+    p.flareVector = Vector3f{0.25f, 0.5f, 0};
     std::strcpy(p.presetFolder, "somewhere");
     SunParameters before = p;
 
     randomizeSettings(p, s.draw());
     EXPECT_EQ(s.next, s.values.size());
-
-    const struct {
-        const char* name;
-        int32_t value;
-    } draws[] = {{"spikeBrightness", 1},   {"spikeWidth", 2},       {"spikeRadius", 3},
-                 {"spikeCount", 4},        {"sunRadius", 5},        {"sunColdHot", 6},
-                 {"sunSmear", 7},          {"swirlSize", 13},       {"swirlCount", 9},
-                 {"sunDetail", 40},        {"spikeGamma", 11},      {"vortices", 1},
-                 {"monopoles", 0},         {"haloRadius", 15},      {"haloBrightness", 46},
-                 {"bowRadius", 17},        {"bowWidth", 18},        {"masterBrightness", 37},
-                 {"flareDetail", 25},      {"flareBrightness", 71}, {"bowInvert", 1},
-                 {"bowBrightness", 23},    {"flareWidth", 24},      {"flareCount", 19},
-                 {"spikeDiffraction", 26}, {"spikeDetail", 27},     {"seed", 0x7F5},
-                 {"lightingMode", 3},      {"bowSmear", 32},        {"flareRadius", 33}};
-    for (const auto& d : draws) EXPECT_EQ(*settingInt(p, *findSetting(d.name)), d.value) << d.name;
-    // Colours take the low byte of a draw; the spike colour is kept (the copy draw was not
-    // above 20).
-    const RGB16 sun{0x1100, 0x2200, 0x3300}, flare{0x4400, 0x5500, 0x6600},
-        halo{0x7700, 0x8800, 0x9900}, spike{0xA100, 0xB200, 0xC300}, extra{0xD400, 0xE500, 0xF600};
-    EXPECT_EQ(std::memcmp(&p.sunColor, &sun, sizeof sun), 0);
-    EXPECT_EQ(std::memcmp(&p.flareColor, &flare, sizeof flare), 0);
-    EXPECT_EQ(std::memcmp(&p.haloColor, &halo, sizeof halo), 0);
-    EXPECT_EQ(std::memcmp(&p.haloColor2, &halo, sizeof halo), 0);
-    EXPECT_EQ(std::memcmp(&p.spikeColor, &spike, sizeof spike), 0);
-    EXPECT_EQ(std::memcmp(&p.extraColor, &extra, sizeof extra), 0);
-    const Vector3f spikeVector{-0.70f, 0.70f, 0.0f}, zero{0, 0, 0};
-    EXPECT_EQ(std::memcmp(&p.spikeVector, &spikeVector, sizeof spikeVector), 0);
-    EXPECT_EQ(std::memcmp(&p.flareVector, &zero, sizeof zero), 0);
     EXPECT_STREQ(p.presetName, "random settings");
-
-    const int64_t kept[] = {p.blendMode,    p.sunCenterX,     p.sunCenterY,
-                            p.previewScale, p.previewOriginH, p.autoPreview},
-                  was[] = {before.blendMode,    before.sunCenterX,     before.sunCenterY,
-                           before.previewScale, before.previewOriginH, before.autoPreview};
-    for (int i = 0; i < 6; ++i) EXPECT_EQ(kept[i], was[i]) << i;
-    EXPECT_STREQ(p.presetFolder, "somewhere");
+    // The preset's values in its order: the sun, flare and halo colours; spike brightness ..
+    // flare count (swirl size 8 + 5, sun detail 10 + 30, halo brightness 15 + 31); the second
+    // halo colour, the spike colour (kept) and the extra colour; bow smear, flare radius,
+    // eclipse, the blend mode left alone, master brightness redrawn, .., the spike vector and
+    // none for the flares, the seed's low 11 bits, flare brightness 50 + 21.
+    const int32_t expected[] = {
+        0x1100, 0x2200, 0x3300, 0x4400, 0x5500, 0x6600, 0x7700, 0x8800, 0x9900, 1,
+        2,      3,      4,      5,      6,      7,      13,     9,      40,     11,
+        1,      0,      15,     46,     17,     18,     23,     24,     19,     0x7700,
+        0x8800, 0x9900, 0xA100, 0xB200, 0xC300, 0xD400, 0xE500, 0xF600, 32,     33,
+        3,      7,      1,      37,     25,     1,      26,     27,     -70,    70,
+        0,      0,      0,      0,      0x7F5,  71,     1};
+    const auto bytes = serializePreset(p);
+    for (size_t i = 0; i + 1 < kPresetFileSize / 4; ++i) {
+        const uint8_t* b = &bytes[4 + 4 * i];
+        EXPECT_EQ(int32_t(uint32_t(b[0]) << 24 | b[1] << 16 | b[2] << 8 | b[3]), expected[i])
+            << "value " << i;
+    }
+    // Everything outside the settings is left alone.
+    parsePreset(serializePreset(before).data(), kPresetFileSize, p);
+    std::memcpy(p.presetName, before.presetName, sizeof p.presetName);
+    EXPECT_EQ(std::memcmp(&p, &before, sizeof p), 0);
+    p = defaults();
 
     // The last draws the other way: normal light, spike colour copied from the sun.
     s.values.resize(s.values.size() - 8);

@@ -36,20 +36,22 @@ inline std::vector<GoldenCase> goldenMatrix() {
         m.push_back(c);
         return m.back();
     };
+    // A case of another image: size, planes, alpha, mask.
+    auto image = [&](std::string name, int32_t w, int32_t h, int32_t planes, bool alpha, bool mask,
+                     std::vector<std::string> settings = {}) {
+        GoldenCase& c = add(std::move(name), std::move(settings));
+        c.width = w, c.height = h, c.planes = planes, c.alpha = alpha, c.mask = mask;
+    };
+    auto centred = [&](std::string name, int32_t x, int32_t y, std::vector<std::string> settings) {
+        GoldenCase& c = add(std::move(name), std::move(settings));
+        c.center = true, c.centerX = x, c.centerY = y;
+    };
     add("defaults_rgb");
-    add("defaults_grey").planes = 1;
-    add("defaults_rgba").alpha = true;
-    add("mask_rgb").mask = true;
-    {
-        GoldenCase& c = add("mask_grey");
-        c.planes = 1;
-        c.mask = true;
-    }
-    {
-        GoldenCase& c = add("mask_rgba_flares", {"flareRadius=40", "flareCount=12"});
-        c.alpha = true;
-        c.mask = true;
-    }
+    image("defaults_grey", 160, 120, 1, false, false);
+    image("defaults_rgba", 160, 120, 3, true, false);
+    image("mask_rgb", 160, 120, 3, false, true);
+    image("mask_grey", 160, 120, 1, false, true);
+    image("mask_rgba_flares", 160, 120, 3, true, true, {"flareRadius=40", "flareCount=12"});
     for (int b = 1; b <= 11; ++b) {
         add("blend_" + std::to_string(b) + "_rgb", {"blendMode=" + std::to_string(b)});
         add("blend_" + std::to_string(b) + "_grey", {"blendMode=" + std::to_string(b)}).planes = 1;
@@ -86,47 +88,13 @@ inline std::vector<GoldenCase> goldenMatrix() {
     add("spikes_many_thin", {"spikeCount=100", "spikeWidth=0", "spikeVector=0.95,0,0"});
     add("colours",
         {"sunColor=#3060ff", "flareColor=#ff2000", "haloColor=#80ff40", "spikeColor=#00ffff"});
-    {
-        GoldenCase& c = add("size_1x1");
-        c.width = 1;
-        c.height = 1;
-    }
-    {
-        GoldenCase& c = add("size_1_row");
-        c.width = 53;
-        c.height = 1;
-    }
-    {
-        GoldenCase& c = add("size_1_column");
-        c.width = 1;
-        c.height = 47;
-        c.planes = 1;
-    }
-    {
-        GoldenCase& c = add("size_odd", {"sunRadius=8"});
-        c.width = 37;
-        c.height = 23;
-    }
-    {
-        GoldenCase& c = add("size_odd_rgba_grey_mask");
-        c.width = 29;
-        c.height = 31;
-        c.planes = 1;
-        c.alpha = true;
-        c.mask = true;
-    }
-    {
-        GoldenCase& c = add("center_corner");
-        c.center = true;
-        c.centerX = 0;
-        c.centerY = 0;
-    }
-    {
-        GoldenCase& c = add("center_outside", {"haloRadius=100"});
-        c.center = true;
-        c.centerX = -30;
-        c.centerY = 70;
-    }
+    image("size_1x1", 1, 1, 3, false, false);
+    image("size_1_row", 53, 1, 3, false, false);
+    image("size_1_column", 1, 47, 1, false, false);
+    image("size_odd", 37, 23, 3, false, false, {"sunRadius=8"});
+    image("size_odd_rgba_grey_mask", 29, 31, 1, true, true);
+    centred("center_corner", 0, 0, {});
+    centred("center_outside", -30, 70, {"haloRadius=100"});
     return m;
 }
 
