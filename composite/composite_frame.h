@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "host/sun_parameters.h"
+#include "host/types/sun_parameters.h"
 
 namespace rx {
 

@@ -6,7 +6,7 @@
 
 #include "host/band_loop.h"
 #include "host/host_memory.h"
-#include "host/plugin_api_layout.h"
+#include "host/types/plugin_api_layout.h"
 #include "host/setting_table.h"
 #include "host/settings_dialog.h"
 #include "platform/clock.h"

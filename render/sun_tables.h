@@ -2,7 +2,7 @@
 // reads. All floating-point work of a render happens here.
 #pragma once
 
-#include "host/filter_session.h"
+#include "host/types/filter_session.h"
 
 namespace rx {
 

@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "composite/band_compositor.h"
-#include "host/filter_session.h"
+#include "host/types/filter_session.h"
 #include "host/render_view.h"
 #include "host/session.h"
 #include "host/setting_table.h"

@@ -6,8 +6,9 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
 
-echo "== format (clang-format with the root .clang-format)"
+echo "== format (clang-format with the root .clang-format) and include layers"
 tools/check_format.sh
+tools/check_layers.sh
 
 echo "== native (ASan + UBSan)"
 cmake --preset native-asan >/dev/null
