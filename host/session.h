@@ -19,11 +19,6 @@ void UnlockSession(FilterRecord* record, intptr_t data);
 // the result code when either cannot be created.
 void EnsureSettingsRecord(FilterSession& session);
 
-// Every setting of the setting table gets its default; haloColor2 copies haloColor; the
-// record's signature and size words are set.
-void ApplyDefaults(FilterSession& session);
-void ApplyDefaults(SunParameters& p);
-
 // The selector handlers, in selector order 1..5.
 void HandleParameters(FilterSession& session);
 void HandlePrepare(FilterSession& session);

@@ -15,9 +15,9 @@
 #include <vector>
 
 #include "composite/band_compositor.h"
+#include "host/default_record.h"
 #include "host/types/filter_session.h"
 #include "host/render_view.h"
-#include "host/session.h"
 #include "host/setting_table.h"
 #include "render/sun_tables.h"
 

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "host/session.h"
+#include "host/default_record.h"
 #include "host/setting_table.h"
 #include "settings/preset_file.h"
 
