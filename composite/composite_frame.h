@@ -1,4 +1,4 @@
-// The quantities the band compositor derives from the settings once per row: radii in
+// The quantities the band compositor derives from the settings once per render: radii in
 // quarter pixels of the image being written, flare streak geometry, gains.
 #pragma once
 
