@@ -14,6 +14,7 @@
 #include "app/render_job.h"
 #include "app/setting_values.h"
 #include "app/system.h"
+#include "host/default_record.h"
 #include "host/setting_table.h"
 #include "platform/user_files.h"
 #include "settings/preset_file.h"
@@ -122,7 +123,7 @@ int printOut(const std::string& text) {
 }
 
 bool buildSettings(const SettingsOptions& options, SunParameters& p, int& status) {
-    resetToDefaults(p);
+    MakeDefaultRecord(p);
     std::string error;
     if (!options.presetPath.empty()) {
         PresetReadInfo info;
@@ -301,7 +302,7 @@ int renderCommand(const RenderOptions& options) {
 
 int presetShowCommand(const std::string& path, bool json) {
     std::unique_ptr<SunParameters> p(new SunParameters);
-    resetToDefaults(*p);
+    MakeDefaultRecord(*p);
     PresetReadInfo info;
     std::string error;
     if (!loadPreset(path, *p, info, error)) return fail(error, kExitFailure);

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "host/sun_parameters.h"
+#include "host/types/sun_parameters.h"
 
 namespace rx::cli {
 

@@ -1,5 +1,5 @@
 // radiantix: the command-line host of the Radiantix filter module.
-#include <CLI/CLI.hpp>
+#include <CLI.hpp>
 
 #include <cstdio>
 #include <filesystem>

@@ -15,7 +15,7 @@
 #include <memory>
 #include <vector>
 
-#include "host/plugin_api.h"
+#include "host/types/plugin_api.h"
 
 namespace rx {
 

@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "host/plugin_api.h"
+#include "host/types/plugin_api.h"
 
 namespace rx::cli {
 

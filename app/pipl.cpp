@@ -1,6 +1,6 @@
 #include "app/pipl.h"
 
-#include "host/plugin_api.h"
+#include "host/types/plugin_api.h"
 
 namespace rx::cli {
 

@@ -8,8 +8,8 @@
 #include <functional>
 
 #include "app/image_io.h"
-#include "host/plugin_api.h"
-#include "host/sun_parameters.h"
+#include "host/types/plugin_api.h"
+#include "host/types/sun_parameters.h"
 
 namespace rx::cli {
 

@@ -7,8 +7,6 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "host/session.h"
-
 namespace rx::cli {
 
 namespace {
@@ -249,13 +247,6 @@ bool settingInRange(const SettingInfo& s, const SunParameters& p) {
     if (s.kind == SettingKind::Colour || s.kind == SettingKind::Vector) return true;
     int32_t v = *settingInt(const_cast<SunParameters&>(p), s);
     return v >= s.minValue && v <= s.maxValue;
-}
-
-void resetToDefaults(SunParameters& p) {
-    std::memset(&p, 0, sizeof p);
-    p.previewScale = 1;
-    p.autoPreview = 1;
-    ApplyDefaults(p);
 }
 
 }  // namespace rx::cli

@@ -46,8 +46,4 @@ std::string settingsJsonMembers(const SunParameters& p, int indent);
 // always do).
 bool settingInRange(const SettingInfo& s, const SunParameters& p);
 
-// Fills the record as a new settings record starts: zero-filled, every default of the
-// table applied, haloColor2 a copy of haloColor, preview scale 1, auto preview on.
-void resetToDefaults(SunParameters& p);
-
 }  // namespace rx::cli

@@ -6,7 +6,7 @@
 #include <memory>
 #include <vector>
 
-#include "host/filter_session.h"
+#include "host/types/filter_session.h"
 #include "host/setting_table.h"
 #include "render/sun_tables.h"
 

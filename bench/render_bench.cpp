@@ -30,6 +30,7 @@
 #include "app/memory_host.h"
 #include "composite/band_compositor.h"
 #include "host/band_loop.h"
+#include "host/default_record.h"
 #include "host/render_view.h"
 #include "host/session.h"
 #include "host/setting_table.h"

@@ -1,7 +1,5 @@
 #include "composite/composite_frame.h"
 
-#include <cmath>
-
 #include "render/sun_tables.h"
 
 namespace rx {
@@ -43,8 +41,7 @@ CompositeFrame deriveFrame(const SunParameters& p) {
 
     f.flareArc = p.flareWidth * 4096 / 100;
     f.flareGain = p.flareBrightness * 256 / 100;
-    f.flareNoiseScale =
-        static_cast<int32_t>(std::trunc(256.0 * std::pow(2.0, 3.0 - 0.05 * p.flareDetail))) * S;
+    f.flareNoiseScale = flareNoiseStep(p.flareDetail) * S;
     f.spikeStep = 100 - p.spikeDetail;
     f.level = p.masterBrightness;
     f.spikeCount = within(p.spikeCount, 0, 255);

@@ -1,10 +1,10 @@
-// The quantities the band compositor derives from the settings once per row: radii in
+// The quantities the band compositor derives from the settings once per render: radii in
 // quarter pixels of the image being written, flare streak geometry, gains.
 #pragma once
 
 #include <cstdint>
 
-#include "host/sun_parameters.h"
+#include "host/types/sun_parameters.h"
 
 namespace rx {
 

@@ -2,7 +2,7 @@
 // time.
 #pragma once
 
-#include "host/filter_session.h"
+#include "host/types/filter_session.h"
 
 namespace rx {
 

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "composite/composite_tables.h"
-#include "host/filter_session.h"
+#include "host/types/filter_session.h"
 
 namespace rx {
 

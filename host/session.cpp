@@ -5,8 +5,9 @@
 #include <cstring>
 
 #include "host/band_loop.h"
+#include "host/default_record.h"
 #include "host/host_memory.h"
-#include "host/plugin_api_layout.h"
+#include "host/types/plugin_api_layout.h"
 #include "host/setting_table.h"
 #include "host/settings_dialog.h"
 #include "platform/clock.h"
@@ -67,27 +68,6 @@ void UnlockSession(FilterRecord* record, intptr_t data) {
 
 // [SECTION] Settings record
 
-void ApplyDefaults(SunParameters& p) {
-    size_t count = 0;
-    const SettingInfo* table = settingTable(&count);
-    for (size_t i = 0; i < count; ++i) {
-        const SettingInfo& s = table[i];
-        if (!s.hasDefault) continue;
-        switch (s.kind) {
-            case SettingKind::Colour: *settingColour(p, s) = s.defaultColour; break;
-            case SettingKind::Vector: *settingVector(p, s) = Vector3f{0.0f, 0.0f, 0.0f}; break;
-            default: *settingInt(p, s) = s.defaultValue; break;
-        }
-    }
-    p.haloColor2 = p.haloColor;
-    p.signature = kRecordSignature;
-    p.recordSize = sizeof(SunParameters);
-}
-
-void ApplyDefaults(FilterSession& session) {
-    if (SunParameters* p = sunParameters(session)) ApplyDefaults(*p);
-}
-
 namespace {
 
 // Sessions made by LockSession carry their work buffer; one made by other means (a tool
@@ -142,13 +122,7 @@ void EnsureSettingsRecord(FilterSession& session) {
     }
     record->parameters = h;
     auto* p = reinterpret_cast<SunParameters*>(*h);
-    std::memset(p, 0, sizeof(SunParameters));
-    p->hostPreview = 0;
-    p->previewScale = 1;
-    p->previewRendering = 0;
-    p->autoPreview = 1;
-    p->blendMode = 1;
-    ApplyDefaults(*p);
+    MakeDefaultRecord(*p);
     readCacheFile(session);
 }
 

@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "host/filter_session.h"
+#include "host/types/filter_session.h"
 
 namespace rx {
 
@@ -18,11 +18,6 @@ void UnlockSession(FilterRecord* record, intptr_t data);
 // cache file), and the session's work buffer whenever the session has none. Stores memFullErr in
 // the result code when either cannot be created.
 void EnsureSettingsRecord(FilterSession& session);
-
-// Every setting of the setting table gets its default; haloColor2 copies haloColor; the
-// record's signature and size words are set.
-void ApplyDefaults(FilterSession& session);
-void ApplyDefaults(SunParameters& p);
 
 // The selector handlers, in selector order 1..5.
 void HandleParameters(FilterSession& session);

@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "host/sun_parameters.h"
+#include "host/types/sun_parameters.h"
 
 namespace rx {
 

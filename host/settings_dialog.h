@@ -3,7 +3,7 @@
 // (the native module) leave the result at 0, so the run renders the record's settings.
 #pragma once
 
-#include "host/filter_session.h"
+#include "host/types/filter_session.h"
 
 namespace rx {
 

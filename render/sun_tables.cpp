@@ -149,6 +149,10 @@ void buildSpikeLines(FilterSession& session, SunParameters& p, const WorkBuffer&
 
 double exponentG(double d) { return d >= 0 ? 1 + d : 1 / (1 - d); }
 
+int32_t flareNoiseStep(int32_t flareDetail) {
+    return static_cast<int32_t>(256.0 * xm::pow(2.0, 3.0 - 0.05 * flareDetail));  // truncated
+}
+
 int32_t vectorAngle(float x, float y) {
     // Quantise to 1/33 and keep 16 bits, as the angle was always taken from 16-bit values.
     const auto quantise = [](float v) {

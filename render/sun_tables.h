@@ -2,7 +2,7 @@
 // reads. All floating-point work of a render happens here.
 #pragma once
 
-#include "host/filter_session.h"
+#include "host/types/filter_session.h"
 
 namespace rx {
 
@@ -11,6 +11,10 @@ inline int32_t sizeOf(int32_t v) { return (v * v) / 10 + 1; }
 
 // Exponent function: 1 + d for d >= 0, 1 / (1 - d) below, so G(0) = 1 and G(-d) = 1 / G(d).
 double exponentG(double d);
+
+// The flare streaks' noise step at preview scale 1: trunc(256 * 2^(3 - flareDetail / 20)),
+// 2048 at detail 0 down to 64 at 100, through the exact pow so every build gets the same.
+int32_t flareNoiseStep(int32_t flareDetail);
 
 // Direction of (x, y) in whole degrees 0..359, from the positive x axis toward the positive
 // y axis. Components are quantised to 1/33; both shorter than 1/33 give 270. Non-finite

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "host/filter_session.h"
+#include "host/types/filter_session.h"
 
 namespace rx {
 

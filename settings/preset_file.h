@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "host/filter_session.h"
-#include "host/sun_parameters.h"
+#include "host/types/filter_session.h"
+#include "host/types/sun_parameters.h"
 
 namespace rx {
 

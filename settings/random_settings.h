@@ -5,8 +5,8 @@
 
 #include <functional>
 
-#include "host/filter_session.h"
-#include "host/sun_parameters.h"
+#include "host/types/filter_session.h"
+#include "host/types/sun_parameters.h"
 
 namespace rx {
 

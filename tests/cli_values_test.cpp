@@ -9,6 +9,7 @@
 
 #include "app/pipl.h"
 #include "app/setting_values.h"
+#include "host/default_record.h"
 #include "host/setting_table.h"
 
 namespace rx::cli {
@@ -16,7 +17,7 @@ namespace {
 
 std::unique_ptr<SunParameters> defaults() {
     std::unique_ptr<SunParameters> p(new SunParameters);
-    resetToDefaults(*p);
+    MakeDefaultRecord(*p);
     return p;
 }
 

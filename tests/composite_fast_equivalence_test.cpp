@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "composite_rig.h"
-#include "host/session.h"
+#include "host/default_record.h"
 #include "host/setting_table.h"
 #include "render/sun_tables.h"
 

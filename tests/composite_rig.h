@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "composite/band_compositor.h"
-#include "host/filter_session.h"
+#include "host/types/filter_session.h"
 #include "host/render_view.h"
 
 namespace rx::testing {

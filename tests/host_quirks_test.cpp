@@ -11,6 +11,7 @@
 #include "app/memory_host.h"
 #include "app/render_job.h"
 #include "golden/golden_matrix.h"
+#include "host/default_record.h"
 #include "host/session.h"
 #include "host_test_support.h"
 #include "settings/cache_file.h"

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "app/memory_host.h"
+#include "host/default_record.h"
 #include "host/host_memory.h"
 #include "host/session.h"
 #include "host/setting_table.h"

@@ -18,6 +18,7 @@
 #include "app/image_io.h"
 #include "app/memory_host.h"
 #include "app/setting_values.h"
+#include "host/default_record.h"
 #include "host/session.h"
 #include "host/setting_table.h"
 #include "settings/preset_file.h"
@@ -45,7 +46,7 @@ std::vector<uint8_t> fileBytes(const fs::path& path) {
 // The record a preset load gives: defaults, then the file.
 SunParameters loaded(const fs::path& path, PresetReadInfo* info = nullptr) {
     SunParameters p;
-    cli::resetToDefaults(p);
+    MakeDefaultRecord(p);
     PresetReadInfo i = readPresetFile(p, path.string());
     if (info) *info = i;
     return p;

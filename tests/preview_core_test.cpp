@@ -10,6 +10,7 @@
 
 #include "app/memory_host.h"
 #include "host/band_loop.h"
+#include "host/default_record.h"
 #include "host/session.h"
 #include "ui/preview_core.h"
 

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "host/filter_session.h"
-#include "host/setting_table.h"
+#include "host/types/filter_session.h"
+#include "host/default_record.h"
 #include "render/sun_tables.h"
 #include "render/table_dump.h"
 
@@ -25,7 +25,7 @@ struct RenderRig {
     int16_t result = 0;
 
     explicit RenderRig(int32_t lensCapacity = 3 * 1000 + 2184) {
-        std::memset(params.get(), 0, sizeof(SunParameters));
+        MakeDefaultRecord(*params);
         std::memset(work.get(), 0, sizeof(WorkBuffer));
         paramsPointer = reinterpret_cast<char*>(params.get());
         rec.parameters = &paramsPointer;
@@ -36,23 +36,6 @@ struct RenderRig {
         session.lensTable = lens.empty() ? nullptr : lens.data();
         session.lensCapacity = lensCapacity;
         session.renderHeight = 100;
-        applyTableDefaults(*params);
-        params->previewScale = 1;
-    }
-
-    static void applyTableDefaults(SunParameters& p) {
-        size_t count = 0;
-        const SettingInfo* table = settingTable(&count);
-        for (size_t i = 0; i < count; ++i) {
-            const SettingInfo& s = table[i];
-            if (!s.hasDefault) continue;
-            if (s.kind == SettingKind::Colour)
-                *settingColour(p, s) = s.defaultColour;
-            else if (s.kind == SettingKind::Vector)
-                *settingVector(p, s) = Vector3f{0, 0, 0};
-            else
-                *settingInt(p, s) = s.defaultValue;
-        }
     }
 
     SunParameters& p() { return *params; }

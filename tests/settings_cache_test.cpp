@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "host/session.h"
+#include "host/default_record.h"
 #include "platform/user_files.h"
 #include "settings/preset_file.h"
 

@@ -20,7 +20,7 @@
 #include <string>
 #include <vector>
 
-#include "host/session.h"
+#include "host/default_record.h"
 #include "host/setting_table.h"
 
 namespace rx {

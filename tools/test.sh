@@ -6,13 +6,14 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
 
-echo "== format (clang-format with the root .clang-format)"
+echo "== format (clang-format with the root .clang-format) and include layers"
 tools/check_format.sh
+tools/check_layers.sh
 
 echo "== native (ASan + UBSan)"
 cmake --preset native-asan >/dev/null
 cmake --build build/native-asan -j"$jobs"
-(cd build/native-asan && ctest --output-on-failure -j"$jobs")
+ctest --preset native-asan -j"$jobs"
 
 echo "== fuzz: preset, image, --set value and PIPL readers (libFuzzer; skipped where clang is not installed)"
 tests/fuzz/run.sh 30
@@ -32,7 +33,7 @@ cmake --build build/win64 -j"$jobs"
 # enough for the dialog (the default is 640x480 at 8 bits).
 screen=(-a -s "-screen 0 1280x1024x24")
 echo "== Windows x64 (under Wine)"
-(cd build/win64 && xvfb-run "${screen[@]}" ctest --output-on-failure)
+xvfb-run "${screen[@]}" ctest --preset win64
 echo "== Windows x86 (under Wine's WoW64 mode, where this machine runs 32-bit code)"
-(cd build/win32 && xvfb-run "${screen[@]}" ctest --output-on-failure)
+xvfb-run "${screen[@]}" ctest --preset win32
 echo "== all tests passed"

@@ -2,8 +2,8 @@
 // otherwise the Windows colour dialog.
 #pragma once
 
-#include "host/filter_session.h"
-#include "host/sun_parameters.h"
+#include "host/types/filter_session.h"
+#include "host/types/sun_parameters.h"
 
 namespace rx::ui {
 

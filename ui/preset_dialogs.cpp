@@ -10,7 +10,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "host/session.h"
+#include "host/default_record.h"
 #include "host/setting_table.h"
 #include "settings/preset_file.h"
 

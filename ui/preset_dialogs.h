@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "host/filter_session.h"
+#include "host/types/filter_session.h"
 
 namespace rx::ui {
 

@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "host/filter_session.h"
+#include "host/types/filter_session.h"
 
 namespace rx {
 

@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-#include "host/filter_session.h"
+#include "host/types/filter_session.h"
 
 namespace rx::ui {
 

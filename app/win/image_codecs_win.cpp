@@ -22,7 +22,7 @@
 #pragma GCC diagnostic ignored "-Wunused-but-set-variable"
 #pragma GCC diagnostic ignored "-Wimplicit-fallthrough"
 #endif
-#include <stb/stb_image.h>
+#include <stb_image.h>
 #if defined(__GNUC__)
 #pragma GCC diagnostic pop
 #endif

@@ -87,16 +87,4 @@ MemoryBlock memoryFromPointer(const void* locked) {
     return it == r.byData.end() ? nullptr : it->second;
 }
 
-void* allocateLockedMemory(size_t size) {
-    MemoryBlock b = allocateMemory(size);
-    return b ? lockMemory(b) : nullptr;
-}
-
-void releaseLockedMemory(void* locked) {
-    MemoryBlock b = memoryFromPointer(locked);
-    if (!b) return;
-    unlockMemory(b);
-    freeMemory(b);
-}
-
 }  // namespace rx::platform

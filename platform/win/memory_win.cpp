@@ -31,19 +31,4 @@ MemoryBlock memoryFromPointer(const void* locked) {
     return locked ? GlobalHandle(locked) : nullptr;
 }
 
-void* allocateLockedMemory(size_t size) {
-    MemoryBlock b = allocateMemory(size);
-    if (!b) return nullptr;
-    void* p = lockMemory(b);
-    if (!p) freeMemory(b);
-    return p;
-}
-
-void releaseLockedMemory(void* locked) {
-    MemoryBlock b = memoryFromPointer(locked);
-    if (!b) return;
-    unlockMemory(b);
-    freeMemory(b);
-}
-
 }  // namespace rx::platform

@@ -3,7 +3,7 @@
 #include <cstdlib>
 
 #include "app/pipl.h"
-#include "host/plugin_api.h"
+#include "host/types/plugin_api.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // An exact copy so that the address sanitizer sees the end of the data.

@@ -6,14 +6,9 @@
 #include <string>
 
 #include "app/setting_values.h"
-#include "host/session.h"
 #include "host/setting_table.h"
 
 using namespace rx;
-
-// resetToDefaults, beside the parser in its file, needs the host session's defaults; the
-// fuzzer never calls it (it starts from a zero-filled record), so that is all it links.
-void rx::ApplyDefaults(SunParameters&) { std::abort(); }
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "host/filter_session.h"
+#include "host/types/filter_session.h"
 #include "host/setting_table.h"
 #include "render/sun_tables.h"
 #include "render/table_dump.h"

@@ -27,8 +27,8 @@
 #define STB_IMAGE_WRITE_IMPLEMENTATION
 #include "app/module_loader.h"
 #include "app/render_job.h"
-#include "host/filter_session.h"
-#include "host/session.h"
+#include "host/default_record.h"
+#include "host/types/filter_session.h"
 #include "settings/preset_file.h"
 #include "window_driver.h"
 

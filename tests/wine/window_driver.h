@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "app/memory_host.h"
-#include "host/sun_parameters.h"
+#include "host/types/sun_parameters.h"
 #include "stb_image_write.h"
 #include "ui/control_model.h"
 #include "ui/shown_state_win.h"

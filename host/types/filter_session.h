@@ -5,8 +5,8 @@
 
 #include <cstdint>
 
-#include "host/plugin_api.h"
-#include "host/sun_parameters.h"
+#include "host/types/plugin_api.h"
+#include "host/types/sun_parameters.h"
 
 namespace rx {
 

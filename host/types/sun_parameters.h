@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "host/plugin_api.h"
+#include "host/types/plugin_api.h"
 
 namespace rx {
 

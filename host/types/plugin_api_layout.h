@@ -5,7 +5,7 @@
 
 #include <cstddef>
 
-#include "host/plugin_api.h"
+#include "host/types/plugin_api.h"
 
 #define RX_AT(type, field, off32, off64)                                                 \
     static_assert(offsetof(rx::type, field) == (sizeof(void*) == 4 ? (off32) : (off64)), \
