@@ -196,21 +196,6 @@ bool answerDialog(int button, bool screenshotIt, const std::function<void()>& ca
     return shown;
 }
 
-// The picture a run left, as a PNG beside the test for people to look at.
-void savePicture(const Layout& l, const std::vector<uint8_t>& pixels, const std::string& name) {
-    std::vector<uint8_t> rgb(size_t(kWidth) * kHeight * l.channels);
-    for (int y = 0; y < kHeight; ++y)
-        for (int x = 0; x < kWidth; ++x)
-            for (int c = 0; c < l.channels; ++c)
-                rgb[(size_t(y) * kWidth + x) * l.channels + c] =
-                    pixels[size_t(y) * strideOf(l) + size_t(x) * l.channels +
-                           (c < 3 && l.reversed ? 2 - c : c)];
-    std::string file = gOutputDir + "/pspihost_" + name + ".png";
-    for (char& ch : file)
-        if (ch == ' ') ch = '_';
-    stbi_write_png(file.c_str(), kWidth, kHeight, l.channels, rgb.data(), kWidth * l.channels);
-}
-
 struct Case {
     const char* name;
     ImageType type;
@@ -240,7 +225,7 @@ struct Runner {
 
     // One execute of `c`; `expected` is what the image must hold afterwards.
     void run(const Case& c, const std::vector<uint8_t>& source,
-             const std::vector<uint8_t>& expected, const char* saveAs = nullptr) {
+             const std::vector<uint8_t>& expected) {
         const Layout l = layoutOf(c.type);
         std::vector<uint8_t> image = source;
         if (pspi.setImage(c.type, kWidth, kHeight, image.data(), strideOf(l), nullptr, 0) != 0 ||
@@ -259,7 +244,6 @@ struct Runner {
         CHECK(shown);
         CHECK_EQ(result, expectedResult);
         CHECK_EQ(diff, 0);
-        if (saveAs) savePicture(l, image, saveAs);
     }
 
     void runCase(const Case& c) {
@@ -269,7 +253,7 @@ struct Runner {
             c.button == 3 ? expectedPixels(entry, settings, l, source, c.masked ? &mask : nullptr)
                           : source;
         CHECK(!expected.empty());
-        run(c, source, expected, c.name);
+        run(c, source, expected);
     }
 };
 
