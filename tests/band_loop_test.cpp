@@ -1,19 +1,14 @@
 // The band loop as a host sees it (through the in-memory host and the entry point) and
-// step by step on a hand-built record: progress, aborts, failures, mask bands, the dialog
-// seam.
+// step by step on a hand-built record: progress, aborts, failures, mask bands.
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
 
 #include "app/memory_host.h"
 #include "host/band_loop.h"
 #include "host/session.h"
-#include "settings/cache_file.h"
 #include "composite_rig.h"
-#include "host_test_support.h"
 
 namespace rx {
 namespace {
@@ -27,19 +22,23 @@ HostImage testImage(int32_t w, int32_t h, int32_t planes, bool alpha = false) {
 TEST(BandLoop, BandsAsTheHostsMemoryAllowsWithProgressPerBand) {
     // 7 x 300 RGB: a row of input and output is 42 bytes and the module's buffers take
     // 4 · (3 · 7 + 2184) + 1128 = 9948; half of maxSpace less that, over 42, rows a band.
+    // One-row and one-column rectangles come in one band.
     struct Case {
-        int32_t maxSpace, rows;
+        int32_t w, h, maxSpace, rows;
     };
-    for (Case c : {Case{0, 1}, Case{2 * (64 * 42 + 9948), 64}, Case{256 << 20, 300}}) {
-        MemoryHost host(testImage(7, 300, 3));
+    for (Case c :
+         {Case{7, 300, 0, 1}, Case{7, 300, 2 * (64 * 42 + 9948), 64}, Case{7, 300, 256 << 20, 300},
+          Case{40, 1, 256 << 20, 1}, Case{1, 40, 256 << 20, 40}}) {
+        SCOPED_TRACE(::testing::Message() << c.w << " x " << c.h << ", maxSpace " << c.maxSpace);
+        MemoryHost host(testImage(c.w, c.h, 3));
         host.record().maxSpace = c.maxSpace;
         ASSERT_EQ(host.runFilter(&ENTRYPOINT), 0);
-        const int32_t bands = (300 + c.rows - 1) / c.rows;
-        EXPECT_EQ(host.continueCalls(), bands) << c.maxSpace;
+        const int32_t bands = (c.h + c.rows - 1) / c.rows;
+        EXPECT_EQ(host.continueCalls(), bands);
         ASSERT_EQ(host.progressCalls().size(), size_t(bands));
         for (int32_t k = 0; k < bands; ++k) {
             ASSERT_EQ(host.progressCalls()[k].done, k * c.rows);
-            ASSERT_EQ(host.progressCalls()[k].total, 301);
+            ASSERT_EQ(host.progressCalls()[k].total, c.h + 1);
         }
         EXPECT_EQ(host.liveBuffers(), 0u);
         const FilterRecord& r = host.record();
@@ -77,18 +76,6 @@ TEST(BandLoop, SameBytesForAnyThreadCountAndBandHeight) {
         ::unsetenv("RADIANTIX_BAND_ROWS");
         EXPECT_NE(first, source.pixels);
     }
-}
-
-TEST(BandLoop, OneRowAndOneColumnRects) {
-    MemoryHost row(testImage(40, 1, 3));
-    ASSERT_EQ(row.runFilter(&ENTRYPOINT), 0);
-    EXPECT_EQ(row.continueCalls(), 1);
-    ASSERT_EQ(row.progressCalls().size(), 1u);
-    EXPECT_EQ(row.progressCalls()[0].total, 2);
-
-    MemoryHost column(testImage(1, 40, 1));
-    ASSERT_EQ(column.runFilter(&ENTRYPOINT), 0);
-    EXPECT_EQ(column.continueCalls(), 1);  // one band
 }
 
 TEST(BandLoop, AbortAfterRowKEndsCleanlyAndLeavesLaterRows) {
@@ -130,18 +117,6 @@ TEST(BandLoop, AlphaPlaneHandedToTheModuleStaysUntouched) {
     ASSERT_EQ(host.runFilter(&ENTRYPOINT), 0);
     for (int32_t y = 0; y < 17; ++y)
         for (int32_t x = 0; x < 25; ++x) ASSERT_EQ(host.image().at(x, y)[3], original.at(x, y)[3]);
-}
-
-using BandLoopCache = testing::IsolatedCache;
-
-TEST_F(BandLoopCache, DialogPendingRunsTheDialogThenWritesTheCache) {
-    MemoryHost host(testImage(9, 9, 3));
-    ASSERT_EQ(host.runFilter(&ENTRYPOINT, false), 0);
-    EXPECT_FALSE(std::filesystem::exists(cacheFilePath()));  // no dialog, no cache
-    ASSERT_EQ(host.runFilter(&ENTRYPOINT, true), 0);
-    EXPECT_TRUE(std::filesystem::exists(cacheFilePath()));
-    EXPECT_EQ(static_cast<SunParameters*>(host.parameters())->dialogPending, 0u);
-    EXPECT_EQ(host.continueCalls(), 1);  // the dialog run rendered the image in one band
 }
 
 // ---- step by step on a hand-built record --------------------------------------------

@@ -154,68 +154,90 @@ size_t leftovers(const std::string& dir, const std::string& name) {
     return n;
 }
 
-TEST_F(CliCommand, EveryBadInputFailsWithOneLineAndWritesNothing) {
+TEST_F(CliCommand, EveryBadOrHostileInputFailsInOneLineWithoutWaitingAndWritesNothing) {
     writeImage("in.png", gradient(40, 30, 3));
     writeImage("in4.png", gradient(40, 30, 4));
     writeImage("small_mask.png", gradient(39, 30, 1));
     writeImage("colour_mask.png", gradient(40, 30, 3));
     std::ofstream(path("text.png")) << "not an image at all";
     std::ofstream(path("notamodule.so")) << "not a module";
-    const std::string out = "out.png";
-    const std::string o = path(out);
-
-    expectFailure(render({path("missing.png"), "-o", o}), kExitFailure, "missing.png", out);
-    expectFailure(render({path("text.png"), "-o", o}), kExitFailure,
-                  "not a PNG, JPEG, TIFF, WebP, BMP or TGA", out);
-    expectFailure(render({path("in.png"), "-o", o, "--set", "sunRadiuz=3"}), kExitUsage,
-                  "unknown field \"sunRadiuz\"", out);
-    expectFailure(render({path("in.png"), "-o", o, "--set", "sunRadius=abc"}), kExitUsage,
-                  "sunRadius", out);
-    expectFailure(render({path("in.png"), "-o", o, "--set", "sunRadius=101"}), kExitUsage,
-                  "out of range 0..100", out);
-    expectFailure(render({path("in.png"), "-o", o, "--set", "sunColor=#12"}), kExitUsage,
-                  "not a colour", out);
-    expectFailure(render({path("in.png"), "-o", o, "--set", "blendMode=shine"}), kExitUsage,
-                  "normal, procedural +", out);
-    expectFailure(render({"-o", o, "--set", "sunRadius=3", "blendMode=10"}), kExitUsage,
-                  "give --set once for each", out);
-    expectFailure(run({"rendr", path("in.png")}), kExitUsage, "unknown command \"rendr\"", "");
-    expectFailure(render({path("in.png"), "-o", o, "--seed", "4096"}), kExitUsage, "seed", out);
-    expectFailure(render({path("in.png"), "-o", o, "--center", "3;4"}), kExitUsage, "--center",
-                  out);
-    expectFailure(render({path("in.png"), "-o", o, "--threads", "0"}), kExitUsage, "--threads",
-                  out);
-    expectFailure(render({path("in.png"), "-o", o, "--mask", path("small_mask.png")}), kExitFailure,
-                  "39 x 30", out);
-    expectFailure(render({path("in.png"), "-o", o, "--mask", path("colour_mask.png")}),
-                  kExitFailure, "not a grey image", out);
-    expectFailure(render({path("in.png"), "-o", path("out.xcf")}), kExitUsage,
-                  ".png, .jpg, .tif, .webp, .bmp, .tga", "out.xcf");
-    expectFailure(render({path("in.png"), "-o", path("no/out.png")}), kExitFailure, "folder",
-                  "no/out.png");
-    expectFailure(render({path("in.png"), "-o", o, "--quality", "50"}), kExitUsage, "--quality",
-                  out);
-    expectFailure(render({path("in4.png"), "-o", path("out.jpg")}), kExitUsage, "--flatten",
-                  "out.jpg");
-    expectFailure(render({path("in.png"), "-o", o, "--depth", "16"}), kExitUsage, "--depth", out);
-    expectFailure(render({path("in.png"), "-o", o, "--preset", path("missing.q4q")}), kExitFailure,
-                  "missing.q4q", out);
-    expectFailure(render({path("in.png"), "-o", o, "--bogus"}), kExitUsage, "--bogus", out);
-    // Module files that are not filter modules: garbage, and a real program without the entry.
-    expectFailure(run({"render", "-q", path("in.png"), "-o", o, "--module", path("notamodule.so")}),
-                  kExitFailure, "not a filter module", out);
-    expectFailure(run({"render", "-q", path("in.png"), "-o", o, "--module", "/bin/true"}),
-                  kExitFailure, "not a filter module", out);
-    expectFailure(run({"render", "-q", path("in.png"), "-o", o, "--module", path("none.so")}),
-                  kExitFailure, "not found", out);
+    ASSERT_EQ(mkfifo(path("fifo").c_str(), 0600), 0);
+    ASSERT_EQ(mkdir(path("folder").c_str(), 0700), 0);
+    // A 5 GB file that holds nothing (sparse), a 2 MB "preset", a module cut short: its
+    // headers whole, its code cut off (debug sections can make up most of the file).
+    std::ofstream(path("huge.png")).close();
+    ASSERT_EQ(truncate(path("huge.png").c_str(), 5ll << 30), 0);
+    std::ofstream(path("big.q4q")) << std::string(2 << 20, '\0');
+    std::ofstream(path("cut.so"), std::ios::binary) << slurp(RADIANTIX_MODULE_FILE).substr(0, 8192);
     // about with no module where it looks (a copy of the program alone in a folder).
     const std::string lone = path("radiantix");
     std::filesystem::copy_file(RADIANTIX_CLI_EXE, lone);
-    expectFailure(run({"about"}, lone), kExitFailure, "radiantix.so", "");
+    const std::string in = path("in.png"), o = path("out.png");
+    const std::vector<std::string> r = {"render", "-q", "--module", RADIANTIX_MODULE_FILE};
+    auto with = [](std::vector<std::string> a, std::vector<std::string> more) {
+        a.insert(a.end(), more.begin(), more.end());
+        return a;
+    };
+    struct Case {
+        std::vector<std::string> args;
+        int status;
+        const char* says;
+        std::string program = RADIANTIX_CLI_EXE;
+    };
+    // clang-format off
+    const Case cases[] = {
+        {with(r, {in, "-o", o, "--set", "sunRadiuz=3"}), kExitUsage, "unknown field \"sunRadiuz\""},
+        {with(r, {in, "-o", o, "--set", "sunRadius=abc"}), kExitUsage, "sunRadius"},
+        {with(r, {in, "-o", o, "--set", "sunRadius=101"}), kExitUsage, "out of range 0..100"},
+        {with(r, {in, "-o", o, "--set", "sunColor=#12"}), kExitUsage, "not a colour"},
+        {with(r, {in, "-o", o, "--set", "blendMode=shine"}), kExitUsage, "normal, procedural +"},
+        {with(r, {"-o", o, "--set", "sunRadius=3", "blendMode=10"}), kExitUsage, "give --set once for each"},
+        {{"rendr", in}, kExitUsage, "unknown command \"rendr\""},
+        {with(r, {in, "-o", o, "--seed", "4096"}), kExitUsage, "seed"},
+        {with(r, {in, "-o", o, "--seed", "0x10"}), kExitUsage, "seed"},
+        {with(r, {in, "-o", o, "--seed", ""}), kExitUsage, "seed"},
+        {with(r, {in, "-o", o, "--center", "3;4"}), kExitUsage, "--center"},
+        {with(r, {in, "-o", o, "--threads", "0"}), kExitUsage, "--threads"},
+        {with(r, {in, "-o", o, "--mask", path("small_mask.png")}), kExitFailure, "39 x 30"},
+        {with(r, {in, "-o", o, "--mask", path("colour_mask.png")}), kExitFailure, "not a grey image"},
+        {with(r, {in, "-o", path("out.xcf")}), kExitUsage, ".png, .jpg, .tif, .webp, .bmp, .tga"},
+        {with(r, {in, "-o", path("no/out.png")}), kExitFailure, "folder"},
+        {with(r, {in, "-o", o, "--quality", "50"}), kExitUsage, "--quality"},
+        {with(r, {path("in4.png"), "-o", path("out.jpg")}), kExitUsage, "--flatten"},
+        {with(r, {in, "-o", o, "--depth", "16"}), kExitUsage, "--depth"},
+        {with(r, {in, "-o", o, "--preset", path("missing.q4q")}), kExitFailure, "missing.q4q"},
+        {with(r, {in, "-o", o, "--bogus"}), kExitUsage, "--bogus"},
+        {with(r, {path("missing.png"), "-o", o}), kExitFailure, "missing.png"},
+        {with(r, {path("text.png"), "-o", o}), kExitFailure, "not a PNG, JPEG, TIFF, WebP, BMP or TGA"},
+        {with(r, {"/dev/zero", "-o", o}), kExitFailure, "not a regular file"},
+        {with(r, {path("fifo"), "-o", o}), kExitFailure, "not a regular file"},
+        {with(r, {in, "-o", o, "--preset", path("fifo")}), kExitFailure, "not a regular file"},
+        {with(r, {in, "-o", o, "--mask", path("fifo")}), kExitFailure, "not a regular file"},
+        {with(r, {path("folder"), "-o", o}), kExitFailure, "is a folder"},
+        {with(r, {in, "-o", o, "--mask", path("folder")}), kExitFailure, "is a folder"},
+        {with(r, {path("huge.png"), "-o", o}), kExitFailure, "larger than the largest image file"},
+        {with(r, {in, "-o", o, "--preset", path("big.q4q")}), kExitFailure, "far larger than a preset"},
+        {with(r, {"", "-o", o}), kExitUsage, "empty file name"},
+        {with(r, {in, "-o", o, "--mask", ""}), kExitUsage, "empty file name"},
+        // Module files that are not filter modules: garbage, a real program without the
+        // entry, a missing file, a module cut short.
+        {{"render", "-q", in, "-o", o, "--module", path("notamodule.so")}, kExitFailure, "not a filter module"},
+        {{"render", "-q", in, "-o", o, "--module", "/bin/true"}, kExitFailure, "not a filter module"},
+        {{"render", "-q", in, "-o", o, "--module", path("none.so")}, kExitFailure, "not found"},
+        {{"render", "-q", in, "-o", o, "--module", path("cut.so")}, kExitFailure, "is damaged"},
+        {{"about"}, kExitFailure, "radiantix.so", lone},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.says);
+        expectFailure(run(c.args, c.program), c.status, c.says, "");
+        EXPECT_EQ(leftovers(dir, "out"), 0u) << "an output or temporary file was left behind";
+    }
+    // A FIFO where the settings cache lives is passed over, not waited on.
+    ASSERT_EQ(mkdir(path("cache").c_str(), 0700), 0);
+    ASSERT_EQ(mkfifo(path("cache/Radiantix cached settings 2").c_str(), 0600), 0);
+    EXPECT_EQ(render({in, "-o", o}).status, kExitOk);
     EXPECT_EQ(run({"about"}).status, kExitOk);
-    // A failed run leaves no temporary file behind either.
-    for (const char* name : {"out.png", "out.jpg"}) EXPECT_FALSE(exists(path(name)));
-    EXPECT_EQ(leftovers(dir, "out."), 0u) << "a temporary file was left behind";
 }
 
 TEST_F(CliCommand, OutputKeepsTheImageKindAndAlphaPassesThrough) {
@@ -258,31 +280,21 @@ TEST_F(CliCommand, OutputKeepsTheImageKindAndAlphaPassesThrough) {
 TEST_F(CliCommand, MaskSelectsWhereTheSunIsPainted) {
     Image in = gradient(48, 32, 3);
     writeImage("in.png", in);
-    Image none = gradient(48, 32, 1), all = none, left = none;
-    for (size_t i = 0; i < none.pixels.size(); ++i) {
-        none.pixels[i] = 0;
-        all.pixels[i] = 255;
-        left.pixels[i] = (i % 48) < 24 ? 255 : 0;
-    }
-    writeImage("none.png", none);
-    writeImage("all.png", all);
-    writeImage("left.png", left);
     ASSERT_EQ(render({path("in.png"), "-o", path("plain.png")}).status, 0);
-    ASSERT_EQ(
-        render({path("in.png"), "-o", path("none_out.png"), "--mask", path("none.png")}).status, 0);
-    ASSERT_EQ(render({path("in.png"), "-o", path("all_out.png"), "--mask", path("all.png")}).status,
-              0);
-    ASSERT_EQ(
-        render({path("in.png"), "-o", path("left_out.png"), "--mask", path("left.png")}).status, 0);
-    EXPECT_EQ(readImage("none_out.png").pixels, in.pixels);
-    EXPECT_EQ(readImage("all_out.png").pixels, readImage("plain.png").pixels);
-    Image half = readImage("left_out.png"), plain = readImage("plain.png");
-    for (int32_t y = 0; y < 32; ++y)
-        for (int32_t x = 0; x < 48; ++x)
-            for (int c = 0; c < 3; ++c) {
-                size_t i = (size_t(y) * 48 + x) * 3 + c;
-                ASSERT_EQ(half.pixels[i], x < 24 ? plain.pixels[i] : in.pixels[i]) << x << "," << y;
-            }
+    const Image plain = readImage("plain.png");
+    // Nothing, everything, the left half selected.
+    for (int split : {0, 48, 24}) {
+        Image mask = gradient(48, 32, 1);
+        for (size_t i = 0; i < mask.pixels.size(); ++i)
+            mask.pixels[i] = int(i % 48) < split ? 255 : 0;
+        writeImage("mask.png", mask);
+        ASSERT_EQ(
+            render({path("in.png"), "-o", path("out.png"), "--mask", path("mask.png")}).status, 0);
+        const Image out = readImage("out.png");
+        for (size_t i = 0; i < out.pixels.size(); ++i)
+            ASSERT_EQ(out.pixels[i], int(i / 3 % 48) < split ? plain.pixels[i] : in.pixels[i])
+                << split;
+    }
 }
 
 TEST_F(CliCommand, PresetWriteAndShowRoundTrip) {
@@ -309,17 +321,12 @@ TEST_F(CliCommand, PresetWriteAndShowRoundTrip) {
     EXPECT_NE(t.out.find("sunColor=#102030\n"), std::string::npos) << t.out;
     EXPECT_NE(t.out.find("spikeVector=0.7,-0.35,0\n"), std::string::npos) << t.out;
 
-    // An old, short version 1 file: the fields it lacks are listed.
+    // A version 1 file cut short.
     std::string v1(bytes.data(), 4 * 20);
     v1[3] = 1;
     std::ofstream(path("v1.q4q"), std::ios::binary) << v1;
-    Outcome o = run({"preset", "show", path("v1.q4q"), "--json"});
-    if (o.status == 0) {
-        EXPECT_NE(o.out.find("\"version\": 1,"), std::string::npos) << o.out;
-        EXPECT_EQ(o.out.find("\"missing\": []"), std::string::npos) << o.out;
-    } else {
-        EXPECT_NE(o.err.find("bytes long"), std::string::npos) << o.err;
-    }
+    expectFailure(run({"preset", "show", path("v1.q4q"), "--json"}), kExitFailure,
+                  "80 bytes long; a version 1 preset has 144", "");
 }
 
 TEST_F(CliCommand, FilesThatAreNotPresetsAreReportedButStillRender) {
@@ -370,50 +377,6 @@ TEST_F(CliCommand, TablesAndHelp) {
     Outcome v = run({"-V"});
     EXPECT_EQ(v.status, 0);
     EXPECT_EQ(v.out.rfind("radiantix 1.", 0), 0u) << v.out;
-}
-
-TEST_F(CliCommand, HostileFilesAndNamesFailInOneLineWithoutWaiting) {
-    writeImage("in.png", gradient(40, 30, 3));
-    ASSERT_EQ(mkfifo(path("fifo").c_str(), 0600), 0);
-    ASSERT_EQ(mkdir(path("folder").c_str(), 0700), 0);
-    // A 5 GB file that holds nothing (sparse), a 2 MB "preset", a module cut short.
-    std::ofstream(path("huge.png")).close();
-    ASSERT_EQ(truncate(path("huge.png").c_str(), 5ll << 30), 0);
-    std::ofstream(path("big.q4q")) << std::string(2 << 20, '\0');
-    std::string module = slurp(RADIANTIX_MODULE_FILE);
-    // Its headers whole, its code cut off (debug sections can make up most of the file).
-    std::ofstream(path("cut.so"), std::ios::binary) << module.substr(0, 8192);
-    struct Case {
-        std::vector<std::string> args;
-        int status;
-        const char* says;
-    };
-    const std::string in = path("in.png");
-    const Case cases[] = {
-        {{"/dev/zero"}, kExitFailure, "not a regular file"},
-        {{path("fifo")}, kExitFailure, "not a regular file"},
-        {{in, "--preset", path("fifo")}, kExitFailure, "not a regular file"},
-        {{in, "--mask", path("fifo")}, kExitFailure, "not a regular file"},
-        {{path("folder")}, kExitFailure, "is a folder"},
-        {{in, "--mask", path("folder")}, kExitFailure, "is a folder"},
-        {{path("huge.png")}, kExitFailure, "larger than the largest image file"},
-        {{in, "--preset", path("big.q4q")}, kExitFailure, "far larger than a preset"},
-        {{""}, kExitUsage, "empty file name"},
-        {{in, "--mask", ""}, kExitUsage, "empty file name"},
-        {{in, "--seed", "0x10"}, kExitUsage, "seed"},
-        {{in, "--seed", ""}, kExitUsage, "seed"},
-    };
-    for (const Case& c : cases) {
-        std::vector<std::string> args = c.args;
-        args.insert(args.end(), {"-o", path("out.png")});
-        expectFailure(render(args), c.status, c.says, "out.png");
-    }
-    expectFailure(run({"render", "-q", in, "--module", path("cut.so"), "-o", path("out.png")}),
-                  kExitFailure, "is damaged", "out.png");
-    // A FIFO where the settings cache lives is passed over, not waited on.
-    ASSERT_EQ(mkdir(path("cache").c_str(), 0700), 0);
-    ASSERT_EQ(mkfifo(path("cache/Radiantix cached settings 2").c_str(), 0600), 0);
-    EXPECT_EQ(render({in, "-o", path("out.png")}).status, kExitOk);
 }
 
 TEST_F(CliCommand, OutputIsWrittenSafelyOrTheRunFails) {

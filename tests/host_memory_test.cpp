@@ -115,64 +115,56 @@ void insideHost(MemoryHost& host, F body) {
 }
 
 TEST_F(HostMemory, WorkingBuffersPreferTheHostAndFallBackToModuleMemory) {
-    MemoryHostOptions withFailure;
-    withFailure.failBuffersAfter = 0;
-    MemoryHostOptions without;
-    without.bufferProcs = false;
     struct Case {
         const char* what;
-        MemoryHostOptions options;
-        bool hostBuffer;
-    } cases[] = {{"host buffers", {}, true},
-                 {"allocation refused", withFailure, false},
-                 {"no buffer procedures", without, false}};
+        bool bufferProcs;
+        int failBuffersAfter;
+        bool moduleMemoryFails, hostBuffer;
+    } cases[] = {{"host buffers", true, -1, false, true},
+                 {"allocation refused", true, 0, false, false},
+                 {"no buffer procedures", false, -1, false, false},
+                 {"neither host nor module memory", true, 0, true, false}};
     for (const Case& c : cases) {
-        MemoryHost host(HostImage::make(4, 4, 1), c.options);
+        MemoryHostOptions o;
+        o.bufferProcs = c.bufferProcs;
+        o.failBuffersAfter = c.failBuffersAfter;
+        MemoryHost host(HostImage::make(4, 4, 1), o);
         insideHost(host, [&] {
             FilterSession s{};
             s.filterRecord = &host.record();
             BufferID id = reinterpret_cast<BufferID>(1);
+            if (c.moduleMemoryFails) platform::failMemoryAfter(0);
             void* p = AllocateWorking(s, 1000, &id);
-            ASSERT_NE(p, nullptr) << c.what;
+            platform::failMemoryAfter(-1);
             EXPECT_EQ(id != nullptr, c.hostBuffer) << c.what;
             EXPECT_EQ(host.liveBuffers(), c.hostBuffer ? 1u : 0u) << c.what;
+            if (c.moduleMemoryFails) {
+                EXPECT_EQ(p, nullptr);
+                return;
+            }
+            ASSERT_NE(p, nullptr) << c.what;
             if (!c.hostBuffer) {
                 EXPECT_TRUE(allZero(p, 1000)) << c.what;
             }
             std::memset(p, 0x5A, 1000);
             FreeWorking(s, &p, &id);
-            EXPECT_EQ(p, nullptr);
-            EXPECT_EQ(id, nullptr);
+            EXPECT_TRUE(p == nullptr && id == nullptr) << c.what;
             EXPECT_EQ(host.liveBuffers(), 0u) << c.what;
         });
     }
-    // Neither host nor module memory: null, identifier cleared.
-    MemoryHostOptions o;
-    o.failBuffersAfter = 0;
-    MemoryHost host(HostImage::make(4, 4, 1), o);
-    insideHost(host, [&] {
-        FilterSession s{};
-        s.filterRecord = &host.record();
-        BufferID id = nullptr;
-        platform::failMemoryAfter(0);
-        EXPECT_EQ(AllocateWorking(s, 1000, &id), nullptr);
-        platform::failMemoryAfter(-1);
-        EXPECT_EQ(id, nullptr);
-        BufferID none = nullptr;
-        EXPECT_EQ(AllocateBuffer(nullptr, 10, &none), memFullErr);
-        EXPECT_EQ(LockBuffer(nullptr, none, 1), nullptr);
-    });
+    BufferID none = nullptr;
+    EXPECT_EQ(AllocateBuffer(nullptr, 10, &none), memFullErr);
+    EXPECT_EQ(LockBuffer(nullptr, none, 1), nullptr);
 }
 
-// [SECTION] The in-memory host serving a small test filter
+// [SECTION] The in-memory host serving a small test filter: what the command line's host
+// does that our module never asks for (plane subsets, input beyond the image, padded rows).
 
 // Inverts the filter rectangle `bandRows` rows at a time. Its input rectangle reaches
 // `margin` pixels beyond the output band on every side, so requests cross the image edge.
 struct InvertFilter {
-    static inline int bandRows = 2;
-    static inline int margin = 0;
-    static inline int16_t padding = -1;
-    static inline int16_t lo = 0, hi = -1;  // hi < 0: all planes
+    static inline int bandRows, margin;
+    static inline int16_t padding, lo, hi;  // hi < 0: all planes
     static inline int row = 0;
     static inline std::vector<uint8_t> firstInput;  // inData of the first band, as delivered
 
@@ -196,10 +188,6 @@ struct InvertFilter {
             firstInput.clear();
             request(r);
         } else if (selector == filterSelectorContinue) {
-            if (!r.inData || !r.outData) {
-                *result = memFullErr;
-                return;
-            }
             const int n = r.outHiPlane - r.outLoPlane + 1;
             const int w = r.outRect.right - r.outRect.left;
             const int h = r.outRect.bottom - r.outRect.top;
@@ -220,143 +208,76 @@ struct InvertFilter {
         } else {
             return;
         }
-        if (r.advanceState) *result = r.advanceState();
+        *result = r.advanceState();
     }
 };
 
-HostImage rgbaPattern() {
-    HostImage img = HostImage::make(7, 5, 3, true);
-    for (size_t i = 0; i < img.pixels.size(); ++i) img.pixels[i] = uint8_t(i * 13 + 1);
-    return img;
-}
-
-class MemoryHostServes : public HostMemory {
-protected:
-    void SetUp() override {
-        HostMemory::SetUp();
-        InvertFilter::bandRows = 2;
-        InvertFilter::margin = 0;
-        InvertFilter::padding = -1;
-        InvertFilter::lo = 0;
-        InvertFilter::hi = -1;
-    }
-};
-
-TEST_F(MemoryHostServes, BandsWithAndWithoutAdvanceStateAndPaddedRows) {
-    const HostImage original = rgbaPattern();
-    for (bool advance : {true, false}) {
-        for (int32_t rowPadding : {0, 5}) {
-            MemoryHostOptions o;
-            o.advanceState = advance;
-            o.rowPadding = rowPadding;
-            MemoryHost host(original, o);
-            host.setFilterRect(Rect{1, 2, 5, 6});
-            ASSERT_EQ(host.runFilter(&InvertFilter::entry), 0);
-            EXPECT_EQ(host.record().planes, 3);
-            EXPECT_EQ(host.advanceStateCalls() > 0, advance);
-            EXPECT_EQ(host.continueCalls(), 2);
-            ASSERT_EQ(host.progressCalls().size(), 2u);
-            EXPECT_EQ(host.progressCalls()[1].done, 2);
-            for (int y = 0; y < 5; ++y)
-                for (int x = 0; x < 7; ++x)
-                    for (int p = 0; p < 4; ++p) {
-                        bool inside = y >= 1 && y < 5 && x >= 2 && x < 6 && p < 3;
-                        uint8_t was = original.at(x, y)[p];
-                        EXPECT_EQ(host.image().at(x, y)[p], inside ? 255 - was : was)
-                            << "advance " << advance << " at " << x << "," << y << " plane " << p;
-                    }
-        }
-    }
-}
-
-TEST_F(MemoryHostServes, PaddingOutsideTheImage) {
-    const HostImage original = rgbaPattern();
-    InvertFilter::margin = 1;
-    InvertFilter::bandRows = 5;
-    {  // edge replication: the corner outside is the image's corner pixel
-        MemoryHost host(original);
-        ASSERT_EQ(host.runFilter(&InvertFilter::entry), 0);
-        const auto& in = InvertFilter::firstInput;
-        ASSERT_FALSE(in.empty());
-        EXPECT_EQ(in[0], original.at(0, 0)[0]);
-        EXPECT_EQ(in[2], original.at(0, 0)[2]);
-        EXPECT_EQ(in[3], original.at(0, 0)[0]);  // (1, 0) outside the top edge
-        EXPECT_EQ(host.image().at(3, 2)[1], 255 - original.at(3, 2)[1]);
-    }
-    {  // a constant
-        InvertFilter::padding = 9;
-        MemoryHost host(original);
-        ASSERT_EQ(host.runFilter(&InvertFilter::entry), 0);
-        EXPECT_EQ(InvertFilter::firstInput[0], 9);
-        EXPECT_EQ(InvertFilter::firstInput[3 * 9 - 1], 9);
-    }
-    {  // out of bounds is an error when the module says so; nothing is written back
-        InvertFilter::padding = -3;
-        MemoryHost host(original);
-        EXPECT_EQ(host.runFilter(&InvertFilter::entry), -50);
-        EXPECT_EQ(host.image().pixels, original.pixels);
-    }
-}
-
-TEST_F(MemoryHostServes, PlanesAlphaAndMask) {
-    HostImage original = rgbaPattern();
-    {  // one plane only; alpha hidden
-        InvertFilter::lo = InvertFilter::hi = 1;
-        MemoryHost host(original);
-        ASSERT_EQ(host.runFilter(&InvertFilter::entry), 0);
-        EXPECT_EQ(host.image().at(4, 4)[0], original.at(4, 4)[0]);
-        EXPECT_EQ(host.image().at(4, 4)[1], 255 - original.at(4, 4)[1]);
-        EXPECT_EQ(host.image().at(4, 4)[3], original.at(4, 4)[3]);
-        InvertFilter::lo = 0;
-        InvertFilter::hi = 3;  // the alpha plane is not offered
-        MemoryHost refused(original);
-        EXPECT_EQ(refused.runFilter(&InvertFilter::entry), -50);
-        InvertFilter::hi = -1;
-    }
-    {  // alpha exposed as a fourth plane
+TEST_F(HostMemory, ServesBandsPlanesPaddingAndTheSelection) {
+    HostImage original = HostImage::make(7, 5, 3, true);
+    for (size_t i = 0; i < original.pixels.size(); ++i) original.pixels[i] = uint8_t(i * 13 + 1);
+    HostImage masked = original;
+    masked.mask.assign(size_t(7) * 5, 0);
+    masked.mask[size_t(2) * 7 + 3] = 255;
+    masked.mask[size_t(2) * 7 + 4] = 128;
+    const Rect whole{0, 0, 5, 7};
+    struct Case {
+        const char* what;
+        Rect rect;
+        int bandRows, margin;
+        int16_t padding, lo, hi;  // the planes the filter asks for (hi -1: all)
+        bool exposeAlpha, mask;
+        int32_t rowPadding;
+        int16_t result;
+        int inverted;  // planes [0, inverted) of the rectangle; a bitmask below 0
+    } cases[] = {
+        {"bands in a rectangle, padded rows", Rect{1, 2, 5, 6}, 2, 0, -1, 0, -1, false, false, 5, 0,
+         3},
+        {"edge replicated", whole, 5, 1, -1, 0, -1, false, false, 0, 0, 3},
+        {"constant padding", whole, 5, 1, 9, 0, -1, false, false, 0, 0, 3},
+        {"out of bounds refused", whole, 5, 1, -3, 0, -1, false, false, 0, -50, 0},
+        {"one plane, alpha hidden", whole, 2, 0, -1, 1, 1, false, false, 0, 0, -2},
+        {"alpha not offered", whole, 2, 0, -1, 0, 3, false, false, 0, -50, 0},
+        {"alpha exposed", whole, 2, 0, -1, 0, -1, true, false, 0, 0, 4},
+        {"selection", whole, 2, 0, -1, 0, -1, false, true, 0, 0, 3},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        InvertFilter::bandRows = c.bandRows, InvertFilter::margin = c.margin;
+        InvertFilter::padding = c.padding, InvertFilter::lo = c.lo, InvertFilter::hi = c.hi;
         MemoryHostOptions o;
-        o.exposeAlpha = true;
-        MemoryHost host(original, o);
-        EXPECT_EQ(host.record().planes, 4);
-        ASSERT_EQ(host.runFilter(&InvertFilter::entry), 0);
-        EXPECT_EQ(host.image().at(0, 0)[3], 255 - original.at(0, 0)[3]);
+        o.exposeAlpha = c.exposeAlpha;
+        o.rowPadding = c.rowPadding;
+        const HostImage& source = c.mask ? masked : original;
+        MemoryHost host(source, o);
+        host.setFilterRect(c.rect);
+        EXPECT_EQ(host.record().planes, c.exposeAlpha ? 4 : 3);
+        EXPECT_EQ(host.record().haveMask, c.mask ? 1 : 0);
+        ASSERT_EQ(host.runFilter(&InvertFilter::entry), c.result);
+        const int bands = (c.rect.bottom - c.rect.top + c.bandRows - 1) / c.bandRows;
+        if (c.result == 0) {
+            EXPECT_EQ(host.continueCalls(), bands);
+        }
+        const uint8_t* in = InvertFilter::firstInput.data();
+        if (c.padding == -1 && c.margin) {  // (-1, -1) and (0, -1) are the corner pixel
+            EXPECT_EQ(in[0], source.at(0, 0)[0]);
+            EXPECT_EQ(in[3], source.at(0, 0)[0]);
+        }
+        if (c.padding == 9) {
+            EXPECT_TRUE(in[0] == 9 && in[3 * 9 - 1] == 9);
+        }
+        for (int y = 0; y < 5; ++y)
+            for (int x = 0; x < 7; ++x)
+                for (int p = 0; p < 4; ++p) {
+                    const bool inside = y >= c.rect.top && y < c.rect.bottom && x >= c.rect.left &&
+                                        x < c.rect.right;
+                    const bool plane = c.inverted < 0 ? (-c.inverted >> p) & 1 : p < c.inverted;
+                    const int was = source.at(x, y)[p];
+                    const int m = c.mask ? source.mask[size_t(y) * 7 + x] : 255;
+                    const double want = inside && plane ? was + (255 - 2 * was) * m / 255.0 : was;
+                    EXPECT_NEAR(host.image().at(x, y)[p], want, m % 255 ? 1.0 : 0.0)
+                        << x << "," << y << " plane " << p;
+                }
     }
-    {  // a selection: the host masks the output while autoMask stays set
-        original.mask.assign(size_t(original.width) * original.height, 0);
-        original.mask[size_t(2) * original.width + 3] = 255;
-        original.mask[size_t(2) * original.width + 4] = 128;
-        MemoryHost host(original);
-        EXPECT_EQ(host.record().haveMask, 1);
-        EXPECT_EQ(host.record().filterCase, 2);
-        ASSERT_EQ(host.runFilter(&InvertFilter::entry), 0);
-        EXPECT_EQ(host.image().at(3, 2)[0], 255 - original.at(3, 2)[0]);
-        EXPECT_EQ(host.image().at(0, 0)[0], original.at(0, 0)[0]);
-        int s = original.at(4, 2)[0], v = 255 - s;
-        EXPECT_NEAR(host.image().at(4, 2)[0], s + (v - s) * 128 / 255.0, 1.0);
-    }
-}
-
-TEST_F(MemoryHostServes, AbortAndProgressCallbacksReachTheUser) {
-    MemoryHost host(rgbaPattern());
-    int polls = 0;
-    std::vector<int32_t> done;
-    host.onAbort = [&] { return ++polls > 1; };
-    host.onProgress = [&](int32_t d, int32_t) { done.push_back(d); };
-    insideHost(host, [&] {
-        FilterRecord& r = host.record();
-        EXPECT_EQ(r.abortProc(), 0);
-        EXPECT_EQ(r.abortProc(), 1);
-        r.progressProc(3, 9);
-    });
-    EXPECT_EQ(host.abortPolls(), 2);
-    ASSERT_EQ(done.size(), 1u);
-    EXPECT_EQ(done[0], 3);
-    MemoryHostOptions o;
-    o.abortProc = o.progressProc = o.displayPixels = o.colorServices = false;
-    MemoryHost bare(rgbaPattern(), o);
-    const FilterRecord& r = bare.record();  // packed fields: compared by value
-    EXPECT_TRUE(r.abortProc == nullptr && r.progressProc == nullptr);
-    EXPECT_TRUE(r.displayPixels == nullptr && r.colorServices == nullptr);
 }
 
 }  // namespace

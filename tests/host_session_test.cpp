@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
 
 #include "app/memory_host.h"
 #include "host/default_record.h"
@@ -34,6 +35,14 @@ SunParameters* recordOf(const MemoryHost& host) {
     return static_cast<SunParameters*>(host.parameters());
 }
 
+bool sameSetting(const SunParameters& a, const SunParameters& b, const SettingInfo& s) {
+    const size_t size = s.kind == SettingKind::Colour   ? sizeof(RGB16)
+                        : s.kind == SettingKind::Vector ? sizeof(Vector3f)
+                                                        : sizeof(int32_t);
+    return std::memcmp(reinterpret_cast<const char*>(&a) + s.offset,
+                       reinterpret_cast<const char*>(&b) + s.offset, size) == 0;
+}
+
 // The documented defaults, spot-checked where mistakes hide; `fresh`: also the state
 // fields as record creation leaves them (before any start).
 void expectDefaults(const SunParameters& p, bool fresh = true) {
@@ -42,24 +51,14 @@ void expectDefaults(const SunParameters& p, bool fresh = true) {
     ApplyDefaults(d);
     size_t n = 0;
     const SettingInfo* table = settingTable(&n);
-    for (size_t i = 0; i < n; ++i) {
-        const size_t size = table[i].kind == SettingKind::Colour   ? sizeof(RGB16)
-                            : table[i].kind == SettingKind::Vector ? sizeof(Vector3f)
-                                                                   : sizeof(int32_t);
-        EXPECT_EQ(std::memcmp(reinterpret_cast<const char*>(&p) + table[i].offset,
-                              reinterpret_cast<const char*>(&d) + table[i].offset, size),
-                  0)
-            << table[i].name;
-    }
+    for (size_t i = 0; i < n; ++i) EXPECT_TRUE(sameSetting(p, d, table[i])) << table[i].name;
     EXPECT_EQ(p.sunColor.green, 0xCE00);
     EXPECT_EQ(p.masterBrightness, 25);
     EXPECT_EQ(p.seed, 21);
     EXPECT_EQ(p.haloRadius, 80);
-    EXPECT_EQ(p.flareBrightness, 100);
     EXPECT_EQ(0, std::memcmp(&p.haloColor2, &p.haloColor, sizeof(RGB16)));
     if (!fresh) return;
-    EXPECT_EQ(p.dialogPending | p.previewRendering, 0u);
-    EXPECT_EQ(p.hostPreview, 0);
+    EXPECT_EQ(p.dialogPending | p.previewRendering | p.hostPreview, 0u);
     EXPECT_EQ(p.previewScale, 1);
     EXPECT_EQ(p.autoPreview, 1u);
     EXPECT_EQ(p.presetFolder[0] | p.presetName[0], 0);
@@ -114,34 +113,6 @@ TEST_F(HostSession, FirstPrepareCreatesTheRecordWithDefaultsAndCentresTheSun) {
     EXPECT_GT(host.record().bufferSpace, 0);
 }
 
-TEST_F(HostSession, ParametersSelectorMarksTheDialogPending) {
-    MemoryHost host(greyImage());
-    ASSERT_EQ(host.call(&ENTRYPOINT, filterSelectorParameters), 0);
-    ASSERT_NE(recordOf(host), nullptr);
-    EXPECT_EQ(recordOf(host)->dialogPending, 1u);
-    EXPECT_EQ(recordOf(host)->sunRadius, 20);
-}
-
-TEST_F(HostSession, RecordCreationReadsTheCacheFile) {
-    // Write a cache file through a first session with a changed setting.
-    {
-        MemoryHost writer(greyImage());
-        ASSERT_EQ(writer.call(&ENTRYPOINT, filterSelectorPrepare), 0);
-        recordOf(writer)->sunRadius = 63;
-        recordOf(writer)->seed = 1999;
-        FilterSession session{};
-        int16_t result = 0;
-        session.result = &result;
-        session.filterRecord = &writer.record();
-        writeCacheFile(session);
-    }
-    MemoryHost host(greyImage());
-    ASSERT_EQ(host.call(&ENTRYPOINT, filterSelectorPrepare), 0);
-    EXPECT_EQ(recordOf(host)->sunRadius, 63);
-    EXPECT_EQ(recordOf(host)->seed, 1999);
-    EXPECT_EQ(recordOf(host)->spikeCount, 10);  // everything else keeps its default
-}
-
 TEST_F(HostSession, EveryCallRefreshesResultAndRecordPointers) {
     // Module handles only (no handle procedures), so the test can call the entry point
     // with records and result codes of its own.
@@ -169,51 +140,28 @@ TEST_F(HostSession, EveryCallRefreshesResultAndRecordPointers) {
     EXPECT_TRUE(b.parameters == a.parameters);
 }
 
-TEST_F(HostSession, RepeatedRunsReuseSessionAndRecord) {
-    MemoryHost host(greyImage());
-    ASSERT_EQ(host.runFilter(&ENTRYPOINT), 0);
-    intptr_t data = host.sessionData();
-    Handle params = host.parametersHandle();
-    WorkBuffer* work = sessionOf(data)->workBuffer;
-    size_t handles = host.liveHandles();
-    EXPECT_EQ(handles, 2u);  // the session block and the settings record
-    for (int run = 0; run < 3; ++run) {
-        ASSERT_EQ(host.runFilter(&ENTRYPOINT), 0) << run;
-        EXPECT_EQ(host.sessionData(), data);
-        EXPECT_EQ(host.parametersHandle(), params);
-        EXPECT_EQ(sessionOf(data)->workBuffer, work);
-        EXPECT_EQ(host.liveHandles(), handles);
-        EXPECT_EQ(host.liveBuffers(), 0u);  // lensTable went back every run
-        EXPECT_EQ(host.handleLocks(reinterpret_cast<Handle>(data)), 0);
-    }
-}
-
 TEST_F(HostSession, HostWithoutUsableHandleProceduresRunsFromModuleMemory) {
-    struct Case {
-        const char* what;
-        MemoryHostOptions options;
+    const std::vector<std::pair<const char*, std::function<void(MemoryHostOptions&)>>> cases = {
+        {"no handle procedures", [](MemoryHostOptions& o) { o.handleProcs = false; }},
+        {"version 2", [](MemoryHostOptions& o) { o.handleProcsVersion = 2; }},
+        {"six procedures", [](MemoryHostOptions& o) { o.handleProcsCount = 6; }},
+        {"no buffer procedures either",
+         [](MemoryHostOptions& o) { o.handleProcs = o.bufferProcs = false; }},
     };
-    std::vector<Case> cases(4, Case{"", {}});
-    cases[0] = {"no handle procedures", {}};
-    cases[0].options.handleProcs = false;
-    cases[1] = {"version 2", {}};
-    cases[1].options.handleProcsVersion = 2;
-    cases[2] = {"six procedures", {}};
-    cases[2].options.handleProcsCount = 6;
-    cases[3] = {"no buffer procedures either", {}};
-    cases[3].options.handleProcs = cases[3].options.bufferProcs = false;
-    for (const Case& c : cases) {
-        MemoryHost host(greyImage(), c.options);
-        ASSERT_EQ(host.runFilter(&ENTRYPOINT), 0) << c.what;
-        ASSERT_EQ(host.runFilter(&ENTRYPOINT), 0) << c.what;
-        EXPECT_EQ(host.liveHandles(), 0u) << c.what;
-        EXPECT_EQ(host.liveBuffers(), 0u) << c.what;
-        ASSERT_NE(host.sessionData(), 0) << c.what;
+    for (const auto& [what, set] : cases) {
+        MemoryHostOptions options;
+        set(options);
+        MemoryHost host(greyImage(), options);
+        ASSERT_EQ(host.runFilter(&ENTRYPOINT), 0) << what;
+        ASSERT_EQ(host.runFilter(&ENTRYPOINT), 0) << what;
+        EXPECT_EQ(host.liveHandles(), 0u) << what;
+        EXPECT_EQ(host.liveBuffers(), 0u) << what;
+        ASSERT_NE(host.sessionData(), 0) << what;
         auto* session = reinterpret_cast<ModuleHandleBlock*>(host.sessionData());
         auto* record = reinterpret_cast<ModuleHandleBlock*>(host.parametersHandle());
-        EXPECT_EQ(session->signature, kModuleHandleSignature) << c.what;
-        ASSERT_NE(record, nullptr) << c.what;
-        EXPECT_EQ(record->signature, kModuleHandleSignature) << c.what;
+        EXPECT_EQ(session->signature, kModuleHandleSignature) << what;
+        ASSERT_NE(record, nullptr) << what;
+        EXPECT_EQ(record->signature, kModuleHandleSignature) << what;
         expectDefaults(*recordOf(host), false);
     }
 }
@@ -241,16 +189,8 @@ TEST_F(HostSession, HandedBackRecordKeepsSettingsWhilePrepareResetsTheCentre) {
         EXPECT_EQ(q->sunCenterX, 15);
         EXPECT_EQ(q->sunCenterY, 6);
         EXPECT_EQ(q->previewScale, 1);
-        for (const char* name : {"sunRadius", "blendMode", "seed", "flareColor", "spikeVector"}) {
-            const SettingInfo* setting = findSetting(name);
-            const size_t size = setting->kind == SettingKind::Colour   ? sizeof(RGB16)
-                                : setting->kind == SettingKind::Vector ? sizeof(Vector3f)
-                                                                       : sizeof(int32_t);
-            EXPECT_EQ(std::memcmp(reinterpret_cast<char*>(q) + setting->offset,
-                                  reinterpret_cast<char*>(&before) + setting->offset, size),
-                      0)
-                << name;
-        }
+        for (const char* name : {"sunRadius", "blendMode", "seed", "flareColor", "spikeVector"})
+            EXPECT_TRUE(sameSetting(*q, before, *findSetting(name))) << name;
         EXPECT_STREQ(q->presetName, "dawn.q4q");
         // The new session got its own work buffer although the record already existed.
         FilterSession* s = sessionOf(h.sessionData());
