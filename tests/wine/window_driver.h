@@ -243,32 +243,11 @@ inline intptr_t shown(HWND dialog, int id) {
 }
 
 // Every control that shows a setting, compared with the record `p`: sliders
-// with their value boxes, toggles, mode pickers, colour swatches, direction
-// pads and the status line.
+// with their value boxes, toggles and mode pickers (the control table's), colour
+// swatches, direction pads and the status line.
 inline void checkShows(HWND dialog, const SunParameters& p, const char* when) {
     paintPending(dialog);
 #define RX_AT(f) offsetof(SunParameters, f)
-    static const struct {
-        int id, box;  // box 0: a toggle or a mode picker
-        size_t field;
-    } integers[] = {
-        {37, 86, RX_AT(sunRadius)},          {39, 85, RX_AT(sunColdHot)},
-        {45, 88, RX_AT(swirlCount)},         {43, 87, RX_AT(swirlSize)},
-        {41, 84, RX_AT(sunSmear)},           {47, 89, RX_AT(sunDetail)},
-        {71, 96, RX_AT(flareCount)},         {98, 99, RX_AT(flareRadius)},
-        {69, 95, RX_AT(flareWidth)},         {110, 111, RX_AT(flareDetail)},
-        {114, 115, RX_AT(flareBrightness)},  {13, 80, RX_AT(spikeCount)},
-        {10, 77, RX_AT(spikeRadius)},        {11, 78, RX_AT(spikeWidth)},
-        {12, 79, RX_AT(spikeBrightness)},    {51, 83, RX_AT(spikeGamma)},
-        {65, 81, RX_AT(spikeDiffraction)},   {67, 82, RX_AT(spikeDetail)},
-        {55, 90, RX_AT(haloRadius)},         {57, 91, RX_AT(haloBrightness)},
-        {59, 92, RX_AT(bowRadius)},          {61, 93, RX_AT(bowWidth)},
-        {63, 94, RX_AT(bowBrightness)},      {103, 104, RX_AT(bowSmear)},
-        {107, 108, RX_AT(masterBrightness)}, {48, 0, RX_AT(vortices)},
-        {52, 0, RX_AT(monopoles)},           {105, 0, RX_AT(bowInvert)},
-        {30, 0, RX_AT(autoPreview)},         {73, 0, RX_AT(blendMode)},
-        {101, 0, RX_AT(lightingMode)},
-    };
     static const struct {
         int id;
         size_t field;
@@ -290,12 +269,12 @@ inline void checkShows(HWND dialog, const SunParameters& p, const char* when) {
                          (long long)got, (long long)want);
         ++gFailures;
     };
-    for (const auto& row : integers) {
-        int32_t value;
-        std::memcpy(&value, base + row.field, sizeof value);
-        expect(row.id, value);
-        if (row.box) expect(row.box, value);
-    }
+    SunParameters record = p;
+    for (int id = 0; id < ui::kControls; ++id)
+        if (const int32_t* value = ui::controlSetting(record, id)) {
+            expect(id, *value);
+            if (ui::valueBoxOf(id) != ui::kNoValueBox) expect(ui::valueBoxOf(id), *value);
+        }
     for (const auto& row : colours) {
         const auto* c = reinterpret_cast<const RGB16*>(base + row.field);
         expect(row.id, RGB(c->red >> 8, c->green >> 8, c->blue >> 8));
