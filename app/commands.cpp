@@ -65,8 +65,7 @@ std::string presetProblem(const PresetReadInfo& info, const SunParameters& p) {
     const SettingInfo* table = settingTable(&count);
     for (size_t i = 0; i < count; ++i) {
         if (!settingInRange(table[i], p))
-            return std::string(table[i].name) + " is " +
-                   std::to_string(*settingInt(const_cast<SunParameters&>(p), table[i])) +
+            return std::string(table[i].name) + " is " + std::to_string(settingInt(p, table[i])) +
                    ", outside " + std::to_string(table[i].minValue) + ".." +
                    std::to_string(table[i].maxValue);
     }

@@ -220,14 +220,13 @@ std::string formatVector(const Vector3f& v) {
 }
 
 std::string settingJson(const SettingInfo& s, const SunParameters& p) {
-    SunParameters& q = const_cast<SunParameters&>(p);
     switch (s.kind) {
-        case SettingKind::Colour: return "\"" + formatColour(*settingColour(q, s)) + "\"";
+        case SettingKind::Colour: return "\"" + formatColour(settingColour(p, s)) + "\"";
         case SettingKind::Vector: {
-            const Vector3f& v = *settingVector(q, s);
+            const Vector3f v = settingVector(p, s);
             return "[" + formatFloat(v.x) + ", " + formatFloat(v.y) + ", " + formatFloat(v.z) + "]";
         }
-        default: return std::to_string(*settingInt(q, s));
+        default: return std::to_string(settingInt(p, s));
     }
 }
 
@@ -245,7 +244,7 @@ std::string settingsJsonMembers(const SunParameters& p, int indent) {
 
 bool settingInRange(const SettingInfo& s, const SunParameters& p) {
     if (s.kind == SettingKind::Colour || s.kind == SettingKind::Vector) return true;
-    int32_t v = *settingInt(const_cast<SunParameters&>(p), s);
+    const int32_t v = settingInt(p, s);
     return v >= s.minValue && v <= s.maxValue;
 }
 

@@ -193,7 +193,11 @@ extern "C" void RX_CDECL ENTRYPOINT(int16_t selector, void* record, intptr_t* da
     if (selector == filterSelectorAbout) {
         // Some hosts set the result code to a failure before the call and read anything
         // left there as one.
-        ShowAboutBox(static_cast<const AboutRecord*>(record));
+        try {
+            ShowAboutBox(static_cast<const AboutRecord*>(record));
+        } catch (...) {
+            // Nothing may unwind into the host.
+        }
         if (result) *result = noErr;
         return;
     }

@@ -20,8 +20,14 @@ enum class SettingKind : uint8_t {
     Vector,  // Vector3f
 };
 
+// The group of the settings dialog a setting is shown in; value boxes of Flares, Halo and
+// Bow have their own colour.
+enum class DialogSection : uint8_t { None, Sun, Flares, Spikes, Halo, Bow, Master };
+
 struct SettingInfo {
     const char* name;
+    const char* label;  // the dialog's label beside its control; null for none
+    DialogSection section;
     SettingKind kind;
     size_t offset;         // offset of the field in SunParameters
     int32_t defaultValue;  // numeric kinds
@@ -38,6 +44,9 @@ const SettingInfo* findSetting(const char* name);
 int32_t* settingInt(SunParameters& p, const SettingInfo& s);
 RGB16* settingColour(SunParameters& p, const SettingInfo& s);
 Vector3f* settingVector(SunParameters& p, const SettingInfo& s);
+int32_t settingInt(const SunParameters& p, const SettingInfo& s);
+RGB16 settingColour(const SunParameters& p, const SettingInfo& s);
+Vector3f settingVector(const SunParameters& p, const SettingInfo& s);
 
 // Brings every setting into the range the renderer relies on: sliders 0..100, toggles
 // 0..1, modes to 1 when outside 1..max, seed masked to 0..2047, vector components NaN to 0

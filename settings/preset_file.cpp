@@ -204,8 +204,7 @@ int32_t presetVectorValue(float component) {
     return static_cast<int32_t>(std::trunc(scaled));
 }
 
-std::array<uint8_t, kPresetFileSize> serializePreset(const SunParameters& cp) {
-    SunParameters& p = const_cast<SunParameters&>(cp);  // read only; the accessors take non-const
+std::array<uint8_t, kPresetFileSize> serializePreset(const SunParameters& p) {
     std::array<uint8_t, kPresetFileSize> out{};
     for (size_t i = 0; i < kPresetValueCount; ++i) {
         const PresetSlot& slot = kLayout[i];
@@ -214,11 +213,17 @@ std::array<uint8_t, kPresetFileSize> serializePreset(const SunParameters& cp) {
             v = kPresetVersion;
         } else if (const SettingInfo* s = slotSetting(i)) {
             switch (slot.kind) {
-                case K::Integer: v = *settingInt(p, *s); break;
-                case K::Colour: v = colourComponent(*settingColour(p, *s), slot.component); break;
-                case K::Vector:
-                    v = presetVectorValue(vectorComponent(*settingVector(p, *s), slot.component));
+                case K::Integer: v = settingInt(p, *s); break;
+                case K::Colour: {
+                    RGB16 colour = settingColour(p, *s);
+                    v = colourComponent(colour, slot.component);
                     break;
+                }
+                case K::Vector: {
+                    Vector3f vector = settingVector(p, *s);
+                    v = presetVectorValue(vectorComponent(vector, slot.component));
+                    break;
+                }
                 default: break;
             }
         }

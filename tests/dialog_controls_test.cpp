@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 #include <set>
+#include <vector>
 
 #include "ui/control_model.h"
 
@@ -19,100 +20,97 @@ PixelRect rectOf(int id) {
     return r;
 }
 
-const int kLabelIds[] = {4,  15, 22, 24, 31, 36, 38, 40, 42, 44, 46,  49,  50,  53, 54,
-                         56, 58, 60, 62, 64, 66, 68, 70, 76, 97, 102, 106, 109, 113};
+bool overlap(const PixelRect& a, const PixelRect& b) {
+    return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
+}
 
 }  // namespace
 
-TEST(DialogControls, KindsFollowTheDescriptionTable) {
-    std::set<int> labels(std::begin(kLabelIds), std::end(kLabelIds));
-    int sliders = 0, valueBoxes = 0;
+// Every slider, toggle and mode setting of the setting table has one control of its kind
+// (a slider with its value box and label), and the dialog has no control of a setting
+// that is not in the table.
+TEST(DialogControls, EverySettingOfTheTableHasItsControl) {
+    size_t n = 0;
+    const SettingInfo* table = settingTable(&n);
+    std::set<const SettingInfo*> shown;
+    int valueBoxes = 0;
     for (int id = 0; id < kControls; ++id) {
-        const int kind = controlKind(id);
-        if (labels.count(id))
-            EXPECT_EQ(kind, kindLabel) << id;
-        else if (kind == kindLabel)
-            ADD_FAILURE() << "unexpected label " << id;
-        sliders += kind == kindSlider;
-        valueBoxes += kind == kindValueBox;
-        // A value box answers its slider's row but is never treated as a slider.
-        if (kind == kindValueBox) {
-            const ControlDescription d = describeControl(id);
-            EXPECT_EQ(d.kind, kindSlider);
-            EXPECT_EQ(d.valueBoxId, id);
-            EXPECT_FALSE(isSlider(id));
-            EXPECT_FALSE(isCapturable(id));
-            EXPECT_EQ(valueBoxOf(d.id), id);
+        valueBoxes += controlKind(id) == kindValueBox;
+        const SettingInfo* s = controlSettingInfo(id);
+        if (!s) continue;
+        EXPECT_TRUE(shown.insert(s).second) << s->name;
+        const bool slider = s->kind == SettingKind::Slider || s->kind == SettingKind::Count;
+        EXPECT_EQ(controlKind(id), slider                           ? kindSlider
+                                   : s->kind == SettingKind::Toggle ? kindToggle
+                                                                    : kindModePicker)
+            << s->name;
+        if (!slider) continue;
+        const int box = valueBoxOf(id);
+        EXPECT_EQ(controlKind(box), kindValueBox) << s->name;
+        EXPECT_EQ(describeControl(box).id, id);
+        EXPECT_FALSE(isSlider(box) || isCapturable(box));  // a value box is never dragged
+    }
+    int expected = 0, sliders = 0;
+    for (size_t i = 0; i < n; ++i) {
+        const SettingKind k = table[i].kind;
+        sliders += k == SettingKind::Slider || k == SettingKind::Count;
+        if (k == SettingKind::Slider || k == SettingKind::Count || k == SettingKind::Toggle ||
+            k == SettingKind::Mode) {
+            ++expected;
+            EXPECT_TRUE(shown.count(&table[i])) << table[i].name << " has no control";
         }
     }
-    EXPECT_EQ(sliders, 25);
-    EXPECT_EQ(valueBoxes, 25);
-    for (int id : {30, 48, 52, 105}) {
+    EXPECT_EQ(int(shown.size()), expected);
+    EXPECT_EQ(valueBoxes, sliders);
+    EXPECT_EQ(integerControlCount(), expected + 1);  // and Auto Preview
+
+    // Labels, ranges and value-box colours come from the table.
+    EXPECT_STREQ(labelText(44), "Swirl count");
+    EXPECT_STREQ(labelText(49), "Vortices");
+    EXPECT_STREQ(labelText(31), "Auto Preview");
+    EXPECT_STREQ(labelText(idStatusLine), "");
+    EXPECT_EQ(controlKind(idStatusLine), kindLabel);
+    EXPECT_EQ(valueBoxColour(90), 0xC9D8D8u);  // halo
+    EXPECT_EQ(valueBoxColour(86), 0xE4D8D8u);  // sun
+    for (int id : {idAutoPreview, idVortices, idMonopoles, idBowInvert}) {
         EXPECT_TRUE(isToggle(id) && isCapturable(id)) << id;
-        EXPECT_EQ(describeControl(id).pictures[3], 151) << id;
+        EXPECT_EQ(describeControl(id).pictures[3], picToggleOnPressed) << id;
     }
-    EXPECT_EQ(controlKind(112), kindDirectionPad);
-    EXPECT_TRUE(isCapturable(100));
-    EXPECT_EQ(controlKind(73), kindModePicker);
-    EXPECT_FALSE(isCapturable(73));
-    EXPECT_EQ(describeControl(59).pictures[0], 101);  // bow radius: the cool track
-    EXPECT_EQ(describeControl(61).pictures[0], 102);
-    EXPECT_EQ(controlKind(3), kindNone);
-    EXPECT_EQ(controlKind(149), kindNone);
-    EXPECT_EQ(describeControl(149).valueBoxId, kNoValueBox);
+    EXPECT_TRUE(isCapturable(idFlarePad) && isCapturable(idSpikePad));
+    EXPECT_FALSE(isCapturable(idBlendPicker));
+    EXPECT_EQ(describeControl(59).pictures[0], picTrackCool);  // bow radius, among warm ones
+    EXPECT_EQ(controlKind(idOk), kindNone);
 }
 
-TEST(DialogControls, LayoutMatchesTheControlTable) {
-    // Sliders are 135 by 12, value boxes 24 by 12 five pixels right of them.
+TEST(DialogControls, LayoutFitsTheBackgroundWithoutOverlaps) {
+    // Sliders are 135 by 12, value boxes 24 by 12 five pixels right of them; no two
+    // controls overlap (the pointer would find the wrong one) and all lie in the client area.
+    std::vector<int> placed;
     for (int id = 0; id < kControls; ++id) {
+        PixelRect r;
+        if (!layoutRect(id, &r)) continue;
+        EXPECT_TRUE(r.left >= 0 && r.top >= 0 && r.right <= kClientWidth &&
+                    r.bottom <= kClientHeight)
+            << id;
+        for (int other : placed) EXPECT_FALSE(overlap(r, rectOf(other))) << id << " " << other;
+        placed.push_back(id);
         if (!isSlider(id)) continue;
-        const PixelRect s = rectOf(id);
-        EXPECT_EQ(s.width(), 135) << id;
-        EXPECT_EQ(s.height(), 12) << id;
+        EXPECT_EQ(r.width(), 135) << id;
+        EXPECT_EQ(r.height(), 12) << id;
         const PixelRect b = rectOf(valueBoxOf(id));
-        EXPECT_EQ(b.left, s.right + 5);
+        EXPECT_EQ(b.left, r.right + 5);
         EXPECT_EQ(b.width(), 24);
-        EXPECT_EQ(b.top, s.top);
-        EXPECT_EQ(b.bottom, s.bottom);
+        EXPECT_EQ(b.top, r.top);
+        EXPECT_EQ(b.bottom, r.bottom);
     }
-    struct Expect {
-        int id, l, t, r, b;
-    };
-    const Expect cases[] = {
-        {37, 105, 19, 240, 31},
-        {59, 489, 323, 624, 335},
-        {104, 629, 380, 653, 392},
-        {48, 289, 76, 303, 90},
-        {7, 285, 19, 305, 39},
-        {101, 328, 17, 363, 52},
-        {73, 661, 416, 696, 451},
-        {100, 308, 152, 393, 237},
-        {112, 308, 266, 393, 351},
-        {18, 401, 0, 707, 253},
-        {34, 489, 266, 524, 283},
-        {76, 401, 289, 707, 307},
-        {72, 105, 475, 165, 500},
-        {3, 637, 475, 697, 500},
-        // Labels: 30 wide, 6 left of the slider, 16 high; 24 and the toggle labels differ.
-        {36, 69, 19, 99, 35},
-        {24, 69, 285, 100, 299},
-        {49, 305, 79, 370, 92},
-    };
-    for (const Expect& e : cases) {
-        const PixelRect r = rectOf(e.id);
-        EXPECT_EQ(r.left, e.l) << e.id;
-        EXPECT_EQ(r.top, e.t) << e.id;
-        EXPECT_EQ(r.right, e.r) << e.id;
-        EXPECT_EQ(r.bottom, e.b) << e.id;
-    }
+    // A derived label: 30 wide, 6 left of its slider, 16 high.
+    const PixelRect label = rectOf(36);
+    EXPECT_EQ(label.left, 69);
+    EXPECT_EQ(label.top, 19);
+    EXPECT_EQ(label.right, 99);
+    EXPECT_EQ(label.bottom, 35);
     PixelRect none;
     EXPECT_FALSE(layoutRect(0, &none));
-    EXPECT_FALSE(layoutRect(1, &none));
-    EXPECT_STREQ(labelText(44), "Swirl count");
-    EXPECT_STREQ(labelText(106), " ");
-    EXPECT_STREQ(labelText(31), "Auto Preview");
-    EXPECT_EQ(valueBoxColour(90), 0xC9D8D8u);
-    EXPECT_EQ(valueBoxColour(86), 0xE4D8D8u);
 }
 
 TEST(DialogControls, ControlAtFindsOnlyInteractiveControls) {
@@ -126,30 +124,24 @@ TEST(DialogControls, ControlAtFindsOnlyInteractiveControls) {
     for (const auto& h : hits) EXPECT_EQ(controlAt(h.x, h.y), h.id) << h.x << "," << h.y;
 }
 
-TEST(DialogControls, LoadStoreAndSnapshotCoverTheIntegerSettings) {
-    EXPECT_EQ(integerControlCount(), 31);
+TEST(DialogControls, LoadStoreRangesAndSnapshot) {
     SunParameters p{};
     int32_t n = 1;
     for (int id = 0; id < kControls; ++id)
         if (int32_t* f = controlSetting(p, id)) *f = n++;
-    EXPECT_EQ(n, 32);
     EXPECT_EQ(controlSetting(p, 37), &p.sunRadius);
     EXPECT_EQ(controlSetting(p, 103), &p.bowSmear);
-    EXPECT_EQ(controlSetting(p, 73), &p.blendMode);
-    EXPECT_EQ(reinterpret_cast<void*>(controlSetting(p, 30)), &p.autoPreview);
-    EXPECT_EQ(controlSetting(p, 100), nullptr);
-    EXPECT_EQ(controlSetting(p, 86), nullptr);
+    EXPECT_EQ(reinterpret_cast<void*>(controlSetting(p, idAutoPreview)), &p.autoPreview);
 
     ControlTables t;
     fillPictureTables(t);
-    EXPECT_EQ(t.imageOnPressed[48], 151);
-    EXPECT_EQ(t.image[0], -1);
+    EXPECT_EQ(t.imageOnPressed[idVortices], picToggleOnPressed);
+    EXPECT_EQ(t.image[0], picNone);
     setSliderRanges(t);
     EXPECT_EQ(t.maximum[37], 100);
     EXPECT_EQ(t.maximum[86], 0);  // value boxes get no range
 
     loadControls(t, p);
-    EXPECT_EQ(t.value[37], p.sunRadius);
     SunParameters q{};
     storeControls(t, q);
     for (int id = 0; id < kControls; ++id)
@@ -157,20 +149,18 @@ TEST(DialogControls, LoadStoreAndSnapshotCoverTheIntegerSettings) {
             EXPECT_EQ(*controlSetting(q, id), *f) << id;
         }
 
-    // The snapshot keeps colours, numbers, seed and vectors but not the blend mode.
+    // Cancel puts back colours, numbers, seed and vectors but not the blend mode, Auto
+    // Preview or the sun centre.
     p.sunColor = {1, 2, 3};
     p.extraColor = {4, 5, 6};
     p.seed = 77;
     p.flareVector = {0.5f, -0.25f, -1.0f};
     const SettingsSnapshot s = takeSnapshot(p);
     SunParameters changed = p;
-    changed.sunColor = {9, 9, 9};
-    changed.extraColor = {9, 9, 9};
-    changed.spikeBrightness = 99;
-    changed.spikeDetail = 99;
+    changed.sunColor = changed.extraColor = {9, 9, 9};
+    changed.spikeBrightness = changed.spikeDetail = 99;
     changed.seed = 5;
-    changed.flareVector = {1, 1, 1};
-    changed.spikeVector = {1, 1, 1};
+    changed.flareVector = changed.spikeVector = {1, 1, 1};
     changed.blendMode = 7;
     changed.autoPreview = 0;
     changed.sunCenterX = 123;

@@ -86,26 +86,26 @@ TEST(PreviewSource, WideImageFitsAtScaleTenAndZoomsInStepByStep) {
     EXPECT_EQ(rig.session.renderWidth, 300);
     EXPECT_EQ(rig.session.renderHeight, 20);
     updateZoomFlags(rig.session);
-    EXPECT_EQ(rig.enabled(kZoomOutButton), 0);
-    EXPECT_EQ(rig.enabled(kZoomInButton), 1);
-    EXPECT_FALSE(zoomCommand(rig.session, kZoomOutButton));
+    EXPECT_EQ(rig.enabled(ui::idZoomOut), 0);
+    EXPECT_EQ(rig.enabled(ui::idZoomIn), 1);
+    EXPECT_FALSE(zoomCommand(rig.session, ui::idZoomOut));
 
     for (int32_t expected = 9; expected >= 1; --expected) {
-        ASSERT_TRUE(zoomCommand(rig.session, kZoomInButton));
+        ASSERT_TRUE(zoomCommand(rig.session, ui::idZoomIn));
         ASSERT_EQ(rig.result, 0);
         EXPECT_EQ(rig.p().previewScale, expected);
         EXPECT_LE(rig.width(rig.rec().inRect), 302);
         EXPECT_EQ(int32_t(rig.rec().inputRate), expected << 16);
         updateZoomFlags(rig.session);
-        EXPECT_EQ(rig.enabled(kZoomOutButton), 1);
-        EXPECT_EQ(rig.enabled(kZoomInButton), expected > 1 ? 1 : 0);
+        EXPECT_EQ(rig.enabled(ui::idZoomOut), 1);
+        EXPECT_EQ(rig.enabled(ui::idZoomIn), expected > 1 ? 1 : 0);
     }
-    EXPECT_FALSE(zoomCommand(rig.session, kZoomInButton));
+    EXPECT_FALSE(zoomCommand(rig.session, ui::idZoomIn));
     // Zoomed in around the middle of the image: the view is centred there.
     EXPECT_NEAR(rig.p().previewOriginH + 151, 1500, 30);  // truncation drifts a little per step
 
     // Back out to the fit scale: the origins return to 0 whatever the centre was.
-    for (int32_t s = 2; s <= 10; ++s) ASSERT_TRUE(zoomCommand(rig.session, kZoomOutButton));
+    for (int32_t s = 2; s <= 10; ++s) ASSERT_TRUE(zoomCommand(rig.session, ui::idZoomOut));
     EXPECT_EQ(rig.p().previewScale, 10);
     EXPECT_EQ(rig.p().previewOriginH, 0);
     EXPECT_EQ(rig.p().previewOriginV, 0);
@@ -113,7 +113,7 @@ TEST(PreviewSource, WideImageFitsAtScaleTenAndZoomsInStepByStep) {
     char text[16];
     zoomPercentText(rig.session, text, sizeof text);
     EXPECT_STREQ(text, "10%");
-    ASSERT_TRUE(zoomCommand(rig.session, kZoomResetButton));
+    ASSERT_TRUE(zoomCommand(rig.session, ui::idZoomReset));
     zoomPercentText(rig.session, text, sizeof text);
     EXPECT_STREQ(text, "100%");
 }
@@ -130,11 +130,11 @@ TEST(PreviewSource, SmallImagesAndHostsWithoutSamplingStayAtOneToOne) {
         EXPECT_EQ(rig.session.fitScale, 1);
         EXPECT_EQ(int32_t(rig.rec().inputRate), 1 << 16);
         updateZoomFlags(rig.session);
-        EXPECT_EQ(rig.enabled(kZoomInButton), 0);
-        EXPECT_EQ(rig.enabled(kZoomOutButton), 0);
+        EXPECT_EQ(rig.enabled(ui::idZoomIn), 0);
+        EXPECT_EQ(rig.enabled(ui::idZoomOut), 0);
         const int64_t before = rig.host.advanceStateCalls();
         // A small image still re-renders on reset; a fixed zoom has nothing to change.
-        EXPECT_EQ(zoomCommand(rig.session, kZoomResetButton), sampling);
+        EXPECT_EQ(zoomCommand(rig.session, ui::idZoomReset), sampling);
         EXPECT_EQ(rig.host.advanceStateCalls(), before + (sampling ? 1 : 0));
     }
 }
@@ -144,7 +144,7 @@ TEST(PreviewSource, SmallImagesAndHostsWithoutSamplingStayAtOneToOne) {
 TEST(PreviewPan, StaysInsideTheImageAndShowsThePlainCopy) {
     PreviewRig rig(patternImage(1200, 900, 3));
     startPreview(rig.session, kFrame);
-    ASSERT_TRUE(zoomCommand(rig.session, kZoomInButton));
+    ASSERT_TRUE(zoomCommand(rig.session, ui::idZoomIn));
     ASSERT_EQ(rig.p().previewScale, 3);
     rig.p().previousMouse = Point{100, 500};
     EXPECT_FALSE(panStep(rig.session, 500, 100));  // no travel, nothing to show
@@ -172,7 +172,7 @@ TEST(PreviewPan, UnselectedPixelsFadeToACheckerboard) {
         for (int32_t x = 600; x < 1200; ++x) img.mask[size_t(y) * 1200 + x] = 255;
     PreviewRig rig(std::move(img));
     startPreview(rig.session, kFrame);
-    ASSERT_TRUE(zoomCommand(rig.session, kZoomInButton));
+    ASSERT_TRUE(zoomCommand(rig.session, ui::idZoomIn));
     rig.p().previousMouse = Point{100, 500};
     ASSERT_TRUE(panStep(rig.session, 2000, 2000));  // to the top-left corner
     ASSERT_EQ(rig.p().previewOriginH, 0);
@@ -250,8 +250,7 @@ TEST(PreviewRender, RowCursorLeftBeyondASmallerAreaStartsAtTheTop) {
     PreviewRig rig(patternImage(1200, 900, 1));
     startPreview(rig.session, kFrame);
     rig.session.nextRow = 240;  // an interrupted render of a taller area
-    ASSERT_TRUE(zoomCommand(rig.session, kZoomOutButton) ||
-                zoomCommand(rig.session, kZoomInButton));
+    ASSERT_TRUE(zoomCommand(rig.session, ui::idZoomOut) || zoomCommand(rig.session, ui::idZoomIn));
     rig.session.nextRow = rig.session.renderHeight + 5;
     renderPreviewRows(rig.session);
     EXPECT_EQ(rig.result, 0);

@@ -8,79 +8,83 @@ namespace rx::ui {
 
 namespace {
 
-// One row per control that carries a setting or a picture, plus the labels. A slider row
-// also names its value box; the label rectangle of a slider row is derived (30 pixels
-// wide, 6 pixels left of the slider, 16 high) unless given.
-struct Row {
+constexpr int kLeftSlider = 105, kRightSlider = 489;
+
+// What is fixed per control of a setting: its ids, where it sits and its picture. Kind,
+// label, range and value-box colour come from the setting table. A slider's value box
+// sits 5 pixels right of it; its label, unless placed in kPlaces, is 30 pixels wide, 6
+// pixels left of the slider and 16 high.
+struct SettingControl {
+    const char* setting;
     int labelId;  // 0 for none
+    int id;
+    int valueBoxId;  // sliders only
+    PixelRect rect;
+    int picture;  // slider track; toggles and pickers have their own
+};
+
+constexpr SettingControl slider(const char* setting, int label, int id, int box, int x, int y,
+                                int track) {
+    return {setting, label, id, box, {x, y, x + 135, y + 12}, track};
+}
+constexpr SettingControl other(const char* setting, int label, int id, PixelRect rect) {
+    return {setting, label, id, kNoValueBox, rect, picNone};
+}
+
+// clang-format off
+const SettingControl kSettingControls[] = {
+    slider("sunRadius",        36,  37,  86,  kLeftSlider,  19,  picTrackCool),
+    slider("sunColdHot",       38,  39,  85,  kLeftSlider,  38,  picTrackCool),
+    slider("swirlCount",       44,  45,  88,  kLeftSlider,  57,  picTrackCool),
+    slider("swirlSize",        42,  43,  87,  kLeftSlider,  76,  picTrackCool),
+    slider("sunSmear",         40,  41,  84,  kLeftSlider,  95,  picTrackCool),
+    slider("sunDetail",        46,  47,  89,  kLeftSlider,  114, picTrackCool),
+    other("vortices",          49,  idVortices,       {289, 76, 303, 90}),
+    other("monopoles",         53,  idMonopoles,      {289, 95, 303, 109}),
+    other("lightingMode",      0,   idLightingPicker, {328, 17, 363, 52}),
+    slider("flareCount",       70,  71,  96,  kLeftSlider,  152, picTrackWarm),
+    slider("flareRadius",      97,  98,  99,  kLeftSlider,  171, picTrackWarm),
+    slider("flareWidth",       68,  69,  95,  kLeftSlider,  190, picTrackWarm),
+    slider("flareDetail",      109, 110, 111, kLeftSlider,  209, picTrackWarm),
+    slider("flareBrightness",  113, 114, 115, kLeftSlider,  228, picTrackWarm),
+    slider("spikeCount",       4,   13,  80,  kLeftSlider,  266, picTrackCool),
+    slider("spikeRadius",      24,  10,  77,  kLeftSlider,  285, picTrackCool),
+    slider("spikeWidth",       15,  11,  78,  kLeftSlider,  304, picTrackCool),
+    slider("spikeBrightness",  22,  12,  79,  kLeftSlider,  323, picTrackCool),
+    slider("spikeGamma",       50,  51,  83,  kLeftSlider,  342, picTrackCool),
+    slider("spikeDiffraction", 64,  65,  81,  kLeftSlider,  361, picTrackCool),
+    slider("spikeDetail",      66,  67,  82,  kLeftSlider,  380, picTrackCool),
+    slider("haloRadius",       54,  55,  90,  kLeftSlider,  418, picTrackWarm),
+    slider("haloBrightness",   56,  57,  91,  kLeftSlider,  437, picTrackWarm),
+    slider("bowRadius",        58,  59,  92,  kRightSlider, 323, picTrackCool),
+    slider("bowWidth",         60,  61,  93,  kRightSlider, 342, picTrackWarm),
+    slider("bowBrightness",    62,  63,  94,  kRightSlider, 361, picTrackWarm),
+    slider("bowSmear",         102, 103, 104, kRightSlider, 380, picTrackWarm),
+    other("bowInvert",         0,   idBowInvert,      {673, 323, 687, 337}),
+    slider("masterBrightness", 106, 107, 108, kRightSlider, 418, picTrackCool),
+    other("blendMode",         0,   idBlendPicker,    {661, 416, 696, 451}),
+};
+// clang-format on
+
+// Controls of no setting: the direction pads, the picture buttons and Auto Preview (a
+// toggle of the dialog's own state, not a setting).
+struct OtherControl {
+    int labelId;
+    const char* label;
     int id;
     int kind;
     PixelRect rect;
-    int valueBoxId;  // kNoValueBox for none
-    int track;       // slider track picture, or the control's main picture
-    size_t setting;  // offset of the int32 setting, or kNoSetting
+    int picture;
 };
-
-constexpr size_t kNoSetting = ~size_t(0);
-#define RX_FIELD(f) offsetof(SunParameters, f)
-
-constexpr int kLeftSlider = 105, kRightSlider = 489;
-
-constexpr Row slider(int label, int id, int x, int y, int box, int track, size_t setting) {
-    return Row{label, id, kindSlider, {x, y, x + 135, y + 12}, box, track, setting};
-}
-
-// One row a control, as the dialog lays them out.
-// clang-format off
-const Row kRows[] = {
-    // Sun
-    slider(36, 37, kLeftSlider, 19, 86, picTrackCool, RX_FIELD(sunRadius)),
-    slider(38, 39, kLeftSlider, 38, 85, picTrackCool, RX_FIELD(sunColdHot)),
-    slider(44, 45, kLeftSlider, 57, 88, picTrackCool, RX_FIELD(swirlCount)),
-    slider(42, 43, kLeftSlider, 76, 87, picTrackCool, RX_FIELD(swirlSize)),
-    slider(40, 41, kLeftSlider, 95, 84, picTrackCool, RX_FIELD(sunSmear)),
-    slider(46, 47, kLeftSlider, 114, 89, picTrackCool, RX_FIELD(sunDetail)),
-    {49, idVortices, kindToggle, {289, 76, 303, 90}, kNoValueBox, picToggleOff, RX_FIELD(vortices)},
-    {53, idMonopoles, kindToggle, {289, 95, 303, 109}, kNoValueBox, picToggleOff, RX_FIELD(monopoles)},
-    {0, idLightingPicker, kindModePicker, {328, 17, 363, 52}, kNoValueBox, picNone, RX_FIELD(lightingMode)},
-    // Flares
-    slider(70, 71, kLeftSlider, 152, 96, picTrackWarm, RX_FIELD(flareCount)),
-    slider(97, 98, kLeftSlider, 171, 99, picTrackWarm, RX_FIELD(flareRadius)),
-    slider(68, 69, kLeftSlider, 190, 95, picTrackWarm, RX_FIELD(flareWidth)),
-    slider(109, 110, kLeftSlider, 209, 111, picTrackWarm, RX_FIELD(flareDetail)),
-    slider(113, 114, kLeftSlider, 228, 115, picTrackWarm, RX_FIELD(flareBrightness)),
-    {0, idFlarePad, kindDirectionPad, {308, 152, 393, 237}, kNoValueBox, picFlarePad, kNoSetting},
-    // Spikes
-    slider(4, 13, kLeftSlider, 266, 80, picTrackCool, RX_FIELD(spikeCount)),
-    slider(24, 10, kLeftSlider, 285, 77, picTrackCool, RX_FIELD(spikeRadius)),
-    slider(15, 11, kLeftSlider, 304, 78, picTrackCool, RX_FIELD(spikeWidth)),
-    slider(22, 12, kLeftSlider, 323, 79, picTrackCool, RX_FIELD(spikeBrightness)),
-    slider(50, 51, kLeftSlider, 342, 83, picTrackCool, RX_FIELD(spikeGamma)),
-    slider(64, 65, kLeftSlider, 361, 81, picTrackCool, RX_FIELD(spikeDiffraction)),
-    slider(66, 67, kLeftSlider, 380, 82, picTrackCool, RX_FIELD(spikeDetail)),
-    {0, idSpikePad, kindDirectionPad, {308, 266, 393, 351}, kNoValueBox, picSpikePad, kNoSetting},
-    // Halo
-    slider(54, 55, kLeftSlider, 418, 90, picTrackWarm, RX_FIELD(haloRadius)),
-    slider(56, 57, kLeftSlider, 437, 91, picTrackWarm, RX_FIELD(haloBrightness)),
-    // Bow
-    slider(58, 59, kRightSlider, 323, 92, picTrackCool, RX_FIELD(bowRadius)),
-    slider(60, 61, kRightSlider, 342, 93, picTrackWarm, RX_FIELD(bowWidth)),
-    slider(62, 63, kRightSlider, 361, 94, picTrackWarm, RX_FIELD(bowBrightness)),
-    slider(102, 103, kRightSlider, 380, 104, picTrackWarm, RX_FIELD(bowSmear)),
-    {0, idBowInvert, kindToggle, {673, 323, 687, 337}, kNoValueBox, picToggleOff, RX_FIELD(bowInvert)},
-    // Master brightness
-    slider(106, 107, kRightSlider, 418, 108, picTrackCool, RX_FIELD(masterBrightness)),
-    {0, idBlendPicker, kindModePicker, {661, 416, 696, 451}, kNoValueBox, picNone, RX_FIELD(blendMode)},
-    // Preview row
-    {31, idAutoPreview, kindToggle, {573, 267, 587, 281}, kNoValueBox, picToggleOff, RX_FIELD(autoPreview)},
-    // Picture buttons
-    {0, idDice, kindBitmapButton, {105, 475, 165, 500}, kNoValueBox, picDice, kNoSetting},
-    {0, idEcce, kindBitmapButton, {181, 475, 241, 500}, kNoValueBox, picEcce, kNoSetting},
-    {0, idLoad, kindBitmapButton, {281, 475, 341, 500}, kNoValueBox, picLoad, kNoSetting},
-    {0, idSave, kindBitmapButton, {357, 475, 417, 500}, kNoValueBox, picSave, kNoSetting},
+const OtherControl kOtherControls[] = {
+    {0, nullptr, idFlarePad, kindDirectionPad, {308, 152, 393, 237}, picFlarePad},
+    {0, nullptr, idSpikePad, kindDirectionPad, {308, 266, 393, 351}, picSpikePad},
+    {idAutoPreviewLabel, "Auto Preview", idAutoPreview, kindToggle, {573, 267, 587, 281}, picNone},
+    {0, nullptr, idDice, kindBitmapButton, {105, 475, 165, 500}, picDice},
+    {0, nullptr, idEcce, kindBitmapButton, {181, 475, 241, 500}, picEcce},
+    {0, nullptr, idLoad, kindBitmapButton, {281, 475, 341, 500}, picLoad},
+    {0, nullptr, idSave, kindBitmapButton, {357, 475, 417, 500}, picSave},
 };
-// clang-format on
-#undef RX_FIELD
 
 // Controls that only have a rectangle: buttons, swatches, the preview and the labels
 // whose rectangle is not derived from a slider.
@@ -106,48 +110,81 @@ const Place kPlaces[] = {
     {idAutoPreviewLabel, {590, 270, 655, 283}},
 };
 
-struct LabelText {
+// One control with everything the model answers about it.
+struct Row {
+    int labelId;
+    const char* label;
     int id;
-    const char* text;
-};
-const LabelText kLabels[] = {
-    {36, "Radius"},       {38, "Cold/hot"},   {44, "Swirl count"},
-    {42, "Swirl size"},   {40, "Smear"},      {46, "Detail"},
-    {49, "Vortices"},     {53, "Monopoles"},  {70, "Count"},
-    {97, "Radius"},       {68, "Width"},      {109, "Detail"},
-    {113, "Brightness"},  {4, "Count"},       {24, "Radius"},
-    {15, "Width"},        {22, "Brightness"}, {50, "Gamma"},
-    {64, "Diffraction"},  {66, "Detail"},     {54, "Radius"},
-    {56, "Brightness"},   {58, "Radius"},     {60, "Width"},
-    {62, "Brightness"},   {102, "Smear"},     {106, " "},
-    {31, "Auto Preview"}, {76, ""},
+    int kind;
+    PixelRect rect;
+    int valueBoxId;
+    int picture;
+    const SettingInfo* setting;  // null for the controls of no setting
 };
 
-const Row* rowOf(int id) {
-    for (const Row& r : kRows)
-        if (r.id == id) return &r;
+int kindOf(SettingKind k) {
+    switch (k) {
+        case SettingKind::Slider:
+        case SettingKind::Count: return kindSlider;
+        case SettingKind::Toggle: return kindToggle;
+        case SettingKind::Mode: return kindModePicker;
+        default: return kindNone;
+    }
+}
+
+struct Rows {
+    Row rows[sizeof kSettingControls / sizeof kSettingControls[0] +
+             sizeof kOtherControls / sizeof kOtherControls[0]];
+    int count = 0;
+};
+
+// The setting controls in the setting table's order, then the others.
+Rows buildRows() {
+    Rows r;
+    size_t n = 0;
+    const SettingInfo* table = settingTable(&n);
+    for (size_t i = 0; i < n; ++i)
+        for (const SettingControl& c : kSettingControls)
+            if (std::strcmp(c.setting, table[i].name) == 0) {
+                const SettingInfo& s = table[i];
+                const int kind = kindOf(s.kind);
+                r.rows[r.count++] = {c.labelId, s.label,
+                                     c.id,      kind,
+                                     c.rect,    kind == kindSlider ? c.valueBoxId : kNoValueBox,
+                                     c.picture, &s};
+            }
+    for (const OtherControl& c : kOtherControls)
+        r.rows[r.count++] = {c.labelId, c.label,     c.id,      c.kind,
+                             c.rect,    kNoValueBox, c.picture, nullptr};
+    return r;
+}
+
+const Rows& rows() {
+    static const Rows r = buildRows();
+    return r;
+}
+
+template <typename Match>
+const Row* findRow(Match match) {
+    const Rows& r = rows();
+    for (int i = 0; i < r.count; ++i)
+        if (match(r.rows[i])) return &r.rows[i];
     return nullptr;
 }
+
+const Row* rowOf(int id) {
+    return findRow([id](const Row& r) { return r.id == id; });
+}
 const Row* rowOfValueBox(int id) {
-    for (const Row& r : kRows)
-        if (r.kind == kindSlider && r.valueBoxId == id) return &r;
-    return nullptr;
+    return findRow([id](const Row& r) { return r.kind == kindSlider && r.valueBoxId == id; });
 }
 const Row* rowOfLabel(int id) {
     if (id <= 0) return nullptr;
-    for (const Row& r : kRows)
-        if (r.labelId == id) return &r;
-    return nullptr;
-}
-bool isLabelId(int id) {
-    if (id == idStatusLine) return true;
-    for (const LabelText& l : kLabels)
-        if (l.id == id) return true;
-    return false;
+    return findRow([id](const Row& r) { return r.labelId == id; });
 }
 
 ControlDescription emptyDescription(int id, int kind) {
-    return {kNoValueBox, id, kind, {picNone, picNone, picNone, picNone}, 0, 100};
+    return {kNoValueBox, id, kind, {picNone, picNone, picNone, picNone}};
 }
 
 }  // namespace
@@ -167,11 +204,11 @@ ControlDescription describeControl(int id) {
             d.pictures[2] = picToggleOn;
             d.pictures[3] = picToggleOnPressed;
         } else {
-            d.pictures[0] = r->track;
+            d.pictures[0] = r->picture;
         }
         return d;
     }
-    if (isLabelId(id)) return emptyDescription(id, kindLabel);
+    if (id == idStatusLine || rowOfLabel(id)) return emptyDescription(id, kindLabel);
     return emptyDescription(id, kindNone);
 }
 
@@ -207,26 +244,17 @@ bool layoutRect(int id, PixelRect* rect) {
 }
 
 const char* labelText(int id) {
-    for (const LabelText& l : kLabels)
-        if (l.id == id) return l.text;
-    return "";
+    const Row* r = rowOfLabel(id);
+    return r && r->label ? r->label : "";
 }
 
 uint32_t valueBoxColour(int valueBoxId) {
-    switch (valueBoxId) {
-        case 90:
-        case 91:
-        case 92:
-        case 93:
-        case 94:
-        case 95:
-        case 96:
-        case 99:
-        case 104:
-        case 111:
-        case 115: return 0xC9D8D8;  // RGB (216, 216, 201): Flares, Halo, Bow
-        default: return 0xE4D8D8;   // RGB (216, 216, 228)
-    }
+    const Row* r = rowOfValueBox(valueBoxId);
+    const DialogSection section = r ? r->setting->section : DialogSection::None;
+    if (section == DialogSection::Flares || section == DialogSection::Halo ||
+        section == DialogSection::Bow)
+        return 0xC9D8D8;  // RGB (216, 216, 201)
+    return 0xE4D8D8;      // RGB (216, 216, 228)
 }
 
 int valueBoxOf(int sliderId) {
@@ -261,61 +289,62 @@ void fillPictureTables(ControlTables& t) {
 }
 
 void setSliderRanges(ControlTables& t) {
-    for (int id = 0; id < kControls; ++id) {
-        if (!isSlider(id)) continue;
-        const ControlDescription d = describeControl(id);
-        t.minimum[id] = d.minValue;
-        t.maximum[id] = d.maxValue;
+    const Rows& r = rows();
+    for (int i = 0; i < r.count; ++i) {
+        const Row& row = r.rows[i];
+        if (row.kind != kindSlider) continue;
+        t.minimum[row.id] = row.setting->minValue;
+        t.maximum[row.id] = row.setting->maxValue;
     }
 }
 
-int32_t* controlSetting(SunParameters& p, int id) {
+const SettingInfo* controlSettingInfo(int id) {
     const Row* r = rowOf(id);
-    if (!r || r->setting == kNoSetting) return nullptr;
-    return reinterpret_cast<int32_t*>(reinterpret_cast<char*>(&p) + r->setting);
+    return r ? r->setting : nullptr;
+}
+
+int32_t* controlSetting(SunParameters& p, int id) {
+    if (id == idAutoPreview) return reinterpret_cast<int32_t*>(&p.autoPreview);
+    const SettingInfo* s = controlSettingInfo(id);
+    return s ? settingInt(p, *s) : nullptr;
 }
 
 int integerControlCount() {
+    const Rows& r = rows();
     int n = 0;
-    for (const Row& r : kRows) n += r.setting != kNoSetting;
+    for (int i = 0; i < r.count; ++i) n += r.rows[i].setting || r.rows[i].id == idAutoPreview;
     return n;
 }
 
 void loadControls(ControlTables& t, const SunParameters& p) {
-    for (const Row& r : kRows)
-        if (r.setting != kNoSetting)
-            std::memcpy(&t.value[r.id], reinterpret_cast<const char*>(&p) + r.setting, 4);
+    const Rows& r = rows();
+    for (int i = 0; i < r.count; ++i)
+        if (const SettingInfo* s = r.rows[i].setting) t.value[r.rows[i].id] = settingInt(p, *s);
+    t.value[idAutoPreview] = int32_t(p.autoPreview);
 }
 
 void storeControls(const ControlTables& t, SunParameters& p) {
-    for (const Row& r : kRows)
-        if (r.setting != kNoSetting)
-            std::memcpy(reinterpret_cast<char*>(&p) + r.setting, &t.value[r.id], 4);
+    const Rows& r = rows();
+    for (int i = 0; i < r.count; ++i)
+        if (const SettingInfo* s = r.rows[i].setting) *settingInt(p, *s) = t.value[r.rows[i].id];
+    p.autoPreview = uint32_t(t.value[idAutoPreview]);
 }
 
-static_assert(offsetof(SunParameters, extraColor) - offsetof(SunParameters, sunColor) ==
-                  5 * sizeof(RGB16),
-              "the six colours follow one another");
-static_assert(offsetof(SunParameters, spikeDetail) - offsetof(SunParameters, spikeBrightness) ==
-                  28 * sizeof(int32_t),
-              "the 29 numeric settings follow one another");
-
-SettingsSnapshot takeSnapshot(const SunParameters& p) {
-    SettingsSnapshot s;
-    std::memcpy(s.colours, &p.sunColor, sizeof s.colours);
-    std::memcpy(s.numbers, &p.spikeBrightness, sizeof s.numbers);
-    s.seed = p.seed;
-    s.spikeVector = p.spikeVector;
-    s.flareVector = p.flareVector;
-    return s;
-}
+SettingsSnapshot takeSnapshot(const SunParameters& p) { return SettingsSnapshot{p}; }
 
 void restoreSnapshot(const SettingsSnapshot& s, SunParameters& p) {
-    std::memcpy(&p.sunColor, s.colours, sizeof s.colours);
-    std::memcpy(&p.spikeBrightness, s.numbers, sizeof s.numbers);
-    p.seed = s.seed;
-    p.spikeVector = s.spikeVector;
-    p.flareVector = s.flareVector;
+    size_t n = 0;
+    const SettingInfo* table = settingTable(&n);
+    for (size_t i = 0; i < n; ++i) {
+        const SettingInfo& setting = table[i];
+        // Cancel leaves the blend mode as it was last chosen.
+        if (setting.offset == offsetof(SunParameters, blendMode)) continue;
+        size_t size = sizeof(int32_t);
+        if (setting.kind == SettingKind::Colour) size = sizeof(RGB16);
+        if (setting.kind == SettingKind::Vector) size = sizeof(Vector3f);
+        std::memcpy(reinterpret_cast<char*>(&p) + setting.offset,
+                    reinterpret_cast<const char*>(&s.record) + setting.offset, size);
+    }
 }
 
 // ---------------------------------------------------------------------------------------

@@ -13,8 +13,10 @@
 
 #include <cstdint>
 
+#include "host/setting_table.h"
 #include "host/types/filter_session.h"
 #include "host/types/sun_parameters.h"
+#include "ui/control_ids.h"
 
 namespace rx::ui {
 
@@ -37,34 +39,6 @@ enum ControlKind : int32_t {
     kindBitmapButton = 7,
     kindDirectionPad = 9,
     kindModePicker = 12,
-};
-
-// Control ids that the dialog code names.
-enum ControlId : int {
-    idCancel = 2,
-    idOk = 3,
-    idSunSwatch = 7,
-    idFlareSwatch = 8,
-    idHaloSwatch = 9,
-    idSpikeSwatch = 14,
-    idPreview = 18,
-    idSave = 26,
-    idAutoPreview = 30,
-    idAutoPreviewLabel = 31,
-    idZoomIn = 32,
-    idZoomOut = 33,
-    idZoomReset = 34,
-    idLoad = 35,
-    idVortices = 48,
-    idMonopoles = 52,
-    idDice = 72,
-    idBlendPicker = 73,
-    idEcce = 75,
-    idStatusLine = 76,
-    idFlarePad = 100,
-    idLightingPicker = 101,
-    idBowInvert = 105,
-    idSpikePad = 112,
 };
 
 // Picture resources of the dialog.
@@ -94,8 +68,6 @@ struct ControlDescription {
     int32_t id;           // the control proper (the slider, for a value box id)
     int32_t kind;         // ControlKind; a value box answers its slider's row (kind 0)
     int32_t pictures[4];  // picNone where unused
-    int32_t minValue;
-    int32_t maxValue;
 };
 
 // The fixed description table; an id in no row answers kind -1.
@@ -152,8 +124,11 @@ struct ControlTables {
 
 // Fills the four picture tables from describeControl for every id; clears the values.
 void fillPictureTables(ControlTables& tables);
-// Sets every slider's range to the description's minimum and maximum.
+// Sets every slider's range to its setting's minimum and maximum.
 void setSliderRanges(ControlTables& tables);
+
+// The setting a control edits (sliders, the setting toggles, mode pickers), or null.
+const SettingInfo* controlSettingInfo(int id);
 
 // The 32-bit integer setting that a control edits (sliders, toggles, mode pickers), or
 // null. Colours and direction vectors are edited in the record directly.
@@ -164,14 +139,10 @@ int integerControlCount();
 void loadControls(ControlTables& tables, const SunParameters& p);   // record -> controls
 void storeControls(const ControlTables& tables, SunParameters& p);  // controls -> record
 
-// What Cancel puts back: the six colours, the 29 numeric settings, the seed and the two
-// direction vectors. The blend mode, Auto Preview, sun centre and zoom are not in it.
+// What Cancel puts back: every setting of the setting table but the blend mode. Auto
+// Preview, the sun centre and the zoom are not settings and stay as they are.
 struct SettingsSnapshot {
-    RGB16 colours[6];
-    int32_t numbers[29];
-    int32_t seed;
-    Vector3f spikeVector;
-    Vector3f flareVector;
+    SunParameters record;
 };
 SettingsSnapshot takeSnapshot(const SunParameters& p);
 void restoreSnapshot(const SettingsSnapshot& s, SunParameters& p);

@@ -46,10 +46,6 @@ int32_t controlEnabled(int id) {
 
 int32_t getControlValue(int id) { return dialogState().controls.value[id]; }
 void setControlValue(int id, int32_t value) { dialogState().controls.value[id] = value; }
-void setControlRange(int id, int32_t minValue, int32_t maxValue) {
-    dialogState().controls.minimum[id] = minValue;
-    dialogState().controls.maximum[id] = maxValue;
-}
 
 // ---------------------------------------------------------------------------------------
 // Painting the custom controls

@@ -24,7 +24,6 @@ int32_t controlEnabled(int id);  // the session's flag; 1 when there is no work 
 
 int32_t getControlValue(int id);
 void setControlValue(int id, int32_t value);
-void setControlRange(int id, int32_t minValue, int32_t maxValue);
 
 void drawControl(HWND window, int id);  // by kind; buttons and pads are drawn elsewhere
 void drawSlider(HWND window, int id);

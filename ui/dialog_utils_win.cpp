@@ -50,13 +50,16 @@ void centerOnParent(HWND window) {
     SetWindowPos(window, nullptr, p.x, p.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-UINT_PTR CALLBACK fileDialogHook(HWND dialog, UINT message, WPARAM, LPARAM) {
+// Window procedures and hooks are called by the system: nothing may unwind through it.
+UINT_PTR CALLBACK fileDialogHook(HWND dialog, UINT message, WPARAM, LPARAM) noexcept try {
     if (message != WM_INITDIALOG) return 0;
     centerOnParent(GetParent(dialog));
     return 1;
+} catch (...) {
+    return 0;
 }
 
-INT_PTR CALLBACK plainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+INT_PTR CALLBACK plainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) noexcept try {
     switch (message) {
         case WM_INITDIALOG: centerDialog(dialog); return TRUE;
         case WM_ERASEBKGND: {
@@ -72,6 +75,8 @@ INT_PTR CALLBACK plainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
             return TRUE;
         default: return FALSE;
     }
+} catch (...) {
+    return FALSE;
 }
 
 // ---------------------------------------------------------------------------------------

@@ -16,8 +16,8 @@ HINSTANCE resourceInstance();
 
 void centerDialog(HWND window);    // a third of the way down its parent
 void centerOnParent(HWND window);  // centred on its parent's window rectangle
-UINT_PTR CALLBACK fileDialogHook(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
-INT_PTR CALLBACK plainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+UINT_PTR CALLBACK fileDialogHook(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
+INT_PTR CALLBACK plainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
 
 PixelRect toPixelRect(const RECT& r);
 RECT toRECT(const PixelRect& r);

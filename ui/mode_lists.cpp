@@ -11,13 +11,12 @@
 
 #include "platform/module_instance.h"
 #include "ui/buttons_gdi.h"
+#include "ui/control_ids.h"
 #include "ui/shown_state_win.h"
 
 namespace rx::ui {
 namespace {
 
-constexpr int kBlendPicker = 73;
-constexpr int kLightingPicker = 101;
 constexpr char kPopupClass[] = "PopupClass";
 
 struct ModeInfo {
@@ -28,13 +27,13 @@ struct ModeInfo {
 };
 
 constexpr ModeInfo kModes[kModeEntryCount] = {
-    {1, kBlendPicker, "normal", 169},       {2, kBlendPicker, "procedural +", 175},
-    {3, kBlendPicker, "procedural -", 176}, {4, kBlendPicker, "difference", 177},
-    {5, kBlendPicker, "lighten", 178},      {6, kBlendPicker, "darken", 179},
-    {7, kBlendPicker, "add", 180},          {8, kBlendPicker, "subtract", 181},
-    {9, kBlendPicker, "multiply", 182},     {10, kBlendPicker, "screen", 183},
-    {11, kBlendPicker, "composite", 115},   {1, kLightingPicker, "normal", 112},
-    {2, kLightingPicker, "flat", 113},      {3, kLightingPicker, "eclipse", 114},
+    {1, idBlendPicker, "normal", 169},       {2, idBlendPicker, "procedural +", 175},
+    {3, idBlendPicker, "procedural -", 176}, {4, idBlendPicker, "difference", 177},
+    {5, idBlendPicker, "lighten", 178},      {6, idBlendPicker, "darken", 179},
+    {7, idBlendPicker, "add", 180},          {8, idBlendPicker, "subtract", 181},
+    {9, idBlendPicker, "multiply", 182},     {10, idBlendPicker, "screen", 183},
+    {11, idBlendPicker, "composite", 115},   {1, idLightingPicker, "normal", 112},
+    {2, idLightingPicker, "flat", 113},      {3, idLightingPicker, "eclipse", 114},
 };
 
 // Module-wide: one dialog and one popup at a time.
@@ -103,7 +102,7 @@ const char* modeName(int picker, int32_t value) {
     return "*";
 }
 
-LRESULT CALLBACK popupProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+LRESULT CALLBACK popupProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
 
 void registerPopupClass() {
     WNDCLASSA wc;
@@ -124,7 +123,7 @@ void buildModeLists(int32_t* controlValues) {
     lists[1] = CreatePopupMenu();
     for (int i = 0; i < kModeEntryCount; ++i) {
         ModeEntry& e = entries[i];
-        e.list = kModes[i].picker == kBlendPicker ? lists[0] : lists[1];
+        e.list = kModes[i].picker == idBlendPicker ? lists[0] : lists[1];
         e.commandId = kFirstModeCommand + i;
         e.value = kModes[i].value;
         e.picker = kModes[i].picker;
@@ -149,7 +148,7 @@ const ModeEntry* modeEntries() { return entries; }
 HMENU blendList() { return lists[0]; }
 HMENU lightingList() { return lists[1]; }
 HMENU listOfPicker(int picker) {
-    return picker == kBlendPicker ? lists[0] : picker == kLightingPicker ? lists[1] : nullptr;
+    return picker == idBlendPicker ? lists[0] : picker == idLightingPicker ? lists[1] : nullptr;
 }
 
 // [picker] -------------------------------------------------------------------------------
@@ -215,7 +214,7 @@ HWND openModePicker(HMENU list, int screenX, int screenY, HWND owner) {
     popupClosing = false;
     popupDrive = PopupDrive::opening;
     popupPicker = RECT{};
-    if (HWND picker = GetDlgItem(owner, list == lists[0] ? kBlendPicker : kLightingPicker))
+    if (HWND picker = GetDlgItem(owner, list == lists[0] ? idBlendPicker : idLightingPicker))
         GetWindowRect(picker, &popupPicker);
     const POINT at = popupPosition(screenX, screenY, width, height, GetSystemMetrics(SM_CXSCREEN),
                                    GetSystemMetrics(SM_CYSCREEN));
@@ -289,7 +288,7 @@ void closePopup(HWND window, bool choose) {
 
 }  // namespace
 
-LRESULT CALLBACK popupProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK popupProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept try {
     switch (message) {
         case WM_MOUSEMOVE: {
             const ModeEntry* members[kModeEntryCount];
@@ -354,6 +353,9 @@ LRESULT CALLBACK popupProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
             return 0;
         default: return DefWindowProcA(window, message, wParam, lParam);
     }
+} catch (...) {
+    // Nothing may unwind into the system's message loop.
+    return 0;
 }
 
 }  // namespace rx::ui

@@ -19,7 +19,7 @@ namespace {
 
 // Centres the file dialog's frame (the parent of the hook's child dialog) over its owner,
 // or the desktop when it has none, never past the left or top edge.
-UINT_PTR CALLBACK presetDialogHook(HWND dialog, UINT message, WPARAM, LPARAM) {
+UINT_PTR CALLBACK presetDialogHook(HWND dialog, UINT message, WPARAM, LPARAM) noexcept try {
     if (message != WM_INITDIALOG) return 0;
     HWND frame = GetParent(dialog);
     if (!frame) frame = dialog;
@@ -32,6 +32,8 @@ UINT_PTR CALLBACK presetDialogHook(HWND dialog, UINT message, WPARAM, LPARAM) {
     const int y = std::max<int>(parent.top + (parent.bottom - parent.top - h) / 2, 0);
     SetWindowPos(frame, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     return 1;
+} catch (...) {
+    return 0;
 }
 
 bool runFileDialog(FilterSession& session, const char* title, bool save, std::string* path) {

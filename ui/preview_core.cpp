@@ -132,11 +132,11 @@ bool zoomCommand(FilterSession& session, int id) {
     if (!p || !previewPossible(session)) return false;
     const int32_t from = p->previewScale;
     int32_t to;
-    if (id == kZoomResetButton) {
+    if (id == ui::idZoomReset) {
         to = 1;
-    } else if (id == kZoomInButton && from >= 2) {
+    } else if (id == ui::idZoomIn && from >= 2) {
         to = from - 1;
-    } else if (id == kZoomOutButton && from < session.fitScale) {
+    } else if (id == ui::idZoomOut && from < session.fitScale) {
         to = from + 1;
     } else {
         return false;
@@ -151,7 +151,7 @@ bool zoomCommand(FilterSession& session, int id) {
     const int32_t newH = rectHeight(session.previewArea) * to;
     p->previewOriginH = centreH - newW / 2 - image.left;
     p->previewOriginV = centreV - newH / 2 - image.top;
-    if (id == kZoomOutButton && to == session.fitScale) {
+    if (id == ui::idZoomOut && to == session.fitScale) {
         p->previewOriginH = 0;
         p->previewOriginV = 0;
     }
@@ -165,8 +165,8 @@ void updateZoomFlags(FilterSession& session) {
     if (!p || !session.workBuffer) return;
     int32_t* enabled = session.workBuffer->controlEnabled;
     const bool possible = previewPossible(session);
-    enabled[kZoomOutButton] = possible && p->previewScale < session.fitScale ? 1 : 0;
-    enabled[kZoomInButton] = possible && p->previewScale > 1 ? 1 : 0;
+    enabled[ui::idZoomOut] = possible && p->previewScale < session.fitScale ? 1 : 0;
+    enabled[ui::idZoomIn] = possible && p->previewScale > 1 ? 1 : 0;
 }
 
 void zoomPercentText(const FilterSession& session, char* text, int size) {

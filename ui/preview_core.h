@@ -7,13 +7,9 @@
 #include <cstdint>
 
 #include "host/types/filter_session.h"
+#include "ui/control_ids.h"
 
 namespace rx {
-
-constexpr int kPreviewControl = 18;
-constexpr int kZoomInButton = 32;
-constexpr int kZoomOutButton = 33;
-constexpr int kZoomResetButton = 34;
 
 // The host offers advanceState, displayPixels and a non-zero samplingSupport.
 bool previewPossible(const FilterSession& session);

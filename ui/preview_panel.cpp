@@ -17,7 +17,7 @@ Rect toRect(const RECT& r) {
     return Rect{int16_t(r.top), int16_t(r.left), int16_t(r.bottom), int16_t(r.right)};
 }
 
-RECT previewFrame(HWND dialog) { return gdi::controlRect(dialog, kPreviewControl); }
+RECT previewFrame(HWND dialog) { return gdi::controlRect(dialog, idPreview); }
 
 }  // namespace
 
@@ -67,7 +67,7 @@ void showPreview(HWND dialog, FilterSession& session, bool erase) {
 
 void updateZoomButtons(HWND dialog, FilterSession& session) {
     updateZoomFlags(session);
-    for (int id : {kZoomOutButton, kZoomInButton, kZoomResetButton}) {
+    for (int id : {idZoomOut, idZoomIn, idZoomReset}) {
         RECT r = gdi::controlRect(dialog, id);
         InvalidateRect(dialog, &r, FALSE);
         if (HWND button = GetDlgItem(dialog, id)) InvalidateRect(button, nullptr, FALSE);
@@ -98,7 +98,7 @@ bool pressPreview(HWND dialog, FilterSession& session, LPARAM pointer) {
         placeCenter(dialog, session, p);
         return true;
     }
-    params->dragControl = kPreviewControl;
+    params->dragControl = idPreview;
     params->dragging = 0;
     SetCapture(dialog);
     params->previousMouse = Point{int16_t(p.y), int16_t(p.x)};
@@ -116,7 +116,7 @@ void panPreview(HWND dialog, FilterSession& session, LPARAM pointer) {
 
 bool releasePreview(HWND dialog, FilterSession& session, LPARAM pointer) {
     SunParameters* params = sunParameters(session);
-    if (!params || params->dragControl != kPreviewControl || params->dragging) return false;
+    if (!params || params->dragControl != idPreview || params->dragging) return false;
     placeCenter(dialog, session, POINT{GET_X_LPARAM(pointer), GET_Y_LPARAM(pointer)});
     return true;
 }

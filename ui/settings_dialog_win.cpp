@@ -20,7 +20,8 @@
 #include "ui/preview_panel.h"
 #include "ui/shown_state_win.h"
 
-extern "C" INT_PTR CALLBACK DissolveProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+extern "C" INT_PTR CALLBACK DissolveProc(HWND window, UINT message, WPARAM wParam,
+                                         LPARAM lParam) noexcept;
 
 namespace rx::ui {
 
@@ -97,11 +98,7 @@ void startDialog(HWND window, FilterSession* s) {
     fillPictureTables(state.controls);
     registerPopupClass();
     buildModeLists(state.controls.value);
-    for (int id = 0; id < kControls; ++id) {
-        if (!isSlider(id)) continue;
-        const ControlDescription d = describeControl(id);
-        setControlRange(id, d.minValue, d.maxValue);
-    }
+    setSliderRanges(state.controls);
     showRecord(window);
     storeAll();
     if (p.hostPreview) {
@@ -384,8 +381,14 @@ INT_PTR dialogProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 // ---------------------------------------------------------------------------------------
 // [entry]
 
-extern "C" INT_PTR CALLBACK DissolveProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+extern "C" INT_PTR CALLBACK DissolveProc(HWND window, UINT message, WPARAM wParam,
+                                         LPARAM lParam) noexcept try {
     return rx::ui::dialogProcedure(window, message, wParam, lParam);
+} catch (...) {
+    // Nothing may unwind into the system's message loop: the dialog closes as if
+    // cancelled and the settings stay unconfirmed.
+    EndDialog(window, 0);
+    return TRUE;
 }
 
 namespace rx {

@@ -243,8 +243,8 @@ inline intptr_t shown(HWND dialog, int id) {
 }
 
 // Every control that shows a setting, compared with the record `p`: sliders
-// with their value boxes, toggles, mode pickers, colour swatches, direction
-// pads and the status line.
+// with their value boxes, toggles and mode pickers (the control table's), colour
+// swatches, direction pads and the status line.
 inline void checkShows(HWND dialog, const SunParameters& p, const char* when) {
     paintPending(dialog);
 #define RX_AT(f) offsetof(SunParameters, f)
