@@ -13,7 +13,7 @@ CXX=clang++ cmake -S tests/fuzz -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/
 cmake --build "$build" -j2
 mkdir -p "$build/corpus/preset"
 echo "fuzz: preset reader for ${seconds}s"
-"$build/preset_fuzz" "$build/corpus/preset" -max_len=600 -max_total_time="$seconds" \
+"$build/preset_fuzz" "$build/corpus/preset" presets -max_len=600 -max_total_time="$seconds" \
   -print_final_stats=1 -artifact_prefix="$build/" 2>&1 | tail -n 40
 
 # The image readers (libFuzzer finds the formats' signatures from an empty corpus).
