@@ -330,7 +330,6 @@ void buttonUp(HWND window, LPARAM lParam) {
     if (!autoPreviewOn()) changed = false;
     if (p.dragControl == -1) return;
     p.dragControl = -1;
-    ReleaseCapture();
     // The record holds what the controls show even when nothing is rendered (Auto Preview
     // off), so that Save, Ecce and the cache never see older values than the sliders.
     storeAll();
