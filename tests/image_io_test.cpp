@@ -198,43 +198,6 @@ TEST(ImageFiles, DeepTruncatedAndHostileFilesAreRefused) {
     EXPECT_EQ(reduced.pixels, std::vector<uint8_t>(4 * 2 * 3, 0x80));
 }
 
-// A JPEG with an EXIF block that gives `orientation`.
-std::vector<uint8_t> orientedJpeg(const Image& img, int orientation) {
-    std::vector<uint8_t> jpeg = encode(img, ImageFormat::Jpeg);
-    const uint8_t exif[] = {0xff, 0xe1, 0, 34, 'E', 'x', 'i', 'f', 0, 0,
-                            'M',  'M',  0, 42, 0,   0,   0,   8,   0, 1,
-                            0x01, 0x12, 0, 3,  0,   0,   0,   1,   0, uint8_t(orientation),
-                            0,    0,    0, 0,  0,   0};
-    jpeg.insert(jpeg.begin() + 2, exif, exif + sizeof exif);
-    return jpeg;
-}
-
-TEST(ImageFiles, JpegStandsAsItsExifOrientationSays) {
-    // Four flat quarters, 16 x 32 pixels each: red, green / blue, white.
-    Image img = pattern(32, 64, 3);
-    const uint8_t colours[4][3] = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 255}};
-    for (int32_t y = 0; y < 64; ++y)
-        for (int32_t x = 0; x < 32; ++x)
-            std::copy_n(colours[(y >= 32) * 2 + (x >= 16)], 3, img.row(y) + x * 3);
-    // The quarter at the top left, top right, bottom left and bottom right as shown.
-    const int shown[9][4] = {{},           {0, 1, 2, 3}, {1, 0, 3, 2}, {3, 2, 1, 0}, {2, 3, 0, 1},
-                             {0, 2, 1, 3}, {2, 0, 3, 1}, {3, 1, 2, 0}, {1, 3, 0, 2}};
-    for (int o = 1; o <= 8; ++o) {
-        SCOPED_TRACE(o);
-        Image out;
-        ASSERT_EQ(decode(orientedJpeg(img, o), out), "");
-        const bool turned = o >= 5;
-        ASSERT_EQ(out.width, turned ? 64 : 32);
-        ASSERT_EQ(out.height, turned ? 32 : 64);
-        const int32_t xs[2] = {4, out.width - 5}, ys[2] = {4, out.height - 5};
-        for (int corner = 0; corner < 4; ++corner) {
-            const uint8_t* px = out.row(ys[corner / 2]) + xs[corner % 2] * 3;
-            for (int c = 0; c < 3; ++c)
-                EXPECT_NEAR(px[c], colours[shown[o][corner]][c], 8) << corner;
-        }
-    }
-}
-
 // An RGB display profile of `size` bytes (a multiple of 4) whose one tag covers the rest.
 std::vector<uint8_t> iccProfile(uint32_t size) {
     std::vector<uint8_t> p(size);
@@ -281,7 +244,7 @@ std::vector<uint8_t> jpegWithMetadata(const Image& img, const std::vector<uint8_
     std::vector<uint8_t> app1 = {'E', 'x', 'i', 'f', 0, 0};
     app1.insert(app1.end(), exif.begin(), exif.end());
     jpeg_write_marker(&info, JPEG_APP0 + 1, app1.data(), unsigned(app1.size()));
-    jpeg_write_icc_profile(&info, icc.data(), unsigned(icc.size()));
+    if (!icc.empty()) jpeg_write_icc_profile(&info, icc.data(), unsigned(icc.size()));
     while (info.next_scanline < info.image_height) {
         JSAMPROW row = const_cast<uint8_t*>(img.row(int32_t(info.next_scanline)));
         jpeg_write_scanlines(&info, &row, 1);
@@ -291,6 +254,32 @@ std::vector<uint8_t> jpegWithMetadata(const Image& img, const std::vector<uint8_
     std::vector<uint8_t> out(buffer, buffer + length);
     std::free(buffer);
     return out;
+}
+
+TEST(ImageFiles, JpegStandsAsItsExifOrientationSays) {
+    // Four flat quarters, 16 x 32 pixels each: red, green / blue, white.
+    Image img = pattern(32, 64, 3);
+    const uint8_t colours[4][3] = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 255}};
+    for (int32_t y = 0; y < 64; ++y)
+        for (int32_t x = 0; x < 32; ++x)
+            std::copy_n(colours[(y >= 32) * 2 + (x >= 16)], 3, img.row(y) + x * 3);
+    // The quarter at the top left, top right, bottom left and bottom right as shown.
+    const int shown[9][4] = {{},           {0, 1, 2, 3}, {1, 0, 3, 2}, {3, 2, 1, 0}, {2, 3, 0, 1},
+                             {0, 2, 1, 3}, {2, 0, 3, 1}, {3, 1, 2, 0}, {1, 3, 0, 2}};
+    for (int o = 1; o <= 8; ++o) {
+        SCOPED_TRACE(o);
+        Image out;
+        ASSERT_EQ(decode(jpegWithMetadata(img, {}, exifBlock(true, o, false)), out), "");
+        const bool turned = o >= 5;
+        ASSERT_EQ(out.width, turned ? 64 : 32);
+        ASSERT_EQ(out.height, turned ? 32 : 64);
+        const int32_t xs[2] = {4, out.width - 5}, ys[2] = {4, out.height - 5};
+        for (int corner = 0; corner < 4; ++corner) {
+            const uint8_t* px = out.row(ys[corner / 2]) + xs[corner % 2] * 3;
+            for (int c = 0; c < 3; ++c)
+                EXPECT_NEAR(px[c], colours[shown[o][corner]][c], 8) << corner;
+        }
+    }
 }
 
 TEST(ImageFiles, ColourProfileAndUprightExifReachEveryFormatThatHoldsThem) {
