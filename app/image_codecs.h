@@ -38,8 +38,16 @@ bool encodeTga(const Image& image, Bytes& out, std::string& error);
 // Formats whose codec this build has.
 bool builtIn(ImageFormat format);
 
-// The EXIF orientation (1..8) of a JPEG file, 1 when it has none or it cannot be read.
-int jpegOrientation(const uint8_t* data, size_t size);
+// Reads a JPEG file's EXIF block and ICC profile (joined from its pieces) into `image` and
+// returns the EXIF orientation (1..8; 1 when it has none or it cannot be read). The EXIF
+// kept is already marked upright: the caller applies the orientation.
+int readJpegMetadata(const uint8_t* data, size_t size, Image& image);
+// Sets the orientation of an EXIF block's TIFF structure to 1 (in its byte order) and
+// unlinks its thumbnail; a block without an orientation tag is left as it is.
+void markExifUpright(std::vector<uint8_t>& exif);
+// Whether an ICC profile describes grey (`grey`) or RGB data, so a writer keeps only one
+// that matches its pixels.
+bool iccFits(const std::vector<uint8_t>& profile, bool grey);
 // Turns and mirrors `image` so that a picture stored with EXIF orientation `orientation`
 // stands the way viewers show it.
 void applyOrientation(Image& image, int orientation);

@@ -1,5 +1,6 @@
 // What every build's codecs share: size limits, the refusal of deep images, and the EXIF
-// orientation of JPEG files (read from the file's bytes, so every decoder agrees).
+// block, orientation and colour profile of JPEG files (read from the file's bytes, so every
+// decoder agrees).
 #include <algorithm>
 #include <new>
 #include <utility>
@@ -47,54 +48,113 @@ uint32_t get32(const uint8_t* p, bool bigEndian) {
                      : get16(p + 2, false) << 16 | get16(p, false);
 }
 
-// The orientation tag of the TIFF structure inside an EXIF block, or 1.
-int exifOrientation(const uint8_t* tiff, size_t size) {
-    if (size < 8) return 1;
-    bool big;
+// Where the orientation value sits in an EXIF block's TIFF structure (IFD0, tag 0x0112,
+// type SHORT, one value held in the entry itself), and the byte order; 0 when it has none.
+size_t orientationAt(const uint8_t* tiff, size_t size, bool& big) {
+    if (size < 8) return 0;
     if (tiff[0] == 'M' && tiff[1] == 'M')
         big = true;
     else if (tiff[0] == 'I' && tiff[1] == 'I')
         big = false;
     else
-        return 1;
+        return 0;
     uint32_t ifd = get32(tiff + 4, big);
-    if (ifd > size - 2) return 1;
+    if (ifd > size - 2) return 0;
     uint32_t entries = get16(tiff + ifd, big);
     for (uint32_t i = 0; i < entries; ++i) {
         size_t at = size_t(ifd) + 2 + size_t(i) * 12;
-        if (at + 12 > size) return 1;
+        if (at + 12 > size) return 0;
         const uint8_t* e = tiff + at;
-        // Tag 0x0112, type SHORT, one value held in the entry itself.
         if (get16(e, big) != 0x0112) continue;
-        if (get16(e + 2, big) != 3 || get32(e + 4, big) != 1) return 1;
-        uint32_t v = get16(e + 8, big);
-        return v >= 1 && v <= 8 ? int(v) : 1;
+        if (get16(e + 2, big) != 3 || get32(e + 4, big) != 1) return 0;
+        return at + 8;
     }
-    return 1;
+    return 0;
 }
+
+int exifOrientation(const uint8_t* tiff, size_t size) {
+    bool big = false;
+    const size_t at = orientationAt(tiff, size, big);
+    const uint32_t v = at ? get16(tiff + at, big) : 1;
+    return v >= 1 && v <= 8 ? int(v) : 1;
+}
+
+// The pieces of an ICC profile split over APP2 markers: "ICC_PROFILE\0", the piece's number
+// from 1, the count of pieces, then the bytes.
+struct IccPieces {
+    std::vector<std::pair<const uint8_t*, size_t>> pieces;
+    bool broken = false;
+
+    void add(const uint8_t* body, size_t size) {
+        const size_t number = body[12], count = body[13];
+        if (number < 1 || number > count || (!pieces.empty() && pieces.size() != count)) {
+            broken = true;
+            return;
+        }
+        pieces.resize(count);
+        if (pieces[number - 1].first) broken = true;
+        pieces[number - 1] = {body + 14, size - 14};
+    }
+    std::vector<uint8_t> profile() const {
+        std::vector<uint8_t> out;
+        if (broken) return out;
+        for (const auto& p : pieces) {
+            if (!p.first) return {};
+            out.insert(out.end(), p.first, p.first + p.second);
+        }
+        return out;
+    }
+};
 
 }  // namespace
 
-int jpegOrientation(const uint8_t* data, size_t size) {
-    // Walk the markers after SOI up to the first scan, looking for APP1 "Exif\0\0".
+void markExifUpright(std::vector<uint8_t>& exif) {
+    bool big = false;
+    const size_t at = orientationAt(exif.data(), exif.size(), big);
+    if (!at) return;
+    exif[at] = uint8_t(big ? 0 : 1);
+    exif[at + 1] = uint8_t(big ? 1 : 0);
+    // Unlink IFD1, the thumbnail: it shows the picture as it was before.
+    const size_t ifd = get32(exif.data() + 4, big);
+    const size_t next = ifd + 2 + size_t(get16(exif.data() + ifd, big)) * 12;
+    if (next + 4 <= exif.size()) std::fill_n(exif.begin() + long(next), 4, 0);
+}
+
+int readJpegMetadata(const uint8_t* data, size_t size, Image& image) {
+    // Walk the markers after SOI up to the first scan: APP1 "Exif\0\0", APP2 "ICC_PROFILE\0".
+    IccPieces icc;
+    int orientation = 1;
     size_t at = 2;
     while (at + 4 <= size) {
-        if (data[at] != 0xff) return 1;
+        if (data[at] != 0xff) break;
         uint8_t marker = data[at + 1];
         if (marker == 0xff) {  // fill byte
             ++at;
             continue;
         }
-        if (marker == 0xda || marker == 0xd9) return 1;  // start of scan, end of image
+        if (marker == 0xda || marker == 0xd9) break;  // start of scan, end of image
         size_t length = size_t(data[at + 2]) << 8 | data[at + 3];
-        if (length < 2 || at + 2 + length > size) return 1;
+        if (length < 2 || at + 2 + length > size) break;
         const uint8_t* body = data + at + 4;
         size_t bodySize = length - 2;
-        if (marker == 0xe1 && bodySize >= 6 && std::equal(body, body + 6, "Exif\0\0"))
-            return exifOrientation(body + 6, bodySize - 6);
+        if (marker == 0xe1 && bodySize >= 6 && image.exif.empty() &&
+            std::equal(body, body + 6, "Exif\0\0")) {
+            image.exif.assign(body + 6, body + bodySize);
+            orientation = exifOrientation(image.exif.data(), image.exif.size());
+            markExifUpright(image.exif);
+        }
+        if (marker == 0xe2 && bodySize > 14 && std::equal(body, body + 12, "ICC_PROFILE\0"))
+            icc.add(body, bodySize);
         at += 2 + length;
     }
-    return 1;
+    image.iccProfile = icc.profile();
+    return orientation;
+}
+
+bool iccFits(const std::vector<uint8_t>& profile, bool grey) {
+    // The data colour space, bytes 16 to 19 of the profile's header.
+    return profile.size() >= 128 &&
+           std::equal(profile.begin() + 16, profile.begin() + 20, grey ? "GRAY" : "RGB ");
 }
 
 void applyOrientation(Image& image, int orientation) {
@@ -138,7 +198,9 @@ void applyOrientation(Image& image, int orientation) {
             for (int32_t c = 0; c < n; ++c) d[c] = s[c];
         }
     }
-    image = std::move(out);
+    image.width = out.width;
+    image.height = out.height;
+    image.pixels = std::move(out.pixels);
 }
 
 }  // namespace rx::cli::codec

@@ -111,7 +111,7 @@ bool decodeImage(const uint8_t* data, size_t size, Image& image, std::string& er
             ok = codec::decodePng(data, size, image, options, error);
         } else if (startsWith(data, size, "\xff\xd8\xff", 3)) {
             ok = codec::decodeJpeg(data, size, image, options, error);
-            if (ok) codec::applyOrientation(image, codec::jpegOrientation(data, size));
+            if (ok) codec::applyOrientation(image, codec::readJpegMetadata(data, size, image));
         } else if (startsWith(data, size, "II*\0", 4) || startsWith(data, size, "MM\0*", 4)) {
             ok = codec::decodeTiff(data, size, image, options, error);
         } else if (size >= 12 && startsWith(data, size, "RIFF", 4) &&

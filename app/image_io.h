@@ -5,6 +5,9 @@
 // (libpng), JPEG (libjpeg-turbo), TIFF (libtiff) and WebP (libwebp); the Windows build reads
 // PNG and JPEG with stb_image and writes PNG through zlib. BMP and TGA are our own code in
 // every build, as are the EXIF orientation and the checks of a header against the file.
+//
+// The native build also carries a file's colour profile and EXIF block from input to output
+// where both formats hold them; the Windows build reads them but writes neither.
 #pragma once
 
 #include <cstdint>
@@ -18,6 +21,12 @@ struct Image {
     int32_t height = 0;
     int32_t channels = 0;
     std::vector<uint8_t> pixels;
+    // The ICC colour profile, as stored (empty: none). Kept by PNG, JPEG, TIFF and WebP.
+    std::vector<uint8_t> iccProfile;
+    // The EXIF block's TIFF structure, from its "II" or "MM" on (empty: none). An orientation
+    // applied on reading is set back to 1 here, so no viewer turns the picture twice. Kept
+    // by PNG, JPEG and WebP.
+    std::vector<uint8_t> exif;
 
     uint8_t* row(int32_t y) { return pixels.data() + size_t(y) * size_t(width) * size_t(channels); }
     const uint8_t* row(int32_t y) const {

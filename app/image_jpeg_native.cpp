@@ -30,6 +30,19 @@ void onMessage(j_common_ptr info, int level) {
     if (level < 0 && info->err->msg_code == JWRN_JPEG_EOF) e->truncated = true;
 }
 
+// The EXIF block (APP1, when it fits one marker) and the colour profile (APP2 markers, as
+// many as it needs), written after the JFIF header.
+void writeJpegMetadata(jpeg_compress_struct& info, const Image& image) {
+    static const uint8_t kExif[6] = {'E', 'x', 'i', 'f', 0, 0};
+    if (!image.exif.empty() && image.exif.size() <= 65533 - sizeof kExif) {
+        std::vector<uint8_t> body(kExif, kExif + sizeof kExif);
+        body.insert(body.end(), image.exif.begin(), image.exif.end());
+        jpeg_write_marker(&info, JPEG_APP0 + 1, body.data(), unsigned(body.size()));
+    }
+    if (iccFits(image.iccProfile, image.isGrey()))
+        jpeg_write_icc_profile(&info, image.iccProfile.data(), unsigned(image.iccProfile.size()));
+}
+
 }  // namespace
 
 bool decodeJpeg(const uint8_t* data, size_t size, Image& image, const ReadOptions& options,
@@ -95,7 +108,11 @@ bool encodeJpeg(const Image& image, int quality, Bytes& out, std::string& error)
     info.in_color_space = image.channels == 1 ? JCS_GRAYSCALE : JCS_RGB;
     jpeg_set_defaults(&info);
     jpeg_set_quality(&info, quality, TRUE);
+    // EXIF readers look for their block right after the start of the file, where the JFIF
+    // header would be; an EXIF file needs no JFIF header.
+    if (!image.exif.empty()) info.write_JFIF_header = FALSE;
     jpeg_start_compress(&info, TRUE);
+    writeJpegMetadata(info, image);
     while (info.next_scanline < info.image_height) {
         JSAMPROW row = const_cast<uint8_t*>(image.row(int32_t(info.next_scanline)));
         jpeg_write_scanlines(&info, &row, 1);

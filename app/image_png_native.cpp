@@ -45,6 +45,30 @@ void writeBytes(png_structp png, png_bytep data, png_size_t n) {
 
 void flushNothing(png_structp) {}
 
+// The colour profile (iCCP) and EXIF block (eXIf) met before the pixels.
+void readPngMetadata(png_structp png, png_infop info, Image& image) {
+    png_charp name = nullptr;
+    png_bytep profile = nullptr, exif = nullptr;
+    png_uint_32 profileSize = 0, exifSize = 0;
+    int compression = 0;
+    if (png_get_iCCP(png, info, &name, &compression, &profile, &profileSize) && profile)
+        image.iccProfile.assign(profile, profile + profileSize);
+    if (png_get_eXIf_1(png, info, &exifSize, &exif) && exif)
+        image.exif.assign(exif, exif + exifSize);
+}
+
+// A profile libpng finds fault with (a grey one on RGB pixels, say) is left out with a
+// warning instead of failing the file.
+void writePngMetadata(png_structp png, png_infop info, const Image& image) {
+    png_set_benign_errors(png, 1);
+    if (iccFits(image.iccProfile, image.isGrey()))
+        png_set_iCCP(png, info, "ICC profile", PNG_COMPRESSION_TYPE_BASE, image.iccProfile.data(),
+                     png_uint_32(image.iccProfile.size()));
+    if (!image.exif.empty())
+        png_set_eXIf_1(png, info, png_uint_32(image.exif.size()),
+                       const_cast<png_bytep>(image.exif.data()));
+}
+
 }  // namespace
 
 bool decodePng(const uint8_t* data, size_t size, Image& image, const ReadOptions& options,
@@ -70,6 +94,7 @@ bool decodePng(const uint8_t* data, size_t size, Image& image, const ReadOptions
     png_set_user_limits(png, kMaxImageSide, kMaxImageSide);
     png_set_chunk_malloc_max(png, 64u << 20);
     png_read_info(png, info);
+    readPngMetadata(png, info, image);
     const png_uint_32 width = png_get_image_width(png, info),
                       height = png_get_image_height(png, info);
     const int bitDepth = png_get_bit_depth(png, info), colourType = png_get_color_type(png, info);
@@ -136,7 +161,9 @@ bool encodePng(const Image& image, Bytes& out, std::string& error) {
     png_set_compression_level(png, 1);
     png_set_compression_strategy(png, Z_RLE);
     png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_SUB);
+    writePngMetadata(png, info, image);
     png_write_info(png, info);
+    png_set_invalid(png, info, PNG_INFO_eXIf);  // else libpng 1.6.39 writes it again at the end
     rows.resize(size_t(image.height));
     for (int32_t y = 0; y < image.height; ++y) rows[size_t(y)] = const_cast<uint8_t*>(image.row(y));
     png_write_image(png, rows.data());

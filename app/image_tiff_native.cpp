@@ -141,6 +141,10 @@ bool decodeTiff(const uint8_t* data, size_t size, Image& image, const ReadOption
     if (!TIFFGetField(c.tiff, TIFFTAG_PHOTOMETRIC, &photometric)) photometric = 0xffff;
     error = sizeProblem(width, height);
     if (!error.empty()) return false;
+    uint32_t iccSize = 0;
+    const uint8_t* icc = nullptr;
+    if (TIFFGetField(c.tiff, TIFFTAG_ICCPROFILE, &iccSize, &icc) && icc)
+        image.iccProfile.assign(icc, icc + iccSize);
     if (format == SAMPLEFORMAT_IEEEFP) {
         error = depthRefusal(bits, true);
         if (options.reduceDepth)
@@ -195,6 +199,9 @@ bool encodeTiff(const Image& image, Bytes& out, std::string& error) {
                  colours == 1 ? PHOTOMETRIC_MINISBLACK : PHOTOMETRIC_RGB);
     TIFFSetField(c.tiff, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
     TIFFSetField(c.tiff, TIFFTAG_ORIENTATION, ORIENTATION_TOPLEFT);
+    if (iccFits(image.iccProfile, image.isGrey()))
+        TIFFSetField(c.tiff, TIFFTAG_ICCPROFILE, uint32_t(image.iccProfile.size()),
+                     image.iccProfile.data());
     if (image.hasAlpha()) {
         uint16_t kind = EXTRASAMPLE_UNASSALPHA;
         TIFFSetField(c.tiff, TIFFTAG_EXTRASAMPLES, 1, &kind);

@@ -1,10 +1,52 @@
 // WebP through libwebp: still images only; grey is written as RGB, which WebP stores.
 #include <webp/decode.h>
 #include <webp/encode.h>
+#include <webp/mux.h>
+
+#include <cstring>
 
 #include "app/image_codecs.h"
 
 namespace rx::cli::codec {
+
+namespace {
+
+// The ICCP and EXIF chunks of an extended (VP8X) file.
+void readWebpMetadata(const uint8_t* data, size_t size, Image& image) {
+    if (size < 30 || std::memcmp(data + 12, "VP8X", 4) != 0 || !(data[20] & 0x28)) return;
+    const WebPData file = {data, size};
+    WebPMux* mux = WebPMuxCreate(&file, 0);
+    if (!mux) return;
+    WebPData chunk;
+    if (WebPMuxGetChunk(mux, "ICCP", &chunk) == WEBP_MUX_OK)
+        image.iccProfile.assign(chunk.bytes, chunk.bytes + chunk.size);
+    if (WebPMuxGetChunk(mux, "EXIF", &chunk) == WEBP_MUX_OK) {
+        // Some writers keep JPEG's "Exif\0\0" in front of the TIFF structure.
+        const size_t skip = chunk.size > 6 && std::memcmp(chunk.bytes, "Exif\0\0", 6) == 0 ? 6 : 0;
+        image.exif.assign(chunk.bytes + skip, chunk.bytes + chunk.size);
+    }
+    WebPMuxDelete(mux);
+}
+
+// `encoded` with the ICCP and EXIF chunks added; false when the muxer fails.
+bool addWebpMetadata(const Image& image, const WebPData& encoded, Bytes& out) {
+    WebPMux* mux = WebPMuxNew();
+    if (!mux) return false;
+    const bool icc = iccFits(image.iccProfile, false);  // WebP stores RGB, grey included
+    const WebPData profile = {image.iccProfile.data(), image.iccProfile.size()};
+    const WebPData exif = {image.exif.data(), image.exif.size()};
+    WebPData assembled = {nullptr, 0};
+    const bool ok = WebPMuxSetImage(mux, &encoded, 0) == WEBP_MUX_OK &&
+                    (!icc || WebPMuxSetChunk(mux, "ICCP", &profile, 0) == WEBP_MUX_OK) &&
+                    (image.exif.empty() || WebPMuxSetChunk(mux, "EXIF", &exif, 0) == WEBP_MUX_OK) &&
+                    WebPMuxAssemble(mux, &assembled) == WEBP_MUX_OK;
+    if (ok) out.assign(assembled.bytes, assembled.bytes + assembled.size);
+    WebPDataClear(&assembled);
+    WebPMuxDelete(mux);
+    return ok;
+}
+
+}  // namespace
 
 bool decodeWebp(const uint8_t* data, size_t size, Image& image, const ReadOptions& options,
                 std::string& error) {
@@ -31,6 +73,7 @@ bool decodeWebp(const uint8_t* data, size_t size, Image& image, const ReadOption
         error = "is a damaged or truncated WebP image";
         return false;
     }
+    readWebpMetadata(data, size, image);
     return true;
 }
 
@@ -66,9 +109,14 @@ bool encodeWebp(const Image& image, int quality, Bytes& out, std::string& error)
         error = "cannot encode the WebP image";
         return false;
     }
-    out.assign(encoded, encoded + size);
+    bool ok = true;
+    if (image.iccProfile.empty() && image.exif.empty())
+        out.assign(encoded, encoded + size);
+    else
+        ok = addWebpMetadata(image, WebPData{encoded, size}, out);
     WebPFree(encoded);
-    return true;
+    if (!ok) error = "cannot add the colour profile and EXIF block to the WebP image";
+    return ok;
 }
 
 }  // namespace rx::cli::codec

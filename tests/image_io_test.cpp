@@ -1,10 +1,14 @@
 // Image files: every format keeps the pixels it can hold, deep and hostile files are
-// refused with a reason, and JPEG files stand as their EXIF orientation says.
+// refused with a reason, JPEG files stand as their EXIF orientation says, and colour
+// profiles and EXIF blocks reach the outputs that hold them.
 #include <gtest/gtest.h>
 
+#include <jpeglib.h>
 #include <png.h>
 
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "app/image_io.h"
 
@@ -194,15 +198,62 @@ TEST(ImageFiles, DeepTruncatedAndHostileFilesAreRefused) {
     EXPECT_EQ(reduced.pixels, std::vector<uint8_t>(4 * 2 * 3, 0x80));
 }
 
-// A JPEG with an EXIF block that gives `orientation`.
-std::vector<uint8_t> orientedJpeg(const Image& img, int orientation) {
-    std::vector<uint8_t> jpeg = encode(img, ImageFormat::Jpeg);
-    const uint8_t exif[] = {0xff, 0xe1, 0, 34, 'E', 'x', 'i', 'f', 0, 0,
-                            'M',  'M',  0, 42, 0,   0,   0,   8,   0, 1,
-                            0x01, 0x12, 0, 3,  0,   0,   0,   1,   0, uint8_t(orientation),
-                            0,    0,    0, 0,  0,   0};
-    jpeg.insert(jpeg.begin() + 2, exif, exif + sizeof exif);
-    return jpeg;
+// An RGB display profile of `size` bytes (a multiple of 4) whose one tag covers the rest.
+std::vector<uint8_t> iccProfile(uint32_t size) {
+    std::vector<uint8_t> p(size);
+    auto put = [&p](size_t at, uint32_t v) {
+        for (int i = 0; i < 4; ++i) p[at + i] = uint8_t(v >> (24 - 8 * i));
+    };
+    auto tag = [&p](size_t at, const char* s) { std::memcpy(&p[at], s, 4); };
+    for (size_t i = 144; i < size; ++i) p[i] = uint8_t(i * 7 + i / 251);
+    put(0, size), put(8, 0x02100000), tag(12, "mntr"), tag(16, "RGB "), tag(20, "XYZ ");
+    tag(36, "acsp"), put(68, 0xf6d6), put(72, 0x10000), put(76, 0xd32d);  // D50
+    put(128, 1), tag(132, "zzzz"), put(136, 144), put(140, size - 144);
+    return p;
+}
+
+// EXIF's TIFF structure in either byte order: IFD0 with the orientation and a software
+// name, linked to an empty IFD1 (the thumbnail's place) unless `linked` is false.
+std::vector<uint8_t> exifBlock(bool big, int orientation, bool linked) {
+    std::vector<uint8_t> out;
+    auto put = [&](uint32_t v, int n) {
+        for (int i = 0; i < n; ++i) out.push_back(uint8_t(v >> 8 * (big ? n - 1 - i : i)));
+    };
+    out = {uint8_t(big ? 'M' : 'I'), uint8_t(big ? 'M' : 'I')};
+    put(42, 2), put(8, 4), put(2, 2);
+    put(0x0112, 2), put(3, 2), put(1, 4), put(uint32_t(orientation), 2), put(0, 2);
+    put(0x0131, 2), put(2, 2), put(4, 4), out.insert(out.end(), {'r', 'x', 0, 0});
+    put(linked ? 38 : 0, 4), put(0, 2), put(0, 4);
+    return out;
+}
+
+// A JPEG written by libjpeg with an EXIF block and a colour profile.
+std::vector<uint8_t> jpegWithMetadata(const Image& img, const std::vector<uint8_t>& icc,
+                                      const std::vector<uint8_t>& exif) {
+    jpeg_compress_struct info;
+    jpeg_error_mgr err;
+    info.err = jpeg_std_error(&err);
+    jpeg_create_compress(&info);
+    unsigned char* buffer = nullptr;
+    unsigned long length = 0;
+    jpeg_mem_dest(&info, &buffer, &length);
+    info.image_width = JDIMENSION(img.width), info.image_height = JDIMENSION(img.height);
+    info.input_components = 3, info.in_color_space = JCS_RGB;
+    jpeg_set_defaults(&info);
+    jpeg_start_compress(&info, TRUE);
+    std::vector<uint8_t> app1 = {'E', 'x', 'i', 'f', 0, 0};
+    app1.insert(app1.end(), exif.begin(), exif.end());
+    jpeg_write_marker(&info, JPEG_APP0 + 1, app1.data(), unsigned(app1.size()));
+    if (!icc.empty()) jpeg_write_icc_profile(&info, icc.data(), unsigned(icc.size()));
+    while (info.next_scanline < info.image_height) {
+        JSAMPROW row = const_cast<uint8_t*>(img.row(int32_t(info.next_scanline)));
+        jpeg_write_scanlines(&info, &row, 1);
+    }
+    jpeg_finish_compress(&info);
+    jpeg_destroy_compress(&info);
+    std::vector<uint8_t> out(buffer, buffer + length);
+    std::free(buffer);
+    return out;
 }
 
 TEST(ImageFiles, JpegStandsAsItsExifOrientationSays) {
@@ -218,7 +269,7 @@ TEST(ImageFiles, JpegStandsAsItsExifOrientationSays) {
     for (int o = 1; o <= 8; ++o) {
         SCOPED_TRACE(o);
         Image out;
-        ASSERT_EQ(decode(orientedJpeg(img, o), out), "");
+        ASSERT_EQ(decode(jpegWithMetadata(img, {}, exifBlock(true, o, false)), out), "");
         const bool turned = o >= 5;
         ASSERT_EQ(out.width, turned ? 64 : 32);
         ASSERT_EQ(out.height, turned ? 32 : 64);
@@ -227,6 +278,30 @@ TEST(ImageFiles, JpegStandsAsItsExifOrientationSays) {
             const uint8_t* px = out.row(ys[corner / 2]) + xs[corner % 2] * 3;
             for (int c = 0; c < 3; ++c)
                 EXPECT_NEAR(px[c], colours[shown[o][corner]][c], 8) << corner;
+        }
+    }
+}
+
+TEST(ImageFiles, ColourProfileAndUprightExifReachEveryFormatThatHoldsThem) {
+    const std::vector<uint8_t> icc = iccProfile(70000);  // two APP2 pieces in a JPEG
+    for (bool big : {true, false}) {
+        SCOPED_TRACE(big ? "MM" : "II");
+        const std::vector<uint8_t> upright = exifBlock(big, 1, false);
+        Image in;
+        ASSERT_EQ(decode(jpegWithMetadata(pattern(32, 64, 3), icc, exifBlock(big, 6, true)), in),
+                  "");
+        EXPECT_EQ(in.width, 64);  // turned clockwise as orientation 6 says
+        EXPECT_TRUE(in.iccProfile == icc);
+        EXPECT_EQ(in.exif, upright);
+        // TIFF keeps the profile only: its own tags would have to take the EXIF block apart.
+        for (ImageFormat f :
+             {ImageFormat::Png, ImageFormat::Jpeg, ImageFormat::Tiff, ImageFormat::WebP}) {
+            SCOPED_TRACE(formatName(f));
+            Image out;
+            ASSERT_EQ(decode(encode(in, f), out), "");
+            EXPECT_EQ(out.width, 64);  // not turned a second time
+            EXPECT_TRUE(out.iccProfile == icc);
+            EXPECT_EQ(out.exif, f == ImageFormat::Tiff ? std::vector<uint8_t>() : upright);
         }
     }
 }

@@ -73,11 +73,11 @@ look sci-fi-star "Sci-fi star: a blue-white core with a long anamorphic streak a
 
 look winter-haze "Winter sun through haze: a pale, cold disc softened by a wide milky glow" \
     --set blendMode=10 --set lightingMode=2 \
-    --set sunColor=#f0f0f0 --set sunColdHot=30 --set sunRadius=18 \
-    --set haloColor=#e8ecff --set haloRadius=80 --set haloBrightness=80 \
+    --set sunColor=#e4ecff --set sunColdHot=30 --set sunRadius=18 \
+    --set haloColor=#b8ccff --set haloRadius=100 --set haloBrightness=85 \
     --set spikeCount=0 \
     --set bowBrightness=0 \
-    --set masterBrightness=22
+    --set masterBrightness=20
 
 look rainbow-bow "A full rainbow bow around a small bright sun" \
     --set blendMode=10 \
@@ -134,13 +134,13 @@ look solar-storm "Solar storm: a churning golden surface torn by swirls, with fl
     --set masterBrightness=28 --set seed=77
 
 look pale-moon "Pale moon: a grey, finely pitted disc hanging in the evening sky" \
-    --set blendMode=11 \
-    --set sunColor=#d0d0c8 --set sunColdHot=50 --set sunRadius=28 --set sunDetail=80 \
+    --set blendMode=10 \
+    --set sunColor=#c0c0c0 --set sunColdHot=50 --set sunRadius=28 --set sunDetail=30 \
     --set sunSmear=0 --set swirlCount=0 \
-    --set haloColor=#505868 --set haloRadius=30 --set haloBrightness=50 \
+    --set haloColor=#505868 --set haloRadius=25 --set haloBrightness=30 \
     --set spikeCount=0 \
     --set bowBrightness=0 \
-    --set masterBrightness=25 --set seed=1500
+    --set masterBrightness=26 --set seed=1500
 
 look god-rays "Crepuscular rays: warm shafts of light fanning out from a low sun" \
     --set blendMode=10 --set lightingMode=2 \
@@ -161,13 +161,14 @@ look golden-starburst "Golden starburst: a fan of solid gold rays without spectr
     --set bowBrightness=0 \
     --set masterBrightness=28 --set seed=900
 
-look solarised "Solarised: the sun inverts the sky wherever it shines" \
-    --set blendMode=4 \
-    --set sunColor=#ffffff --set sunColdHot=50 --set sunRadius=25 \
-    --set haloColor=#ffffff --set haloRadius=75 --set haloBrightness=40 \
-    --set spikeCount=8 --set spikeBrightness=60 \
-    --set bowBrightness=60 \
-    --set masterBrightness=30
+look solarised "Solarised: a disc and rays that turn the picture into its negative wherever they shine" \
+    --set blendMode=4 --set lightingMode=2 \
+    --set sunColor=#ffffff --set sunColdHot=50 --set sunRadius=40 \
+    --set haloColor=#ffffff --set haloRadius=60 --set haloBrightness=30 \
+    --set spikeCount=12 --set spikeWidth=40 --set spikeRadius=70 --set spikeBrightness=100 \
+    --set spikeDiffraction=0 \
+    --set bowBrightness=0 \
+    --set masterBrightness=60
 
 look dark-star "Dark star: a black disc rimmed with blood-red fire and thin crimson rays" \
     --set blendMode=11 --set lightingMode=3 \
@@ -187,13 +188,13 @@ look ice-halo "Ice halo: a wide, pale ring around a cold winter sun" \
     --set masterBrightness=26
 
 look pulsar "Pulsar: two violet jets shooting from a spinning star" \
-    --set blendMode=10 --set lightingMode=2 \
-    --set sunColor=#f0d8ff --set sunColdHot=30 --set sunRadius=8 \
+    --set blendMode=10 \
+    --set sunColor=#f0d8ff --set sunColdHot=60 --set sunRadius=16 --set swirlCount=6 --set sunSmear=50 \
     --set haloColor=#b040ff --set haloRadius=45 --set haloBrightness=60 \
-    --set spikeVector=0,1,0 --set spikeCount=30 --set spikeWidth=25 --set spikeRadius=70 \
-    --set spikeBrightness=80 --set spikeDiffraction=30 --set spikeColor=#d080ff --set spikeDetail=90 \
+    --set spikeVector=0,1,0 --set spikeCount=4 --set spikeWidth=70 --set spikeRadius=80 \
+    --set spikeBrightness=40 --set spikeDiffraction=0 --set spikeColor=#b060ff --set spikeDetail=90 \
     --set bowBrightness=0 \
-    --set masterBrightness=30
+    --set masterBrightness=32
 
 look firework "Firework: a hundred short rays in every colour of the spectrum" \
     --set blendMode=7 --set lightingMode=2 \
@@ -215,8 +216,8 @@ look camera-glint "Camera glint: a sharp point of light with a handful of long n
 
 look soft-morning "Soft morning: a mellow yellow sun in a broad, gentle glow" \
     --set blendMode=10 --set lightingMode=2 \
-    --set sunColor=#fff0b0 --set sunColdHot=60 --set sunRadius=16 \
-    --set haloColor=#ffe8a0 --set haloRadius=90 --set haloBrightness=30 \
+    --set sunColor=#a08848 --set sunColdHot=60 --set sunRadius=16 \
+    --set haloColor=#ffd890 --set haloRadius=90 --set haloBrightness=45 \
     --set spikeCount=0 \
     --set bowRadius=45 --set bowWidth=40 --set bowBrightness=15 --set bowSmear=100 \
     --set masterBrightness=22
@@ -233,11 +234,11 @@ look supernova "Supernova: an exploding white-blue star flooding the frame with 
 
 look spotlight "Spotlight: a warm vignette; the picture stays lit around the sun and falls to black beyond it" \
     --set blendMode=9 --set lightingMode=2 \
-    --set sunColor=#ffffff --set sunColdHot=50 --set sunRadius=20 \
-    --set haloColor=#fff4e0 --set haloRadius=75 --set haloBrightness=85 \
+    --set sunColor=#ffffff --set sunColdHot=50 --set sunRadius=40 \
+    --set haloColor=#fff0d8 --set haloRadius=90 --set haloBrightness=0 \
     --set spikeCount=0 \
     --set bowBrightness=0 \
-    --set masterBrightness=80
+    --set masterBrightness=100
 
 look moon-corona "Moon corona: a tight coloured ring around a bright moon in thin cloud" \
     --set blendMode=10 \
@@ -276,14 +277,14 @@ look underwater "Underwater: a blurred sun seen from below the surface, with cya
     --set bowBrightness=0 \
     --set masterBrightness=25 --set seed=1732
 
-look harvest-moon "Harvest moon: a big amber moon with a soft mottled face" \
-    --set blendMode=11 \
-    --set sunColor=#ffa850 --set sunColdHot=50 --set sunRadius=40 --set sunDetail=90 \
+look harvest-moon "Harvest moon: a big amber moon with a soft mottled face, at its best low in an evening sky (a blue daytime sky pales it)" \
+    --set blendMode=10 \
+    --set sunColor=#ff9838 --set sunColdHot=50 --set sunRadius=40 --set sunDetail=100 \
     --set sunSmear=0 --set swirlCount=0 \
-    --set haloColor=#ff9040 --set haloRadius=35 --set haloBrightness=30 \
+    --set haloColor=#ff9040 --set haloRadius=30 --set haloBrightness=20 \
     --set spikeCount=0 \
     --set bowBrightness=0 \
-    --set masterBrightness=45 --set seed=1111
+    --set masterBrightness=28 --set seed=1111
 
 cat >"$out/README.md" <<EOF
 # Preset library
