@@ -23,7 +23,8 @@ const char* mainExtension(ImageFormat format) {
 
 bool isFolder(const std::string& output) {
     std::error_code ec;
-    return !output.empty() && (output.back() == '/' || output.back() == '\\' || fs::is_directory(output, ec));
+    return !output.empty() &&
+           (output.back() == '/' || output.back() == '\\' || fs::is_directory(output, ec));
 }
 
 // The input's file name; the built-in sky is "sun.png".
@@ -65,8 +66,9 @@ bool planOutputs(const std::vector<std::string>& inputs, const std::string& outp
     const bool pattern = output.find("{name}") != std::string::npos;
     const bool folder = !pattern && output != "-" && isFolder(output);
     if (ins.size() > 1 && !pattern && !folder) {
-        error = "several inputs need -o FOLDER/ or a pattern such as -o 'out/{name}-sun.png', not \"" +
-                output + "\"";
+        error =
+            "several inputs need -o FOLDER/ or a pattern such as -o 'out/{name}-sun.png', not \"" +
+            output + "\"";
         return false;
     }
     if (output == "-" && forced == ImageFormat::Unknown) {
@@ -99,8 +101,8 @@ bool planOutputs(const std::vector<std::string>& inputs, const std::string& outp
         if (t.output != "-") {
             auto seen = taken.emplace(fs::path(t.output).lexically_normal().string(), in);
             if (!seen.second) {
-                error = "\"" + seen.first->second + "\" and \"" + in + "\" would both be written to \"" +
-                        t.output + "\"";
+                error = "\"" + seen.first->second + "\" and \"" + in +
+                        "\" would both be written to \"" + t.output + "\"";
                 return false;
             }
         }

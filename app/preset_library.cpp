@@ -59,8 +59,8 @@ bool isPresetName(const std::string& text) {
            !endsWithExtension(text);
 }
 
-bool findPreset(const std::string& name, const std::vector<std::string>& folders,
-                std::string& path, std::string& error) {
+bool findPreset(const std::string& name, const std::vector<std::string>& folders, std::string& path,
+                std::string& error) {
     std::error_code ec;
     for (const std::string& folder : folders) {
         const fs::path file = fs::path(folder) / (name + kExtension);

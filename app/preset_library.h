@@ -18,8 +18,8 @@ bool isPresetName(const std::string& text);
 
 // The file of preset `name` in the first folder that has it. On failure returns false with
 // one line in `error` that names the folders searched.
-bool findPreset(const std::string& name, const std::vector<std::string>& folders,
-                std::string& path, std::string& error);
+bool findPreset(const std::string& name, const std::vector<std::string>& folders, std::string& path,
+                std::string& error);
 
 struct PresetEntry {
     std::string name;         // file name without .q4q

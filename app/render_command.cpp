@@ -85,7 +85,7 @@ bool loadMask(const std::string& path, const ReadOptions& read, Image& mask, std
 // its line (in a batch an interrupt prints nothing: the run reports it once).
 int renderFile(const RenderRun& run, const RenderTarget& t) {
     const RenderOptions& o = *run.options;
-    const std::string shown = t.input.empty() ? "the built-in sky"
+    const std::string shown = t.input.empty()  ? "the built-in sky"
                               : t.input == "-" ? "standard input"
                                                : t.input;
     auto failed = [&](const std::string& message, int status) {
@@ -116,7 +116,8 @@ int renderFile(const RenderRun& run, const RenderTarget& t) {
                               " cannot hold: write PNG, TIFF or WebP, or pass --flatten to put "
                               "it on white",
                           kExitUsage);
-        if (run.mask && (run.mask->width != job.image.width || run.mask->height != job.image.height))
+        if (run.mask &&
+            (run.mask->width != job.image.width || run.mask->height != job.image.height))
             return failed("mask \"" + o.maskPath + "\" is " + std::to_string(run.mask->width) +
                               " x " + std::to_string(run.mask->height) + ", the image is " +
                               std::to_string(job.image.width) + " x " +
@@ -268,8 +269,7 @@ int renderCommand(const RenderOptions& options) {
     if (interruptRequested())
         return fail(written == 0 ? std::string(kInterrupted)
                                  : "interrupted; " + std::to_string(written) + " of " +
-                                       std::to_string(targets.size()) +
-                                       " files written, no other",
+                                       std::to_string(targets.size()) + " files written, no other",
                     kExitInterrupted);
     return written == targets.size() ? kExitOk : kExitFailure;
 }

@@ -13,7 +13,8 @@ bool readStandardInput(std::vector<uint8_t>& bytes, std::string& error) {
     bytes.clear();
     size_t got = 0;
     for (;;) {
-        if (bytes.size() - got < (1u << 16)) bytes.resize(bytes.size() + (bytes.size() >> 1) + (1u << 20));
+        if (bytes.size() - got < (1u << 16))
+            bytes.resize(bytes.size() + (bytes.size() >> 1) + (1u << 20));
         const size_t n = std::fread(bytes.data() + got, 1, bytes.size() - got, stdin);
         got += n;
         if (got > kMaxImageFileBytes) {
