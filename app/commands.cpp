@@ -1,17 +1,16 @@
 #include "app/commands.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
 #include <filesystem>
 #include <memory>
 
 #include "app/image_io.h"
 #include "app/module_loader.h"
-#include "app/progress_bar.h"
-#include "app/render_job.h"
+#include "app/preset_library.h"
 #include "app/setting_values.h"
 #include "app/system.h"
 #include "host/default_record.h"
@@ -23,9 +22,6 @@
 namespace rx::cli {
 
 namespace {
-
-// What an interrupted run says, whichever phase the signal reached.
-const std::string kInterrupted = "interrupted; nothing written";
 
 bool readFile(const std::string& path, std::vector<uint8_t>& bytes, std::string& error) {
     // A preset is 232 bytes; anything far larger is not one, and is not read.
@@ -81,23 +77,27 @@ bool loadPreset(const std::string& path, SunParameters& p, PresetReadInfo& info,
     return true;
 }
 
-bool parseCenter(const std::string& text, int32_t& x, int32_t& y) {
-    char* end = nullptr;
-    errno = 0;
-    long a = std::strtol(text.c_str(), &end, 10);
-    if (end == text.c_str() || *end != ',' || errno) return false;
-    const char* second = end + 1;
-    long b = std::strtol(second, &end, 10);
-    if (end == second || *end != 0 || errno) return false;
-    if (a < -1000000 || a > 1000000 || b < -1000000 || b > 1000000) return false;
-    x = int32_t(a);
-    y = int32_t(b);
-    return true;
+// Reads the preset that --preset or `preset show` names (a file, or a name from the
+// library) over `p`, refusing a file that is not a sound preset.
+bool loadSoundPreset(const std::string& given, SunParameters& p, PresetReadInfo& info,
+                     std::string& error) {
+    std::string path = given;
+    if (isPresetName(given) &&
+        !findPreset(given, presetFolders(executableDirectory()), path, error))
+        return false;
+    if (!loadPreset(path, p, info, error)) return false;
+    const std::string problem = presetProblem(info, p);
+    if (problem.empty()) return true;
+    error = "\"" + path + "\" is not a preset file: " + problem;
+    return false;
 }
 
-const char* kindName(const Image& img) {
-    static const char* names[] = {"", "grey", "grey + alpha", "RGB", "RGBA"};
-    return names[img.channels >= 1 && img.channels <= 4 ? img.channels : 0];
+// A setting as the value of --set field=value.
+std::string settingText(const SettingInfo& s, const SunParameters& p) {
+    std::string value = settingJson(s, p);
+    if (s.kind == SettingKind::Colour) return value.substr(1, value.size() - 2);
+    if (s.kind == SettingKind::Vector) return formatVector(settingVector(p, s));
+    return value;
 }
 
 }  // namespace
@@ -107,6 +107,7 @@ const char* gPhase = "";
 }  // namespace
 
 const char* memoryPhase() { return gPhase; }
+void setMemoryPhase(const char* phase) { gPhase = phase; }
 
 int fail(const std::string& message, int status) {
     std::fprintf(stderr, "radiantix: %s\n", message.c_str());
@@ -126,19 +127,12 @@ bool buildSettings(const SettingsOptions& options, SunParameters& p, int& status
     std::string error;
     if (!options.presetPath.empty()) {
         PresetReadInfo info;
-        if (!loadPreset(options.presetPath, p, info, error)) {
+        if (!loadSoundPreset(options.presetPath, p, info, error)) {
             status = fail(error, kExitFailure);
             return false;
         }
-        std::string problem = presetProblem(info, p);
-        if (!problem.empty())
-            std::fprintf(stderr,
-                         "radiantix: warning: \"%s\" is not a sound preset (%s); "
-                         "values are brought into range\n",
-                         options.presetPath.c_str(), problem.c_str());
-        clampSettings(p);
     }
-    if (options.dice || options.ecce) std::srand(unsigned(std::time(nullptr)));
+    if (options.dice || options.ecce) std::srand(randomSeed());
     if (options.dice) randomizeSettings(p, runtimeRandom());
     if (options.ecce) newSeed(p, runtimeRandom());
     for (const std::string& a : options.assignments) {
@@ -153,7 +147,30 @@ bool buildSettings(const SettingsOptions& options, SunParameters& p, int& status
             return false;
         }
     }
+    // What was drawn, as arguments that give the same look again: every setting after
+    // --dice (the later --set values included), the seed after --ecce alone.
+    if (options.reportDraws && (options.dice || options.ecce)) {
+        size_t count = 0;
+        const SettingInfo* table = settingTable(&count);
+        std::string line = options.dice ? "--dice drew:" : "--ecce drew:";
+        for (size_t i = 0; i < count; ++i)
+            if (options.dice || std::string(table[i].name) == "seed")
+                line += " --set " + std::string(table[i].name) + "=" + settingText(table[i], p);
+        fail(line, kExitOk);
+    }
     return true;
+}
+
+bool savePreset(const SunParameters& p, const std::string& path, int& status) {
+    std::array<uint8_t, kPresetFileSize> data = serializePreset(p);
+    std::vector<uint8_t> bytes(data.begin(), data.end());
+    std::string error;
+    setInterruptPolled(true);
+    const bool written = writeFileAtomically(path, bytes, error);
+    setInterruptPolled(false);
+    if (written) return true;
+    status = fail(error, error == kInterrupted ? kExitInterrupted : kExitFailure);
+    return false;
 }
 
 std::string outputProblem(const std::string& path) {
@@ -181,168 +198,55 @@ bool writeFileAtomically(const std::string& path, const std::vector<uint8_t>& by
     return false;
 }
 
-int renderCommand(const RenderOptions& options) {
-    if (options.dialog && !settingsDialogAvailable())
-        return fail(
-            "the settings dialog is part of the Windows module: run radiantix.exe "
-            "(on Linux under Wine)",
-            kExitUsage);
-    ImageFormat format = outputFormatFor(options.output);
-    if (format == ImageFormat::Unknown || !formatWritable(format))
-        return fail(
-            "cannot write \"" + options.output + "\": use a " + writableExtensions() + " file name",
-            kExitUsage);
-    if (options.quality && format != ImageFormat::Jpeg && format != ImageFormat::WebP)
-        return fail("--quality is for JPEG and WebP output, not " + std::string(formatName(format)),
-                    kExitUsage);
-    WriteOptions writeOptions;
-    if (options.quality) writeOptions.quality = options.quality;
-    ReadOptions readOptions;
-    readOptions.reduceDepth = options.depth == 8;
-    int32_t cx = 0, cy = 0;
-    if (!options.center.empty() && !parseCenter(options.center, cx, cy))
-        return fail("--center: \"" + options.center + "\" is not X,Y in pixels", kExitUsage);
-
-    SunParameters* settings = new SunParameters;
-    std::unique_ptr<SunParameters> owned(settings);
-    int status = kExitOk;
-    if (!buildSettings(options.settings, *settings, status)) return status;
-
-    gPhase = "to read the input image";
-    std::string error = outputProblem(options.output);
-    if (!error.empty()) return fail(error, kExitFailure);
-    RenderJob job;
-    if (options.input.empty()) {
-        job.image = builtInSky();
-    } else if (!loadImage(options.input, job.image, error, readOptions)) {
-        return fail(error, kExitFailure);
-    }
-    if (job.image.hasAlpha() && !formatHoldsAlpha(format) && !options.flatten)
-        return fail(
-            "\"" + options.input + "\" has an alpha channel, which " + formatName(format) +
-                " cannot hold: write PNG, TIFF or WebP, or pass --flatten to put it on white",
-            kExitUsage);
-    Image mask;
-    gPhase = "to read the mask";
-    if (!options.maskPath.empty()) {
-        if (!loadImage(options.maskPath, mask, error, readOptions))
-            return fail("mask: " + error, kExitFailure);
-        if (mask.width != job.image.width || mask.height != job.image.height)
-            return fail("mask \"" + options.maskPath + "\" is " + std::to_string(mask.width) +
-                            " x " + std::to_string(mask.height) + ", the image is " +
-                            std::to_string(job.image.width) + " x " +
-                            std::to_string(job.image.height),
-                        kExitFailure);
-        // The selection is the grey value; a colour file is accepted when it is grey.
-        Image grey;
-        grey.width = mask.width;
-        grey.height = mask.height;
-        grey.channels = 1;
-        grey.pixels.resize(size_t(mask.width) * size_t(mask.height));
-        for (size_t i = 0; i < grey.pixels.size(); ++i) {
-            const uint8_t* px = &mask.pixels[i * size_t(mask.channels)];
-            if (mask.channels >= 3 && (px[0] != px[1] || px[1] != px[2]))
-                return fail("mask \"" + options.maskPath + "\" is not a grey image", kExitFailure);
-            grey.pixels[i] = px[0];
-        }
-        mask = std::move(grey);
-        job.mask = &mask;
-    }
-
-    gPhase = "to load the module";
-    std::string modulePath = options.modulePath.empty() ? defaultModulePath() : options.modulePath;
-    std::unique_ptr<FilterModule> module = FilterModule::open(modulePath, error);
-    if (!module) return fail(error, kExitFailure);
-
-    gPhase = "to render";
-    if (interruptRequested()) return fail(kInterrupted, kExitInterrupted);
-    ProgressBar bar(!options.quiet && stderrIsTerminal());
-    // The dialog opens where a paint program would open it, on the last accepted settings
-    // (the module's cache), unless the command line gives settings of its own.
-    const SettingsOptions& given = options.settings;
-    const bool commandLineSettings = !given.presetPath.empty() || given.dice || given.ecce ||
-                                     !given.assignments.empty() || given.hasSeed;
-    job.settings = options.dialog && !commandLineSettings ? nullptr : settings;
-    job.showDialog = options.dialog;
-    job.hasCenter = !options.center.empty();
-    job.centerX = cx;
-    job.centerY = cy;
-    job.onProgress = [&bar](int32_t done, int32_t total) { bar.update(done, total); };
-    job.onAbort = [] { return interruptRequested(); };
-    setInterruptPolled(true);  // the module asks the host whether to stop
-    int16_t result = runRenderJob(module->entry(), job);
-    setInterruptPolled(false);
-    if (result == 0 && !interruptRequested()) bar.update(1, 1);
-    bar.finish();
-    // -128 and 1 are what a module returns for a cancelled dialog and a stop it was asked
-    // for; otherwise they are codes like any other.
-    if (result == userCanceledErr && options.dialog && !interruptRequested())
-        return fail("the dialog was cancelled; nothing written", kExitCancelled);
-    if (interruptRequested()) return fail(kInterrupted, kExitInterrupted);
-    if (result != 0)
-        return fail(
-            "the module stopped with result code " + std::to_string(result) + "; nothing written",
-            kExitFailure);
-
-    gPhase = "to write the output";
-    if (!formatHoldsAlpha(format)) flattenAlpha(job.image);
-    std::vector<uint8_t> bytes;
-    if (!encodeImage(job.image, format, bytes, error, writeOptions))
-        return fail(error, kExitFailure);
-    setInterruptPolled(true);
-    bool written = writeFileAtomically(options.output, bytes, error);
-    setInterruptPolled(false);
-    if (!written) return fail(error, error == kInterrupted ? kExitInterrupted : kExitFailure);
-    if (!options.quiet)
-        std::printf("wrote %s (%d x %d, %s)\n", options.output.c_str(), int(job.image.width),
-                    int(job.image.height), kindName(job.image));
-    return kExitOk;
-}
-
 int presetShowCommand(const std::string& path, bool json) {
     std::unique_ptr<SunParameters> p(new SunParameters);
     MakeDefaultRecord(*p);
     PresetReadInfo info;
     std::string error;
-    if (!loadPreset(path, *p, info, error)) return fail(error, kExitFailure);
-    std::string problem = presetProblem(info, *p);
-    if (!problem.empty())
-        return fail("\"" + path + "\" is not a preset file: " + problem, kExitFailure);
+    if (!loadSoundPreset(path, *p, info, error)) return fail(error, kExitFailure);
 
-    std::vector<std::string> missing = info.missingSettings();
-    auto isMissing = [&missing](const char* name) {
-        for (const std::string& m : missing)
-            if (m == name) return true;
-        return false;
-    };
+    // Every setting with the value a render uses: what the file holds, after the fix-ups of
+    // old versions, and the defaults for what it lacks (named under "missing").
+    const std::vector<std::string> missing = info.missingSettings();
     size_t count = 0;
     const SettingInfo* table = settingTable(&count);
     std::string out;
     if (json) {
         out += "{\n  \"version\": " + std::to_string(info.version) + ",\n";
-        for (size_t i = 0; i < count; ++i) {
-            if (isMissing(table[i].name)) continue;
-            out += "  \"" + std::string(table[i].name) + "\": " + settingJson(table[i], *p) + ",\n";
-        }
+        out += settingsJsonMembers(*p, 2);
+        out.insert(out.size() - 1, ",");
         out += "  \"missing\": [";
         for (size_t i = 0; i < missing.size(); ++i) out += (i ? ", \"" : "\"") + missing[i] + "\"";
         out += "]\n}\n";
     } else {
         out += "version " + std::to_string(info.version) + "\n";
-        for (size_t i = 0; i < count; ++i) {
-            if (isMissing(table[i].name)) continue;
-            std::string value = settingJson(table[i], *p);
-            if (table[i].kind == SettingKind::Colour)
-                value = value.substr(1, value.size() - 2);
-            else if (table[i].kind == SettingKind::Vector)
-                value = formatVector(*settingVector(*p, table[i]));
-            out += std::string(table[i].name) + "=" + value + "\n";
-        }
+        for (size_t i = 0; i < count; ++i)
+            out += std::string(table[i].name) + "=" + settingText(table[i], *p) + "\n";
         if (!missing.empty()) {
-            out += "not in the file (defaults):";
+            out += "not in the file (defaults or old-file values):";
             for (const std::string& m : missing) out += " " + m;
             out += "\n";
         }
+    }
+    return printOut(out);
+}
+
+int presetListCommand() {
+    const std::vector<std::string> folders = presetFolders(executableDirectory());
+    const std::vector<PresetEntry> presets = listPresets(folders);
+    if (presets.empty()) {
+        std::string where;
+        for (const std::string& f : folders) where += (where.empty() ? "" : ", ") + f;
+        return fail("no presets found (looked in " + where + ")", kExitFailure);
+    }
+    size_t width = 0;
+    for (const PresetEntry& e : presets) width = std::max(width, e.name.size());
+    std::string out;
+    for (const PresetEntry& e : presets) {
+        out += e.name;
+        if (!e.description.empty())
+            out += std::string(width + 2 - e.name.size(), ' ') + e.description;
+        out += "\n";
     }
     return printOut(out);
 }
@@ -351,14 +255,7 @@ int presetWriteCommand(const PresetWriteOptions& options) {
     std::unique_ptr<SunParameters> p(new SunParameters);
     int status = kExitOk;
     if (!buildSettings(options.settings, *p, status)) return status;
-    std::array<uint8_t, kPresetFileSize> data = serializePreset(*p);
-    std::vector<uint8_t> bytes(data.begin(), data.end());
-    std::string error;
-    setInterruptPolled(true);
-    bool written = writeFileAtomically(options.path, bytes, error);
-    setInterruptPolled(false);
-    if (!written) return fail(error, error == kInterrupted ? kExitInterrupted : kExitFailure);
-    return kExitOk;
+    return savePreset(*p, options.path, status) ? kExitOk : status;
 }
 
 int aboutCommand(const std::string& modulePathOption) {

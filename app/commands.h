@@ -26,12 +26,16 @@ struct SettingsOptions {
     std::vector<std::string> assignments;  // --set field=value, in order
     bool hasSeed = false;                  // --seed N
     std::string seed;                      // read as --set seed=N is
+    bool reportDraws = true;               // print what --dice / --ecce drew on stderr
 };
 
 struct RenderOptions {
     SettingsOptions settings;
-    std::string input;  // empty: the built-in sky
-    std::string output = "sun.png";
+    std::vector<std::string> inputs;  // none: the built-in sky; "-" standard input
+    std::string output = "sun.png";   // a file, a folder, a {name} pattern or "-" (stdout)
+    std::string format;               // --format: png, jpeg, ...; empty: from the extension
+    int jobs = 1;                     // --jobs: files rendered at once
+    std::string savePreset;           // --save-preset: the settings used, as a preset file
     std::string maskPath;
     std::string modulePath;  // empty: defaultModulePath()
     std::string center;      // "X,Y" or empty
@@ -49,13 +53,21 @@ struct PresetWriteOptions {
 
 int renderCommand(const RenderOptions& options);
 int presetShowCommand(const std::string& path, bool json);
+int presetListCommand();
 int presetWriteCommand(const PresetWriteOptions& options);
 int aboutCommand(const std::string& modulePath);
 int tablesCommand(const SettingsOptions& settings, int32_t scale);
 
+// What an interrupted run says, whichever phase the signal reached.
+inline constexpr char kInterrupted[] = "interrupted; nothing written";
+
 // Builds the settings record of SettingsOptions. On failure prints the reason and returns
 // false with the exit status in `status`.
 bool buildSettings(const SettingsOptions& options, SunParameters& p, int& status);
+
+// Writes the settings as a preset file (--save-preset). On failure prints the reason and
+// returns false with the exit status in `status`.
+bool savePreset(const SunParameters& p, const std::string& path, int& status);
 
 // Writes `bytes` to a temporary file beside `path` and renames it over `path`, so that
 // `path` is either untouched or complete.
@@ -72,5 +84,6 @@ int fail(const std::string& message, int status);
 int printOut(const std::string& text);
 // What the run was doing, for "not enough memory ...": "to read the input", etc.
 const char* memoryPhase();
+void setMemoryPhase(const char* phase);
 
 }  // namespace rx::cli

@@ -50,7 +50,9 @@ const CLI::Validator kFileName(
     "FILE");
 
 void addSettingsOptions(CLI::App* cmd, SettingsOptions& s) {
-    cmd->add_option("--preset", s.presetPath, "Start from the settings of a preset file (*.q4q)")
+    cmd->add_option("--preset", s.presetPath,
+                    "Start from a preset: a file (*.q4q), or a name from the preset library "
+                    "(no folder and no .q4q: --preset desert-noon; see radiantix preset list)")
         ->check(kFileName);
     cmd->add_option("--set", s.assignments,
                     "Set one field, e.g. sunRadius=40 or sunColor=#ffce08; repeat --set for each "
@@ -59,17 +61,22 @@ void addSettingsOptions(CLI::App* cmd, SettingsOptions& s) {
         ->expected(1)
         ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
         ->type_name("FIELD=VALUE");
-    cmd->add_flag("--dice", s.dice, "Random settings (as the dialog's Dice button)");
-    cmd->add_flag("--ecce", s.ecce, "A new random noise seed (as the dialog's Ecce button)");
+    cmd->add_flag("--dice", s.dice,
+                  "Random settings (as the dialog's Dice button); what was drawn is printed on "
+                  "stderr as --set arguments");
+    cmd->add_flag("--ecce", s.ecce,
+                  "A new random noise seed (as the dialog's Ecce button), printed on stderr");
 }
 
 const char* const kInputHelp =
-    "Input image: PNG, JPEG, TIFF, WebP, BMP or TGA (native build; "
-    "PNG, JPEG, BMP or TGA on Windows), grey or colour, 8 bits";
+    "Input images: PNG, JPEG, TIFF, WebP, BMP or TGA (native build; "
+    "PNG, JPEG, BMP or TGA on Windows), grey or colour, 8 bits; - reads standard input";
 
 std::string outputHelp() {
-    return "Output image, its kind from the extension: " + writableExtensions() +
-           " (default sun.png)";
+    return "Output image, its kind from the extension (" + writableExtensions() +
+           ") or --format; default sun.png. - writes standard output (needs --format). With "
+           "several inputs: a folder (OUT/: each output keeps its input's name) or a pattern "
+           "where {name} is the input's name without extension (-o 'out/{name}-sun.png')";
 }
 
 void addImageOptions(CLI::App* cmd, RenderOptions& r) {
@@ -97,9 +104,9 @@ bool unknownCommand(int argc, char** argv, std::string& message) {
                   "\" (commands: render, dialog, preset, tables, about; see radiantix --help)";
         return true;
     }
-    if (word == "preset" && isWord(2) && !oneOf(argv[2], {"show", "write"})) {
+    if (word == "preset" && isWord(2) && !oneOf(argv[2], {"show", "write", "list"})) {
         message = "unknown command \"preset " + std::string(argv[2]) +
-                  "\" (preset commands: show, write)";
+                  "\" (preset commands: list, show, write)";
         return true;
     }
     return false;
@@ -110,6 +117,7 @@ bool unknownCommand(int argc, char** argv, std::string& message) {
 int main(int argc, char** argv) {
     // From here on Ctrl-C and SIGTERM end the run with one line (app/system.h).
     installInterruptHandler();
+    setBinaryStandardStreams();
     CLI::App app{
         "radiantix: puts a procedural sun on a picture through the Radiantix filter "
         "module."};
@@ -121,14 +129,25 @@ int main(int argc, char** argv) {
     app.set_version_flag("-V,--version", std::string("radiantix ") + RADIANTIX_VERSION,
                          "Print the version and exit");
     app.footer(
-        "Exit status: 0 done, 1 failed (input, module, render or write), 2 bad "
-        "arguments, 3 dialog cancelled, 130 interrupted.");
+        "Exit status: 0 done, 1 failed (input, module, render or write; with several "
+        "inputs: any of them), 2 bad arguments, 3 dialog cancelled, 130 interrupted.");
 
     RenderOptions render;
     CLI::App* renderCmd = app.add_subcommand(
-        "render", "Render a sun onto IN (default: a built-in sky) and write OUT");
-    renderCmd->add_option("IN", render.input, kInputHelp)->check(kFileName);
+        "render", "Render a sun onto each IN (default: a built-in sky) and write OUT");
+    renderCmd->add_option("IN", render.inputs, kInputHelp)->check(kFileName);
     renderCmd->add_option("-o,--output", render.output, outputHelp())->check(kFileName);
+    renderCmd
+        ->add_option("--format", render.format,
+                     "Output kind: png, jpeg, tiff, webp, bmp or tga (needed for -o -; "
+                     "else overrides the extension)")
+        ->type_name("KIND");
+    renderCmd->add_option("--jobs", render.jobs, "Files rendered at once (default 1)")
+        ->check(CLI::Range(1, 64));
+    renderCmd
+        ->add_option("--save-preset", render.savePreset,
+                     "Also write the settings used as a preset file (e.g. after --dice)")
+        ->check(kFileName);
     addImageOptions(renderCmd, render);
     addSettingsOptions(renderCmd, render.settings);
     renderCmd
@@ -151,7 +170,10 @@ int main(int argc, char** argv) {
     dialog.dialog = true;
     CLI::App* dialogCmd = app.add_subcommand(
         "dialog", "Open the settings dialog on IN, then render with what was chosen (OK)");
-    dialogCmd->add_option("IN", dialog.input, kInputHelp)->check(kFileName)->required();
+    dialogCmd->add_option("IN", dialog.inputs, "Input image (one), as for render")
+        ->check(kFileName)
+        ->required()
+        ->expected(1);
     dialogCmd->add_option("-o,--output", dialog.output, outputHelp())->check(kFileName);
     addImageOptions(dialogCmd, dialog);
     addSettingsOptions(dialogCmd, dialog.settings);
@@ -171,17 +193,23 @@ int main(int argc, char** argv) {
     tablesCmd
         ->add_option("--scale", tablesScale, "Preview scale: image pixels per pixel (default 1)")
         ->check(CLI::Range(1, 1000));
-    tablesCmd->add_flag("--json", tablesJson, "JSON output (the only form so far)")->required();
+    tablesCmd->add_flag("--json", tablesJson, "JSON output (required: the only form)");
     tablesCmd->footer(fieldList());
 
-    CLI::App* presetCmd = app.add_subcommand("preset", "Show or write preset files (*.q4q)");
+    CLI::App* presetCmd =
+        app.add_subcommand("preset", "List presets, show or write preset files (*.q4q)");
     presetCmd->require_subcommand(1);
     std::string showPath;
     bool showJson = false;
     CLI::App* showCmd =
         presetCmd->add_subcommand("show", "Print every setting a preset file holds");
-    showCmd->add_option("FILE", showPath, "The preset file")->check(kFileName)->required();
-    showCmd->add_flag("--json", showJson, "JSON output, keyed by field name");
+    showCmd->add_option("FILE", showPath, "The preset file, or a name from the preset library")
+        ->check(kFileName)
+        ->required();
+    showCmd->add_flag("--json", showJson,
+                      "JSON output, keyed by field name: every setting as a render uses it");
+    CLI::App* listCmd = presetCmd->add_subcommand(
+        "list", "The presets of the library (beside the program), each with its description");
     PresetWriteOptions write;
     CLI::App* writeCmd = presetCmd->add_subcommand(
         "write", "Write a preset file from the defaults, --preset, --set, --dice and --ecce");
@@ -190,6 +218,7 @@ int main(int argc, char** argv) {
         ->required();
     addSettingsOptions(writeCmd, write.settings);
     writeCmd->footer(fieldList());
+    write.settings.reportDraws = false;  // the file holds what was drawn
 
     std::string aboutModule;
     CLI::App* aboutCmd = app.add_subcommand("about", "Version, and the module that would be used");
@@ -215,20 +244,23 @@ int main(int argc, char** argv) {
 
     render.settings.hasSeed = seedOpt->count() > 0;
     // "--set a=1 b=2" leaves b=2 as the input file: say so rather than "cannot open".
-    for (const RenderOptions* r : {&render, &dialog}) {
-        std::error_code ec;
-        if (r->input.find('=') != std::string::npos && !std::filesystem::exists(r->input, ec))
-            return fail("\"" + r->input +
-                            "\" is not a file; give --set once for each field "
-                            "(--set a=1 --set b=2)",
-                        kExitUsage);
-    }
+    for (const RenderOptions* r : {&render, &dialog})
+        for (const std::string& in : r->inputs) {
+            std::error_code ec;
+            if (in.find('=') != std::string::npos && !std::filesystem::exists(in, ec))
+                return fail("\"" + in +
+                                "\" is not a file; give --set once for each field "
+                                "(--set a=1 --set b=2)",
+                            kExitUsage);
+        }
+    if (*tablesCmd && !tablesJson) return fail("tables prints JSON only: add --json", kExitUsage);
     if (threads > 0) rx::cli::setEnvironment("RADIANTIX_THREADS", std::to_string(threads).c_str());
     try {
         if (*renderCmd) return renderCommand(render);
         if (*dialogCmd) return renderCommand(dialog);
         if (*tablesCmd) return tablesCommand(tablesSettings, tablesScale);
         if (*showCmd) return presetShowCommand(showPath, showJson);
+        if (*listCmd) return presetListCommand();
         if (*writeCmd) return presetWriteCommand(write);
         if (*aboutCmd) return aboutCommand(aboutModule);
     } catch (const std::bad_alloc&) {

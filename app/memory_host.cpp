@@ -13,7 +13,10 @@ namespace rx {
 
 namespace {
 
-MemoryHost* gActive = nullptr;
+// The callbacks of the interface carry no context, so each finds its host here. One per
+// thread: the command line runs several files at once, each render on a thread of its own,
+// and the module calls its host only from the thread that called its entry point.
+thread_local MemoryHost* gActive = nullptr;
 
 // A host handle: the first word is the data pointer, as hosts lay out their handles.
 struct HostHandle {

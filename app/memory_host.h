@@ -163,7 +163,7 @@ public:
     // Lock count of a host handle (0 for unknown handles).
     int32_t handleLocks(Handle h) const;
 
-    // For the callbacks: the host running a module right now.
+    // For the callbacks: the host running a module right now on the calling thread.
     static MemoryHost* active();
 
     // Makes a host the running one for as long as it lives, for tests and benchmarks that

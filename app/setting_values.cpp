@@ -207,9 +207,11 @@ std::string formatColour(const RGB16& c) {
 
 std::string formatFloat(float v) {
     if (v == 0) return "0";
-    char buf[32];
-    for (int precision = 1; precision <= 9; ++precision) {
-        std::snprintf(buf, sizeof buf, "%.*g", precision, double(v));
+    // Plain decimals, never an exponent (JSON readers and people alike): the fewest digits
+    // after the point that read back to the same float.
+    char buf[96];
+    for (int decimals = 0; decimals <= 60; ++decimals) {
+        std::snprintf(buf, sizeof buf, "%.*f", decimals, double(v));
         if (std::strtof(buf, nullptr) == v) break;
     }
     return buf;

@@ -31,8 +31,8 @@ bool parseColour(const std::string& text, RGB16& colour, std::string& error);
 bool parseVector(const std::string& text, Vector3f& vector, std::string& error);
 
 // Text forms that parse back to exactly the same value.
-std::string formatColour(const RGB16& c);     // "#rrggbb" when every low byte is 0
-std::string formatFloat(float v);             // shortest decimal that reads back exactly
+std::string formatColour(const RGB16& c);  // "#rrggbb" when every low byte is 0
+std::string formatFloat(float v);  // shortest plain decimal (no exponent) that reads back exactly
 std::string formatVector(const Vector3f& v);  // "x,y,z"
 
 // The value of one setting as a JSON value (number, string or array).

@@ -13,6 +13,13 @@ char pathSeparator();
 
 bool stderrIsTerminal();
 
+// Standard input and output carry image bytes unchanged (binary mode on Windows).
+void setBinaryStandardStreams();
+
+// A seed for the runtime generator that differs between two runs started in the same
+// second: a fine clock mixed with the process id.
+unsigned randomSeed();
+
 // Sets an environment variable of this process, which the loaded module reads too.
 void setEnvironment(const char* name, const char* value);
 

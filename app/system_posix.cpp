@@ -3,6 +3,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
+#include <cstdint>
 #include <cstdlib>
 #include <csignal>
 #include <cstdio>
@@ -39,6 +41,14 @@ std::string executableDirectory() {
 char pathSeparator() { return '/'; }
 
 bool stderrIsTerminal() { return isatty(STDERR_FILENO) == 1; }
+
+void setBinaryStandardStreams() {}
+
+unsigned randomSeed() {
+    const auto ticks = std::chrono::high_resolution_clock::now().time_since_epoch().count();
+    const uint64_t mixed = uint64_t(ticks) * 0x9E3779B97F4A7C15ull ^ uint64_t(getpid());
+    return unsigned(mixed ^ (mixed >> 32));
+}
 
 void setEnvironment(const char* name, const char* value) { ::setenv(name, value, 1); }
 

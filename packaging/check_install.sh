@@ -16,7 +16,7 @@ n=$(ls "$work"/prefix/share/radiantix/presets/*.q4q | wc -l)
 export RADIANTIX_CACHE_DIR=$work/cache
 "$work/prefix/bin/radiantix" about | grep -q "$work/prefix/bin/../lib/radiantix/radiantix.so" ||
   fail "the installed radiantix does not use the installed module"
-"$work/prefix/bin/radiantix" render -q --preset "$work/prefix/share/radiantix/presets/rainbow-bow.q4q" \
+"$work/prefix/bin/radiantix" render -q --preset rainbow-bow \
   -o "$work/rainbow-bow.png" || fail "the installed radiantix cannot render"
 compare=$build/tests/cli/radiantix_golden_cases
 [[ -x "$compare" ]] || fail "$compare is missing: build it first"

@@ -47,7 +47,8 @@ bool exists(const std::string& path) {
 class CliCommand : public ::testing::Test {
 protected:
     std::string dir;
-    std::string stdoutPath, cwd;  // where the next runs write stdout and start; "" the usual
+    // Where the next runs read stdin, write stdout and start; "" the usual.
+    std::string stdinPath, stdoutPath, cwd;
 
     void SetUp() override {
         char tmpl[] = "/tmp/radiantix-cli-XXXXXX";
@@ -77,6 +78,8 @@ protected:
         posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                          0644);
         if (!cwd.empty()) posix_spawn_file_actions_addchdir_np(&actions, cwd.c_str());
+        if (!stdinPath.empty())
+            posix_spawn_file_actions_addopen(&actions, 0, stdinPath.c_str(), O_RDONLY, 0);
         posix_spawn_file_actions_addopen(&actions, 2, path("stderr").c_str(),
                                          O_WRONLY | O_CREAT | O_TRUNC, 0644);
         pid_t pid = -1;
@@ -226,6 +229,17 @@ TEST_F(CliCommand, EveryBadOrHostileInputFailsInOneLineWithoutWaitingAndWritesNo
         {{"render", "-q", in, "-o", o, "--module", path("none.so")}, kExitFailure, "not found"},
         {{"render", "-q", in, "-o", o, "--module", path("cut.so")}, kExitFailure, "is damaged"},
         {{"about"}, kExitFailure, "radiantix.so", lone},
+        {{"preset", "list"}, kExitFailure, "no presets found", lone},
+        {with(r, {in, "-o", o, "--preset", "no-such-look"}), kExitFailure, "no preset named \"no-such-look\" (looked in"},
+        // Several inputs, standard input and output.
+        {with(r, {in, in, "-o", o}), kExitUsage, "several inputs need -o FOLDER/"},
+        {with(r, {in, path("folder/in.png"), "-o", path("{name}.png")}), kExitUsage, "would both be written"},
+        {with(r, {"-", "-", "-o", path("{name}.png")}), kExitUsage, "read only once"},
+        {with(r, {"-", "-o", path("folder")}), kExitUsage, "standard input has no name"},
+        {with(r, {in, "-o", "-"}), kExitUsage, "needs --format"},
+        {with(r, {in, "-o", o, "--format", "gif"}), kExitUsage, "--format gif"},
+        {with(r, {in, "-o", o, "--jobs", "0"}), kExitUsage, "--jobs"},
+        {{"tables"}, kExitUsage, "add --json"},
     };
     // clang-format on
     for (const Case& c : cases) {
@@ -249,9 +263,8 @@ TEST_F(CliCommand, OutputKeepsTheImageKindAndAlphaPassesThrough) {
                             "sunRadius=30"});
         ASSERT_EQ(r.status, 0) << r.err;
         Image out = readImage("out.png");
-        ASSERT_EQ(out.channels, channels);
-        ASSERT_EQ(out.width, 33);
-        ASSERT_EQ(out.height, 21);
+        ASSERT_EQ(std::vector<int32_t>({out.width, out.height, out.channels}),
+                  std::vector<int32_t>({33, 21, channels}));
         size_t changed = 0;
         for (size_t i = 0; i < in.pixels.size(); ++i) {
             bool alpha = in.hasAlpha() && i % size_t(channels) == size_t(channels - 1);
@@ -263,13 +276,13 @@ TEST_F(CliCommand, OutputKeepsTheImageKindAndAlphaPassesThrough) {
         }
         EXPECT_GT(changed, in.pixels.size() / size_t(channels) / 4) << "the sun is missing";
     }
-    // Every lossless output holds the same picture as PNG output; with --flatten, JPEG
-    // takes an image with alpha.
+    // Every lossless output holds the same picture as PNG output, also as --format picks
+    // it over the extension; with --flatten, JPEG takes an image with alpha.
     writeImage("in.png", gradient(17, 9, 3));
     ASSERT_EQ(render({path("in.png"), "-o", path("a.png")}).status, 0);
-    for (const char* name : {"a.tif", "a.bmp", "a.tga"}) {
-        ASSERT_EQ(render({path("in.png"), "-o", path(name)}).status, 0) << name;
-        EXPECT_EQ(readImage("a.png").pixels, readImage(name).pixels) << name;
+    for (const char* kind : {"tiff", "bmp", "tga"}) {
+        ASSERT_EQ(render({path("in.png"), "-o", path(kind), "--format", kind}).status, 0) << kind;
+        EXPECT_EQ(readImage("a.png").pixels, readImage(kind).pixels) << kind;
     }
     writeImage("in.png", gradient(17, 9, 4));
     Outcome flat = render({path("in.png"), "-o", path("flat.jpg"), "--flatten", "--quality", "70"});
@@ -297,69 +310,141 @@ TEST_F(CliCommand, MaskSelectsWhereTheSunIsPainted) {
     }
 }
 
-TEST_F(CliCommand, PresetWriteAndShowRoundTrip) {
+TEST_F(CliCommand, StandardStreamsSeveralInputsAndJobsGiveTheSinglePictures) {
+    // Inputs of different sizes and kinds, each rendered alone first.
+    const std::vector<std::string> names = {"a.png", "b.bmp", "c.png", "d.tga"};
+    for (size_t i = 0; i < names.size(); ++i) {
+        writeImage(names[i], gradient(int32_t(150 + 40 * i), 100, i == 1 ? 1 : 3));
+        ASSERT_EQ(render({path(names[i]), "-o", path("ref-" + names[i] + ".png")}).status, 0);
+    }
+    auto reference = [&](const std::string& name) { return readImage("ref-" + name + ".png"); };
+    // Standard input to standard output.
+    stdinPath = path("a.png"), stdoutPath = path("piped");
+    ASSERT_EQ(render({"-", "-o", "-", "--format", "png"}).status, 0);
+    stdinPath = stdoutPath = "";
+    EXPECT_EQ(readImage("piped").pixels, reference("a.png").pixels);
+    // A folder: each output keeps its input's name; a file that fails is one line and the
+    // others are written.
+    std::ofstream(path("bad.png")) << "not an image";
+    ASSERT_EQ(mkdir(path("out").c_str(), 0700), 0);
+    Outcome r = render({path("a.png"), path("bad.png"), path("b.bmp"), "-o", path("out")});
+    expectFailure(r, kExitFailure, "bad.png", "out/bad.png");
+    EXPECT_EQ(readImage("out/a.png").pixels, reference("a.png").pixels);
+    EXPECT_EQ(readImage("out/b.bmp").pixels, reference("b.bmp").pixels);
+    // A {name} pattern whose extension picks the format, one job and two at once.
+    for (const char* jobs : {"1", "2"}) {
+        std::vector<std::string> args;
+        for (const std::string& n : names) args.push_back(path(n));
+        const std::string folder = std::string("jobs") + jobs;
+        ASSERT_EQ(mkdir(path(folder).c_str(), 0700), 0);
+        args.insert(args.end(), {"-o", path(folder + "/{name}-sun.tga"), "--jobs", jobs});
+        Outcome j = render(args);
+        ASSERT_EQ(j.status, 0) << j.err;
+        for (const std::string& n : names) {
+            const std::string out = folder + "/" + n.substr(0, 1) + "-sun.tga";
+            EXPECT_EQ(readImage(out).pixels, reference(n).pixels) << out;
+        }
+    }
+}
+
+TEST_F(CliCommand, PresetsByFileAndByNameShowWriteAndList) {
     const std::string q = path("look.q4q");
     Outcome w = run({"preset", "write", q, "--set", "sunRadius=33", "--set", "blendMode=Difference",
                      "--set", "lightingMode=eclipse", "--set", "sunColor=#102030", "--set",
-                     "spikeVector=0.7,-0.35,0", "--set", "seed=1234"});
+                     "spikeVector=20000000,0.7,-0.35", "--set", "seed=1234"});
     ASSERT_EQ(w.status, 0) << w.err;
     std::string bytes = slurp(q);
     EXPECT_EQ(bytes.size(), 232u);
     EXPECT_EQ(std::string(bytes, 0, 4), std::string("\0\0\0\x10", 4));
     Outcome s = run({"preset", "show", q, "--json"});
     ASSERT_EQ(s.status, 0) << s.err;
-    for (const char* expect : {"\"version\": 16", "\"sunRadius\": 33", "\"blendMode\": 4",
-                               "\"sunColor\": \"#102030\"", "\"spikeVector\": [0.7, -0.35, 0]",
-                               "\"seed\": 1234", "\"lightingMode\": 3", "\"missing\": []"})
+    for (const char* expect :
+         {"\"version\": 16", "\"sunRadius\": 33", "\"blendMode\": 4", "\"sunColor\": \"#102030\"",
+          "\"spikeVector\": [20000000, 0.7, -0.35]", "\"seed\": 1234", "\"lightingMode\": 3",
+          "\"missing\": []"})
         EXPECT_NE(s.out.find(expect), std::string::npos) << expect << "\n" << s.out;
-    // Written again from itself, the file is the same bytes.
+    // Written again from itself, the file is the same bytes; the text form as --set values.
     ASSERT_EQ(run({"preset", "write", path("again.q4q"), "--preset", q}).status, 0);
     EXPECT_EQ(slurp(path("again.q4q")), bytes);
-    // The text form names every setting once.
     Outcome t = run({"preset", "show", q});
-    ASSERT_EQ(t.status, 0);
     EXPECT_NE(t.out.find("sunColor=#102030\n"), std::string::npos) << t.out;
-    EXPECT_NE(t.out.find("spikeVector=0.7,-0.35,0\n"), std::string::npos) << t.out;
+    EXPECT_NE(t.out.find("spikeVector=20000000,0.7,-0.35\n"), std::string::npos) << t.out;
 
-    // A version 1 file cut short.
-    std::string v1(bytes.data(), 4 * 20);
+    // A whole version 1 file lists every setting as a render uses it: bowSmear, which
+    // version 1 lacks, as the old-file fix-up sets it. Cut short, it is refused.
+    std::string v1(bytes.data(), 144);
     v1[3] = 1;
     std::ofstream(path("v1.q4q"), std::ios::binary) << v1;
+    Outcome old = run({"preset", "show", path("v1.q4q"), "--json"});
+    ASSERT_EQ(old.status, 0) << old.err;
+    EXPECT_NE(old.out.find("\"bowSmear\": 0,"), std::string::npos) << old.out;
+    EXPECT_EQ(old.out.find("\"missing\": []"), std::string::npos) << old.out;
+    std::ofstream(path("v1.q4q"), std::ios::binary) << v1.substr(0, 80);
     expectFailure(run({"preset", "show", path("v1.q4q"), "--json"}), kExitFailure,
                   "80 bytes long; a version 1 preset has 144", "");
-}
 
-TEST_F(CliCommand, FilesThatAreNotPresetsAreReportedButStillRender) {
-    std::string garbage(232, '\x7f');  // version 0x7f7f7f7f, values far out of range
-    std::ofstream(path("bad.q4q"), std::ios::binary) << garbage;
+    // Files that are not presets: render refuses them as preset show does, word for word.
+    std::ofstream(path("bad.q4q"), std::ios::binary) << std::string(232, '\x7f');
     std::ofstream(path("long.q4q"), std::ios::binary) << std::string(1000, '\0');
-    ASSERT_EQ(run({"preset", "write", path("range.q4q")}).status, 0);
-    std::string range = slurp(path("range.q4q"));
+    std::string range = bytes;
     range[4 * 10 + 3] = char(200);  // the first slider of the file at 200
     std::ofstream(path("range.q4q"), std::ios::binary) << range;
-    expectFailure(run({"preset", "show", path("bad.q4q")}), kExitFailure, "not a preset file", "");
-    expectFailure(run({"preset", "show", path("long.q4q")}), kExitFailure, "not a preset file", "");
-    expectFailure(run({"preset", "show", path("range.q4q")}), kExitFailure, "outside 0..100", "");
-    writeImage("in.png", gradient(20, 10, 3));
-    Outcome r = render({path("in.png"), "-o", path("out.png"), "--preset", path("range.q4q")});
-    EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_NE(r.err.find("brought into range"), std::string::npos) << r.err;
-    EXPECT_TRUE(exists(path("out.png")));
+    writeImage("in.png", gradient(40, 30, 3));
+    for (const char* file : {"bad.q4q", "long.q4q", "range.q4q"}) {
+        Outcome shown = run({"preset", "show", path(file)});
+        expectFailure(shown, kExitFailure, "is not a preset file", "");
+        Outcome used = render({path("in.png"), "-o", path("out.png"), "--preset", path(file)});
+        expectFailure(used, kExitFailure, "is not a preset file", "out.png");
+        EXPECT_EQ(used.err, shown.err);
+    }
+
+    // A name from the library beside the program is the same look as its file.
+    const std::string library = std::string(RADIANTIX_SOURCE_DIR) + "/presets/";
+    const std::string named[] = {"desert-noon", library + "desert-noon.q4q"};
+    for (const char* i : {"0", "1"})
+        ASSERT_EQ(
+            render({path("in.png"), "-o", path(i), "--format", "png", "--preset", named[*i - '0']})
+                .status,
+            0);
+    EXPECT_EQ(readImage("0").pixels, readImage("1").pixels);
+    // The list: one line per preset file, with the description of the library's README.
+    Outcome list = run({"preset", "list"});
+    ASSERT_EQ(list.status, 0) << list.err;
+    const std::string lines = "\n" + list.out;
+    size_t files = 0;
+    for (const auto& e : std::filesystem::directory_iterator(library)) {
+        if (e.path().extension() != ".q4q") continue;
+        ++files;
+        EXPECT_NE(lines.find("\n" + e.path().stem().string() + " "), std::string::npos);
+    }
+    EXPECT_EQ(size_t(std::count(list.out.begin(), list.out.end(), '\n')), files);
+    const size_t desert = lines.find("\ndesert-noon ");
+    EXPECT_EQ(lines.substr(lines.find_first_not_of(' ', desert + 12), 47),
+              "Desert noon: a blinding flat disc that bleaches")
+        << list.out;
 }
 
-TEST_F(CliCommand, DiceAndEcceChangeTheLookAndSetOverridesThem) {
-    ASSERT_EQ(run({"preset", "write", path("plain.q4q")}).status, 0);
-    ASSERT_EQ(run({"preset", "write", path("ecce.q4q"), "--ecce", "--set", "sunRadius=9"}).status,
-              0);
-    ASSERT_EQ(run({"preset", "write", path("dice.q4q"), "--dice", "--set", "blendMode=3"}).status,
-              0);
-    std::string plain = slurp(path("plain.q4q")), ecce = slurp(path("ecce.q4q"));
-    Outcome e = run({"preset", "show", path("ecce.q4q"), "--json"});
-    EXPECT_NE(e.out.find("\"sunRadius\": 9,"), std::string::npos) << e.out;
-    Outcome d = run({"preset", "show", path("dice.q4q"), "--json"});
+TEST_F(CliCommand, DiceIsNewEachRunAndWhatItDrewRendersTheSameLook) {
+    ASSERT_EQ(run({"preset", "write", path("d1.q4q"), "--dice"}).status, 0);
+    ASSERT_EQ(run({"preset", "write", path("d2.q4q"), "--dice"}).status, 0);
+    EXPECT_NE(slurp(path("d1.q4q")), slurp(path("d2.q4q"))) << "two runs drew the same";
+    writeImage("in.png", gradient(60, 40, 3));
+    Outcome d = render({path("in.png"), "-o", path("dice.png"), "--dice", "--set", "blendMode=3",
+                        "--save-preset", path("drawn.q4q")});
     ASSERT_EQ(d.status, 0) << d.err;
-    EXPECT_NE(d.out.find("\"blendMode\": 3,"), std::string::npos) << d.out;
-    EXPECT_NE(slurp(path("dice.q4q")), plain);
+    const std::string lead = "radiantix: --dice drew: ";
+    ASSERT_EQ(d.err.rfind(lead, 0), 0u) << d.err;
+    EXPECT_NE(d.err.find(" --set blendMode=3"), std::string::npos) << d.err;
+    std::vector<std::string> again = {path("in.png"), "-o", path("again.png")};
+    std::istringstream words(d.err.substr(lead.size()));
+    for (std::string word; words >> word;) again.push_back(word);
+    ASSERT_EQ(render(again).status, 0);
+    EXPECT_EQ(readImage("again.png").pixels, readImage("dice.png").pixels);
+    ASSERT_EQ(
+        render({path("in.png"), "-o", path("saved.png"), "--preset", path("drawn.q4q")}).status, 0);
+    EXPECT_EQ(readImage("saved.png").pixels, readImage("dice.png").pixels);
+    Outcome e = run({"preset", "write", path("e.q4q"), "--ecce"});
+    EXPECT_EQ(e.err, "") << "preset write keeps what it drew in the file";
 }
 
 TEST_F(CliCommand, TablesAndHelp) {
@@ -374,6 +459,9 @@ TEST_F(CliCommand, TablesAndHelp) {
     EXPECT_EQ(h.status, 0);
     EXPECT_NE(h.out.find("spikeVector=x,y,z"), std::string::npos) << h.out;
     EXPECT_EQ(h.out.find("FIELD=VALUE ..."), std::string::npos) << "--set takes one assignment";
+    for (const char* says :
+         {"{name}", "- reads standard input", "--format", "--jobs", "preset list"})
+        EXPECT_NE(h.out.find(says), std::string::npos) << says;
     Outcome v = run({"-V"});
     EXPECT_EQ(v.status, 0);
     EXPECT_EQ(v.out.rfind("radiantix 1.", 0), 0u) << v.out;
@@ -403,8 +491,6 @@ TEST_F(CliCommand, BareModuleNameIsTheFileInTheCurrentFolder) {
     cwd = dir;
     Outcome r = run({"render", "-q", "--module", "mod.so", "in.png", "-o", "out.png"});
     EXPECT_EQ(r.status, kExitOk) << r.err;
-    expectFailure(run({"render", "-q", "--module", "none.so", "in.png", "-o", "out2.png"}),
-                  kExitFailure, "not found", "out2.png");
 }
 
 TEST_F(CliCommand, CtrlCAndTermEndEveryPhaseWithoutAnOutputFile) {
@@ -436,6 +522,20 @@ TEST_F(CliCommand, CtrlCAndTermEndEveryPhaseWithoutAnOutputFile) {
             EXPECT_EQ(leftovers(dir, "out.bmp"), 0u);
         }
     EXPECT_GT(interrupted, 0);
+    // Several files: the run stops with 130 after the file in hand; what it wrote is whole.
+    std::filesystem::copy_file(path("in.bmp"), path("in2.bmp"));
+    ASSERT_EQ(mkdir(path("out").c_str(), 0700), 0);
+    pid_t pid = start({"render", "-q", "--module", RADIANTIX_MODULE_FILE, path("in.bmp"),
+                       path("in2.bmp"), "-o", path("out/")});
+    usleep(1500 * 1000);
+    kill(pid, SIGINT);
+    Outcome r = finish(pid);
+    EXPECT_TRUE(r.status == kExitInterrupted || r.status == kExitOk) << r.status << r.err;
+    if (r.status == kExitInterrupted) {
+        EXPECT_EQ(r.err.rfind("radiantix: interrupted; ", 0), 0u) << r.err;
+    }
+    for (const auto& e : std::filesystem::directory_iterator(path("out")))
+        EXPECT_EQ(readImage("out/" + e.path().filename().string()).width, 4000) << e.path();
 }
 
 }  // namespace

@@ -101,9 +101,13 @@ TEST(CliSettingValues, JsonAndTextFormsReadBackExactly) {
         Vector3f v{f, -f / 3, 0.7f}, w{};
         ASSERT_TRUE(parseVector(formatVector(v), w, error)) << formatVector(v);
         EXPECT_EQ(std::memcmp(&v, &w, sizeof v), 0) << formatVector(v);
+        EXPECT_EQ(formatVector(v).find_first_of("eE"), std::string::npos) << formatVector(v);
     }
+    // Plain decimals, never an exponent: JSON readers and people read these.
     EXPECT_EQ(formatFloat(0.7f), "0.7");
     EXPECT_EQ(formatFloat(-0.2f), "-0.2");
+    EXPECT_EQ(formatFloat(2e7f), "20000000");
+    EXPECT_EQ(formatFloat(1e-5f), "0.00001");
 
     // Every setting of a record survives its JSON value text, field by field.
     auto p = defaults();

@@ -1,7 +1,11 @@
 #include <windows.h>
 
+#include <fcntl.h>
 #include <io.h>
+#include <process.h>
 
+#include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 
@@ -38,6 +42,17 @@ std::string executableDirectory() {
 char pathSeparator() { return '\\'; }
 
 bool stderrIsTerminal() { return _isatty(_fileno(stderr)) != 0; }
+
+void setBinaryStandardStreams() {
+    _setmode(_fileno(stdin), _O_BINARY);
+    _setmode(_fileno(stdout), _O_BINARY);
+}
+
+unsigned randomSeed() {
+    const auto ticks = std::chrono::high_resolution_clock::now().time_since_epoch().count();
+    const uint64_t mixed = uint64_t(ticks) * 0x9E3779B97F4A7C15ull ^ uint64_t(_getpid());
+    return unsigned(mixed ^ (mixed >> 32));
+}
 
 // The module's C runtime reads the same environment block as ours.
 void setEnvironment(const char* name, const char* value) { _putenv_s(name, value); }
