@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "app/memory_host.h"
@@ -90,10 +91,9 @@ TEST(BandLoop, AbortAfterRowKEndsCleanlyAndLeavesLaterRows) {
         EXPECT_EQ(host.liveBuffers(), 0u);
         // Rows 0..k-1 were composited (the sun reaches them at these sizes); later rows
         // are the source.
-        for (int32_t y = k; y < 30; ++y)
-            for (int32_t x = 0; x < 16; ++x)
-                for (int32_t z = 0; z < 3; ++z)
-                    ASSERT_EQ(host.image().at(x, y)[z], original.at(x, y)[z]) << y;
+        const size_t kept = size_t(k) * 16 * 3;
+        EXPECT_TRUE(std::equal(original.pixels.begin() + kept, original.pixels.end(),
+                               host.image().pixels.begin() + kept));
     }
 }
 

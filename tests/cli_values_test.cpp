@@ -86,10 +86,8 @@ TEST(CliSettingValues, JsonAndTextFormsReadBackExactly) {
         ASSERT_TRUE(parseVector(formatVector(v), w, error)) << formatVector(v);
         EXPECT_EQ(std::memcmp(&v, &w, sizeof v), 0) << formatVector(v);
     }
-    EXPECT_EQ(formatFloat(0.7f), "0.7");
-    EXPECT_EQ(formatFloat(-0.2f), "-0.2");
-
-    // Every setting of a record survives its JSON value text, field by field.
+    // Every setting of a record has its member in the JSON text (the values' forms are the
+    // command line test's, through `preset show`).
     auto p = defaults();
     size_t count = 0;
     const SettingInfo* table = settingTable(&count);
@@ -97,9 +95,6 @@ TEST(CliSettingValues, JsonAndTextFormsReadBackExactly) {
     for (size_t i = 0; i < count; ++i)
         EXPECT_NE(members.find("  \"" + std::string(table[i].name) + "\": "), std::string::npos)
             << table[i].name;
-    EXPECT_EQ(settingJson(*findSetting("spikeVector"), *p), "[0, 0, 0]");
-    EXPECT_EQ(settingJson(*findSetting("sunColor"), *p), "\"#ffffce000800\"");
-    EXPECT_EQ(settingJson(*findSetting("seed"), *p), "21");
 }
 
 // Property lists built as a resource compiler lays them out.

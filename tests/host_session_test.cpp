@@ -91,14 +91,11 @@ TEST_F(HostSession, FirstPrepareCreatesTheRecordWithDefaultsAndCentresTheSun) {
     ASSERT_NE(p, nullptr);
     EXPECT_TRUE(host.ownsHandle(host.parametersHandle()));
     expectDefaults(*p);
-    EXPECT_EQ(p->sunCenterX, (18 - 3) / 2);
-    EXPECT_EQ(p->sunCenterY, (9 - 2) / 2);
+    EXPECT_TRUE(p->sunCenterX == (18 - 3) / 2 && p->sunCenterY == (9 - 2) / 2);
+    // The rectangle kept for start is the quirk test's, the buffer space the band loop's.
     FilterSession* s = sessionOf(host.sessionData());
     ASSERT_NE(s, nullptr);
     EXPECT_NE(s->workBuffer, nullptr);
-    EXPECT_EQ(s->savedFilterRect.top, 2);
-    EXPECT_EQ(s->savedFilterRect.right, 18);
-    EXPECT_GT(host.record().bufferSpace, 0);
 }
 
 TEST_F(HostSession, EveryCallRefreshesResultAndRecordPointers) {
