@@ -43,9 +43,7 @@ struct PreviewRig {
 
     explicit PreviewRig(HostImage image, MemoryHostOptions options = {})
         : host(std::move(image), options) {
-        std::memset(params.get(), 0, sizeof(SunParameters));
-        std::memset(work.get(), 0, sizeof(WorkBuffer));
-        ApplyDefaults(*params);
+        ApplyDefaults(*params);  // on a zero-filled record
         paramsPointer = reinterpret_cast<char*>(params.get());
         FilterRecord& rec = host.record();
         rec.parameters = &paramsPointer;
@@ -58,8 +56,7 @@ struct PreviewRig {
         SunParameters& p = *params;
         p.sunCenterX = host.image().width / 2;
         p.sunCenterY = host.image().height / 2;
-        p.previewRendering = 1;
-        p.hostPreview = 1;
+        p.previewRendering = p.hostPreview = 1;
         p.dragControl = -1;
     }
     ~PreviewRig() { EndRender(session); }
@@ -70,6 +67,10 @@ struct PreviewRig {
     const uint8_t* outAt(int32_t x, int32_t y) {
         const FilterRecord& r = host.record();
         return static_cast<const uint8_t*>(r.outData) + y * r.outRowBytes + x * r.planes;
+    }
+    const uint8_t* inAt(int32_t x, int32_t y) {
+        const FilterRecord& r = host.record();
+        return static_cast<const uint8_t*>(r.inData) + y * r.inRowBytes + x * r.planes;
     }
 };
 
@@ -132,25 +133,20 @@ TEST(PreviewPan, StaysInsideTheImageAndShowsThePlainCopy) {
 
     // Dragging far beyond the image keeps the origins inside it.
     EXPECT_TRUE(panStep(rig.session, -2000, -2000));
-    EXPECT_EQ(rig.p().previewOriginH, (1200 / 3 - 302) * 3);
-    EXPECT_EQ(rig.p().previewOriginV, (900 / 3 - 249) * 3);
+    EXPECT_TRUE(rig.p().previewOriginH == (1200 / 3 - 302) * 3 &&
+                rig.p().previewOriginV == (900 / 3 - 249) * 3);
     EXPECT_TRUE(panStep(rig.session, 2000, 2000));
-    EXPECT_EQ(rig.p().previewOriginH, 0);
-    EXPECT_EQ(rig.p().previewOriginV, 0);
+    EXPECT_TRUE(rig.p().previewOriginH == 0 && rig.p().previewOriginV == 0);
 
     // While panning the preview shows the plain image, slightly darkened (x 255 / 256).
-    const FilterRecord& rec = rig.rec();
-    for (int32_t x : {0, 100, 301}) {
-        const uint8_t* in = static_cast<const uint8_t*>(rec.inData) + 10 * rec.inRowBytes + x * 3;
-        for (int c = 0; c < 3; ++c) EXPECT_EQ(rig.outAt(x, 10)[c], in[c] * 255 / 256);
-    }
+    for (int32_t x : {0, 100, 301})
+        for (int c = 0; c < 3; ++c) EXPECT_EQ(rig.outAt(x, 10)[c], rig.inAt(x, 10)[c] * 255 / 256);
 }
 
 TEST(PreviewPan, UnselectedPixelsFadeToACheckerboard) {
     HostImage img = patternImage(1200, 900, 3);
-    img.mask.assign(size_t(1200) * 900, 0);
-    for (int32_t y = 0; y < 900; ++y)
-        for (int32_t x = 600; x < 1200; ++x) img.mask[size_t(y) * 1200 + x] = 255;
+    img.mask.resize(size_t(1200) * 900);
+    for (size_t i = 0; i < img.mask.size(); ++i) img.mask[i] = i % 1200 < 600 ? 0 : 255;
     PreviewRig rig(std::move(img));
     startPreview(rig.session, kFrame);
     ASSERT_TRUE(zoomCommand(rig.session, ui::idZoomIn));
@@ -161,9 +157,7 @@ TEST(PreviewPan, UnselectedPixelsFadeToACheckerboard) {
     EXPECT_EQ(rig.outAt(0, 0)[0], 254);  // light square
     EXPECT_EQ(rig.outAt(8, 0)[1], 203);  // darker square: 204 * 255 / 256
     EXPECT_EQ(rig.outAt(8, 8)[2], 254);
-    const FilterRecord& rec = rig.rec();
-    const uint8_t* in = static_cast<const uint8_t*>(rec.inData) + 5 * rec.inRowBytes + 250 * 3;
-    EXPECT_EQ(rig.outAt(250, 5)[0], in[0] * 255 / 256);
+    EXPECT_EQ(rig.outAt(250, 5)[0], rig.inAt(250, 5)[0] * 255 / 256);
 }
 
 // Renders the whole image through the entry point, as the host's final run does.

@@ -76,12 +76,8 @@ struct Layout {
 };
 
 Layout layoutOf(ImageType t) {
-    static const Layout layouts[] = {{kBGR, 3, 3, true},
-                                     {kBGRA, 4, 3, true},
-                                     {kRGB, 3, 3, false},
-                                     {kRGBA, 4, 3, false},
-                                     {kGray, 1, 1, false}};
-    return layouts[t];
+    const int colour = t == kGray ? 1 : 3;
+    return {t, t == kBGRA || t == kRGBA ? 4 : colour, colour, t == kBGR || t == kBGRA};
 }
 
 constexpr int kWidth = 240, kHeight = 180;
@@ -302,12 +298,9 @@ int main(int argc, char** argv) {
     // Each run starts a fresh settings record from the defaults and the cache file: the cache holds
     // the test's settings, so the dialog opens with them and OK keeps them.
     const SunParameters settings = testSettings();
-    const std::string cacheDir = gOutputDir + "/pspihost_cache";
-    CreateDirectoryA(cacheDir.c_str(), nullptr);
-    SetEnvironmentVariableA("RADIANTIX_CACHE_DIR", cacheDir.c_str());
-    _putenv_s("RADIANTIX_CACHE_DIR", cacheDir.c_str());
-    if (!writePresetFile(settings, cacheDir + "/Radiantix cached settings 2")) {
-        std::fprintf(stderr, "cannot write the cache file in %s\n", cacheDir.c_str());
+    const std::string cacheFile = useCacheFolder("pspihost_cache");
+    if (!writePresetFile(settings, cacheFile)) {
+        std::fprintf(stderr, "cannot write %s\n", cacheFile.c_str());
         return 1;
     }
 

@@ -220,17 +220,24 @@ inline HostImage gradientImage(int32_t w, int32_t h) {
 // The program's arguments MODULE_FILE OUTPUT_DIR: loads the module (gModule,
 // gEntry) and points the settings cache at a fresh folder under the output
 // folder.
+// Points the settings cache at an empty folder `name` under gOutputDir (before the module
+// loads: its runtime reads the environment then); returns the cache file's path.
+inline std::string useCacheFolder(const char* name) {
+    const std::string folder = gOutputDir + "/" + name,
+                      file = folder + "/Radiantix cached settings 2";
+    CreateDirectoryA(folder.c_str(), nullptr);
+    DeleteFileA(file.c_str());
+    SetEnvironmentVariableA("RADIANTIX_CACHE_DIR", folder.c_str());
+    _putenv_s("RADIANTIX_CACHE_DIR", folder.c_str());
+    return file;
+}
+
 inline bool startProgram(int argc, char** argv, const char* cacheName) {
     if (argc < 3) return false;
     char outputDir[MAX_PATH];
     GetFullPathNameA(argv[2], MAX_PATH, outputDir, nullptr);
     gOutputDir = outputDir;
-    const std::string cacheDir = gOutputDir + "/" + cacheName;
-    CreateDirectoryA(cacheDir.c_str(), nullptr);
-    DeleteFileA((cacheDir + "/Radiantix cached settings 2").c_str());
-    // The module's runtime reads the environment when it is loaded.
-    SetEnvironmentVariableA("RADIANTIX_CACHE_DIR", cacheDir.c_str());
-    _putenv_s("RADIANTIX_CACHE_DIR", cacheDir.c_str());
+    useCacheFolder(cacheName);
     SetCursorPos(0, 0);  // keep the real pointer away from the dialog
     gModule = LoadLibraryA(argv[1]);
     if (gModule)
