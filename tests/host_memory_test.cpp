@@ -22,9 +22,8 @@ bool allZero(const void* p, size_t n) {
     return true;
 }
 
-TEST_F(HostMemory, PlatformBlocksAreZeroFilledAndFoundFromTheirPointer) {
+TEST_F(HostMemory, PlatformBlocksAndModuleHandlesAreZeroFilledAndFreedWhole) {
     platform::MemoryBlock b = platform::allocateMemory(100);
-    ASSERT_NE(b, nullptr);
     void* p = platform::lockMemory(b);
     ASSERT_NE(p, nullptr);
     EXPECT_TRUE(allZero(p, 100));
@@ -32,27 +31,17 @@ TEST_F(HostMemory, PlatformBlocksAreZeroFilledAndFoundFromTheirPointer) {
     platform::unlockMemory(b);
     platform::freeMemory(b);
     EXPECT_EQ(platform::memoryFromPointer(p), nullptr);
-
-    platform::failMemoryAfter(1);
-    void* first = platform::allocateLockedMemory(8);
-    EXPECT_NE(first, nullptr);
-    EXPECT_EQ(platform::allocateLockedMemory(8), nullptr);
-    platform::failMemoryAfter(-1);
-    platform::releaseLockedMemory(first);
     platform::releaseLockedMemory(nullptr);  // harmless
-}
 
-TEST_F(HostMemory, ModuleHandlesAreTwoLevelAndDisposeBothBlocks) {
+    // A module handle is two blocks: the master with its signature, and the data.
     Handle h = NewHandle(nullptr, 40);
     ASSERT_NE(h, nullptr);
     auto* m = reinterpret_cast<ModuleHandleBlock*>(h);
     EXPECT_EQ(m->signature, kModuleHandleSignature);
     char* data = *h;
-    ASSERT_NE(data, nullptr);
     EXPECT_TRUE(allZero(data, 40));
     EXPECT_EQ(LockHandle(nullptr, h), data);
     UnlockHandle(nullptr, h);
-    EXPECT_NE(platform::memoryFromPointer(data), nullptr);
     DisposeHandle(nullptr, h);
     EXPECT_EQ(platform::memoryFromPointer(data), nullptr);
     EXPECT_EQ(platform::memoryFromPointer(m), nullptr);

@@ -3,19 +3,15 @@
 // file on OK, so the file shows that it ran) and the handles the host had to make.
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 
 #include "app/memory_host.h"
-#include "app/render_job.h"
 #include "golden/golden_matrix.h"
-#include "host/default_record.h"
 #include "host/session.h"
 #include "host_test_support.h"
 #include "settings/cache_file.h"
-#include "settings/preset_file.h"
 
 namespace rx {
 namespace {
@@ -117,9 +113,7 @@ TEST_F(HostQuirks, HostThatCannotTellSizesKeepsOneRecordWithItsSettings) {
         p->sunRadius = 71;  // a setting the user chose
         ASSERT_EQ(host.call(&ENTRYPOINT, filterSelectorPrepare), 0);
         EXPECT_EQ(host.parametersHandle(), record);
-        EXPECT_EQ(p->dialogPending, 1u);
-        EXPECT_EQ(p->sunCenterX, 30);
-        EXPECT_EQ(p->sunCenterY, 20);
+        EXPECT_TRUE(p->dialogPending == 1 && p->sunCenterX == 30 && p->sunCenterY == 20);
         ASSERT_EQ(host.runFilter(&ENTRYPOINT, true), 0);
         // The dialog ran; its cache file goes, so that only the record can keep the radius.
         EXPECT_TRUE(std::filesystem::remove(cacheFilePath()));
@@ -160,32 +154,6 @@ TEST_F(HostQuirks, ForeignOrTooSmallRecordsAreReplacedWithoutReadingPastTheirEnd
         EXPECT_EQ(p->presetName[kPresetNameSize - 1], '\0');  // the whole new record is there
         EXPECT_EQ(host.liveHandles(), 2u);  // the old record went back to the host
     }
-}
-
-TEST_F(HostQuirks, CommandLineHostWithoutSettingsRendersTheLastAcceptedSettings) {
-    // `radiantix dialog` without settings of its own hands the module no record, so the
-    // cache of the last accepted settings is what the dialog opens on and what renders.
-    SunParameters defaults;
-    std::memset(&defaults, 0, sizeof defaults);
-    ApplyDefaults(defaults);
-    SunParameters accepted = defaults;
-    accepted.sunRadius = 63;
-    accepted.spikeCount = 3;
-    const auto bytes = serializePreset(accepted);
-    std::ofstream(cacheFilePath(), std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-    auto render = [](const SunParameters* settings, bool dialog) {
-        cli::RenderJob job;
-        job.image.width = 48, job.image.height = 32, job.image.channels = 3;
-        job.image.pixels.assign(48 * 32 * 3, 40);
-        job.settings = settings;
-        job.showDialog = dialog;
-        EXPECT_EQ(cli::runRenderJob(&ENTRYPOINT, job), 0);
-        return job.image.pixels;
-    };
-    const std::vector<uint8_t> fromCache = render(nullptr, true);
-    EXPECT_EQ(fromCache, render(&accepted, false));
-    EXPECT_NE(fromCache, render(&defaults, false));
 }
 
 }  // namespace

@@ -28,31 +28,24 @@ TEST(SettingTable, NamesAreUniqueAndFieldsDoNotOverlap) {
 }
 
 TEST(SettingTable, ClampBringsForeignValuesIntoRange) {
-    SunParameters p;
-    std::memset(&p, 0, sizeof p);
-    p.sunRadius = 250;
-    p.spikeWidth = -3;
-    p.vortices = 7;
-    p.blendMode = 12;
-    p.lightingMode = 0;
-    p.seed = 2048 + 5;
-    p.spikeCount = 1000;
-    clampSettings(p);
-    EXPECT_EQ(p.sunRadius, 100);
-    EXPECT_EQ(p.spikeWidth, 0);
-    EXPECT_EQ(p.vortices, 1);
-    EXPECT_EQ(p.blendMode, 1);
-    EXPECT_EQ(p.lightingMode, 1);
-    EXPECT_EQ(p.seed, 5);
-    EXPECT_EQ(p.spikeCount, 100);
-
-    p.blendMode = 11;
-    p.lightingMode = 3;
-    p.seed = -1;
-    clampSettings(p);
-    EXPECT_EQ(p.blendMode, 11);
-    EXPECT_EQ(p.lightingMode, 3);
-    EXPECT_EQ(p.seed, 2047);
+    // A setting, a value from another record, what clamping makes of it: numbers to the
+    // nearest end, modes (1-based) to the first, the seed to its low 11 bits.
+    const struct {
+        const char* name;
+        int32_t value, clamped;
+    } cases[] = {{"sunRadius", 250, 100},   {"spikeWidth", -3, 0},  {"vortices", 7, 1},
+                 {"spikeCount", 1000, 100}, {"blendMode", 12, 1},   {"blendMode", 11, 11},
+                 {"lightingMode", 0, 1},    {"lightingMode", 3, 3}, {"seed", 2048 + 5, 5},
+                 {"seed", -1, 2047}};
+    for (const auto& c : cases) {
+        SunParameters p;
+        std::memset(&p, 0, sizeof p);
+        int32_t* field =
+            reinterpret_cast<int32_t*>(reinterpret_cast<char*>(&p) + findSetting(c.name)->offset);
+        *field = c.value;
+        clampSettings(p);
+        EXPECT_EQ(*field, c.clamped) << c.name << " " << c.value;
+    }
 }
 
 }  // namespace

@@ -1,14 +1,10 @@
 // Our module run through pspiHost, a real third-party host library (the one a popular free Windows
-// editor runs .8bf filters through), as that editor drives it: pspiSetImage, pspiSetMask for a
-// selection, pspiPlugInLoad, pspiPlugInAbout, then pspiPlugInExecute run after run, the settings
-// dialog answered with OK or Cancel from a helper thread.
-//
-// Every run must show the dialog (this host asks for the parameters selector each time), and after
-// OK the image must equal what `radiantix render` makes of the same input with the same settings
-// and the sun in the middle, passed through pspiHost's own selection blend where a mask is set.
-// Cancel leaves the image as it was. Over 20 runs the process's committed memory may grow by at
-// most the settings record and the session block that each fresh run allocates through the host,
-// whose dispose frees nothing (a heap walk shows nothing else left behind by a run).
+// editor runs .8bf filters through), as that editor drives it: image, selection, load, about, then
+// run after run with the settings dialog answered OK or Cancel from a helper thread. Every run
+// must show the dialog (this host sends the parameters selector each time); after OK the image
+// equals what `radiantix render` makes of it with the same settings and the sun in the middle,
+// through pspiHost's own selection blend; Cancel leaves it as it was. What the runs may leave
+// behind in memory is in docs/hosts.md and below.
 //
 //   radiantix_pspihost_test PSPIHOST_DLL MODULE_FILE OUTPUT_DIR
 #include <windows.h>
@@ -80,13 +76,8 @@ struct Layout {
 };
 
 Layout layoutOf(ImageType t) {
-    switch (t) {
-        case kBGR: return {t, 3, 3, true};
-        case kBGRA: return {t, 4, 3, true};
-        case kRGB: return {t, 3, 3, false};
-        case kRGBA: return {t, 4, 3, false};
-        default: return {t, 1, 1, false};
-    }
+    const int colour = t == kGray ? 1 : 3;
+    return {t, t == kBGRA || t == kRGBA ? 4 : colour, colour, t == kBGR || t == kBGRA};
 }
 
 constexpr int kWidth = 240, kHeight = 180;
@@ -236,14 +227,11 @@ struct Runner {
         ++runs;
         const bool shown =
             answerDialog(c.button, runs == 2, [&] { result = pspi.execute(editor); });
-        const int expectedResult = c.button == 3 ? 0 : kFilterCanceled;
         const int diff = differingBytes(image, expected);
-        if (!shown || result != expectedResult || diff != 0)
-            std::fprintf(stderr, "run %d (%s): dialog %s, result %d, %d bytes differ\n", runs,
-                         c.name, shown ? "shown" : "not shown", result, diff);
-        CHECK(shown);
-        CHECK_EQ(result, expectedResult);
-        CHECK_EQ(diff, 0);
+        if (shown && result == (c.button == 3 ? 0 : kFilterCanceled) && diff == 0) return;
+        std::fprintf(stderr, "run %d (%s): dialog %s, result %d, %d bytes differ\n", runs, c.name,
+                     shown ? "shown" : "not shown", result, diff);
+        ++gFailures;
     }
 
     void runCase(const Case& c) {
@@ -265,6 +253,8 @@ void aboutBox(const Pspi& pspi, HWND editor) {
             HWND box = waitForWindow("#32770", "About", 200);
             if (!box) return;
             seen = true;
+            Sleep(300);
+            CHECK(screenshot(box, "about_box.png"));
             SendMessageA(box, WM_COMMAND, IDCANCEL, 0);
         },
         [&] { result = pspi.about(editor); });
@@ -308,12 +298,9 @@ int main(int argc, char** argv) {
     // Each run starts a fresh settings record from the defaults and the cache file: the cache holds
     // the test's settings, so the dialog opens with them and OK keeps them.
     const SunParameters settings = testSettings();
-    const std::string cacheDir = gOutputDir + "/pspihost_cache";
-    CreateDirectoryA(cacheDir.c_str(), nullptr);
-    SetEnvironmentVariableA("RADIANTIX_CACHE_DIR", cacheDir.c_str());
-    _putenv_s("RADIANTIX_CACHE_DIR", cacheDir.c_str());
-    if (!writePresetFile(settings, cacheDir + "/Radiantix cached settings 2")) {
-        std::fprintf(stderr, "cannot write the cache file in %s\n", cacheDir.c_str());
+    const std::string cacheFile = useCacheFolder("pspihost_cache");
+    if (!writePresetFile(settings, cacheFile)) {
+        std::fprintf(stderr, "cannot write %s\n", cacheFile.c_str());
         return 1;
     }
 

@@ -31,23 +31,19 @@ inline PluginEntryProc gEntry = nullptr;
 // pixels are left out there, checks of state are not.
 constexpr bool kPixelsReadable = sizeof(void*) == 8;
 
-#define CHECK(cond)                                                                       \
-    do {                                                                                  \
-        if (!(cond)) {                                                                    \
-            std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #cond); \
-            ++::rx::wine_test::gFailures;                                                 \
-        }                                                                                 \
-    } while (0)
-#define CHECK_EQ(a, b)                                                                             \
-    do {                                                                                           \
-        const auto va = (a);                                                                       \
-        const auto vb = (b);                                                                       \
-        if (!(va == vb)) {                                                                         \
-            std::fprintf(stderr, "%s:%d: check failed: %s == %s (%g vs %g)\n", __FILE__, __LINE__, \
-                         #a, #b, double(va), double(vb));                                          \
-            ++::rx::wine_test::gFailures;                                                          \
-        }                                                                                          \
-    } while (0)
+inline void fail(const char* file, int line, const char* what) {
+    std::fprintf(stderr, "%s:%d: check failed: %s\n", file, line, what);
+    ++gFailures;
+}
+template <typename A, typename B>
+void checkEqual(A a, B b, const char* what, const char* file, int line) {
+    if (a == b) return;
+    std::fprintf(stderr, "%s:%d: check failed: %s (%g vs %g)\n", file, line, what, double(a),
+                 double(b));
+    ++gFailures;
+}
+#define CHECK(cond) ((cond) ? void() : ::rx::wine_test::fail(__FILE__, __LINE__, #cond))
+#define CHECK_EQ(a, b) ::rx::wine_test::checkEqual((a), (b), #a " == " #b, __FILE__, __LINE__)
 
 inline HWND waitForWindow(const char* className, const char* title, int tries = 300) {
     for (int i = 0; i < tries; ++i) {
@@ -92,6 +88,13 @@ inline void release(HWND w, int x, int y) {
 inline void click(HWND w, int x, int y) {
     press(w, x, y);
     release(w, x, y);
+}
+// Press at (x0, y0), move through (x1, y1) to (x2, y2) and release there.
+inline void drag(HWND w, int x0, int y0, int x1, int y1, int x2, int y2) {
+    press(w, x0, y0);
+    moveTo(w, x1, y1);
+    moveTo(w, x2, y2);
+    release(w, x2, y2);
 }
 // A button click that returns once the dialog has handled the command (render
 // included); posted instead for a button that opens a modal window (a file or
@@ -201,20 +204,40 @@ inline const SunParameters& live(const MemoryHost& host) {
     return *static_cast<const SunParameters*>(host.parameters());
 }
 
+// A smooth sky-like gradient, red and blue down, green across.
+inline HostImage gradientImage(int32_t w, int32_t h) {
+    HostImage image = HostImage::make(w, h, 3);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            uint8_t* p = image.at(x, y);
+            p[0] = uint8_t(20 + (y * 90) / h);
+            p[1] = uint8_t(50 + (x * 120) / w);
+            p[2] = uint8_t(110 + (y * 100) / h);
+        }
+    return image;
+}
+
 // The program's arguments MODULE_FILE OUTPUT_DIR: loads the module (gModule,
 // gEntry) and points the settings cache at a fresh folder under the output
 // folder.
+// Points the settings cache at an empty folder `name` under gOutputDir (before the module
+// loads: its runtime reads the environment then); returns the cache file's path.
+inline std::string useCacheFolder(const char* name) {
+    const std::string folder = gOutputDir + "/" + name,
+                      file = folder + "/Radiantix cached settings 2";
+    CreateDirectoryA(folder.c_str(), nullptr);
+    DeleteFileA(file.c_str());
+    SetEnvironmentVariableA("RADIANTIX_CACHE_DIR", folder.c_str());
+    _putenv_s("RADIANTIX_CACHE_DIR", folder.c_str());
+    return file;
+}
+
 inline bool startProgram(int argc, char** argv, const char* cacheName) {
     if (argc < 3) return false;
     char outputDir[MAX_PATH];
     GetFullPathNameA(argv[2], MAX_PATH, outputDir, nullptr);
     gOutputDir = outputDir;
-    const std::string cacheDir = gOutputDir + "/" + cacheName;
-    CreateDirectoryA(cacheDir.c_str(), nullptr);
-    DeleteFileA((cacheDir + "/Radiantix cached settings 2").c_str());
-    // The module's runtime reads the environment when it is loaded.
-    SetEnvironmentVariableA("RADIANTIX_CACHE_DIR", cacheDir.c_str());
-    _putenv_s("RADIANTIX_CACHE_DIR", cacheDir.c_str());
+    useCacheFolder(cacheName);
     SetCursorPos(0, 0);  // keep the real pointer away from the dialog
     gModule = LoadLibraryA(argv[1]);
     if (gModule)
@@ -261,12 +284,9 @@ inline void checkShows(HWND dialog, const SunParameters& p, const char* when) {
     auto expect = [&](int id, intptr_t want) {
         const intptr_t got = shown(dialog, id);
         if (got == want) return;
-        if (got == ui::kShownTorn)  // pieces of two pictures
-            std::fprintf(stderr, "%s: control %d is torn, the record holds %lld\n", when, id,
-                         (long long)want);
-        else
-            std::fprintf(stderr, "%s: control %d shows %lld, the record holds %lld\n", when, id,
-                         (long long)got, (long long)want);
+        std::fprintf(stderr, "%s: control %d shows %lld%s, the record holds %lld\n", when, id,
+                     (long long)got, got == ui::kShownTorn ? " (pieces of two pictures)" : "",
+                     (long long)want);
         ++gFailures;
     };
     // Which setting a slider, toggle or picker shows is the control table's, checked natively.
@@ -297,12 +317,7 @@ inline void checkShows(HWND dialog, const SunParameters& p, const char* when) {
 // The painted slider `id` is its track with the thumb where `value` puts it,
 // and nothing else (no old thumb). Left out where window pixels cannot be read.
 inline void checkSliderPicture(HWND dialog, int id, int32_t value) {
-    if (!kPixelsReadable) {
-        std::printf(
-            "slider picture check skipped: 32-bit window pixels are not "
-            "readable\n");
-        return;
-    }
+    if (!kPixelsReadable) return (void)std::printf("slider picture check skipped (32-bit)\n");
     paintPending(dialog);
     const ui::PixelRect r = rectOf(id);
     HDC screen = GetDC(nullptr);
