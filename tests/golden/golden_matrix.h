@@ -116,6 +116,25 @@ inline std::vector<uint8_t> goldenPixels(const GoldenCase& c) {
     return px;
 }
 
+// The 16-bit source picture of a case on a 16-bit range: the same gradient at full
+// precision, its texture in the low bits as well.
+inline std::vector<uint16_t> goldenPixels16(const GoldenCase& c, int32_t range) {
+    const int32_t ch = c.planes + (c.alpha ? 1 : 0);
+    std::vector<uint16_t> px(size_t(c.width) * c.height * ch);
+    for (int32_t y = 0; y < c.height; ++y)
+        for (int32_t x = 0; x < c.width; ++x)
+            for (int32_t z = 0; z < ch; ++z) {
+                const uint32_t texture = (uint32_t(x * 7 + y * 13 + z * 29) * 2654435761u) >> 19;
+                const int64_t v =
+                    (int64_t(x) * 65535) / (c.width > 1 ? c.width - 1 : 1) * (z + 1) / 3 +
+                    (int64_t(y) * 51400) / (c.height > 1 ? c.height - 1 : 1) * (3 - z) / 4 +
+                    int64_t(texture);
+                const int64_t folded = v > 65535 ? (131070 - v < 0 ? 0 : 131070 - v) : v;
+                px[(size_t(y) * c.width + x) * ch + z] = uint16_t(folded * range / 65535);
+            }
+    return px;
+}
+
 // The selection of a case with a mask: a soft-edged disc left of the middle.
 inline std::vector<uint8_t> goldenMask(const GoldenCase& c) {
     std::vector<uint8_t> mask(size_t(c.width) * c.height);
