@@ -95,9 +95,10 @@ bool parseCenter(const std::string& text, int32_t& x, int32_t& y) {
     return true;
 }
 
-const char* kindName(const Image& img) {
+std::string kindName(const Image& img) {
     static const char* names[] = {"", "grey", "grey + alpha", "RGB", "RGBA"};
-    return names[img.channels >= 1 && img.channels <= 4 ? img.channels : 0];
+    return std::string(names[img.channels >= 1 && img.channels <= 4 ? img.channels : 0]) +
+           (img.depth == 16 ? ", 16-bit" : "");
 }
 
 }  // namespace
@@ -217,6 +218,11 @@ int renderCommand(const RenderOptions& options) {
     } else if (!loadImage(options.input, job.image, error, readOptions)) {
         return fail(error, kExitFailure);
     }
+    if (job.image.depth == 16 && !formatHolds16Bits(format))
+        return fail("\"" + options.input + "\" has 16 bits per channel, which " +
+                        formatName(format) +
+                        " cannot hold: write PNG or TIFF, or pass --depth 8 to reduce it",
+                    kExitUsage);
     if (job.image.hasAlpha() && !formatHoldsAlpha(format) && !options.flatten)
         return fail(
             "\"" + options.input + "\" has an alpha channel, which " + formatName(format) +
@@ -225,7 +231,10 @@ int renderCommand(const RenderOptions& options) {
     Image mask;
     gPhase = "to read the mask";
     if (!options.maskPath.empty()) {
-        if (!loadImage(options.maskPath, mask, error, readOptions))
+        // The selection has 8 bits: a 16-bit mask file is reduced.
+        ReadOptions maskOptions = readOptions;
+        maskOptions.reduceDepth = true;
+        if (!loadImage(options.maskPath, mask, error, maskOptions))
             return fail("mask: " + error, kExitFailure);
         if (mask.width != job.image.width || mask.height != job.image.height)
             return fail("mask \"" + options.maskPath + "\" is " + std::to_string(mask.width) +
@@ -295,7 +304,7 @@ int renderCommand(const RenderOptions& options) {
     if (!written) return fail(error, error == kInterrupted ? kExitInterrupted : kExitFailure);
     if (!options.quiet)
         std::printf("wrote %s (%d x %d, %s)\n", options.output.c_str(), int(job.image.width),
-                    int(job.image.height), kindName(job.image));
+                    int(job.image.height), kindName(job.image).c_str());
     return kExitOk;
 }
 

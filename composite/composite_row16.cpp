@@ -136,8 +136,9 @@ void prepareTables16(const CompositeTables& t, int32_t range, Tables16& out) {
         copy = copy && v == s;
         zero = zero && v == 0;
     }
-    out.untouchedKind = copy ? UntouchedKind::Copy : zero ? UntouchedKind::Zero
-                                                          : UntouchedKind::Lookup;
+    out.untouchedKind = copy   ? UntouchedKind::Copy
+                        : zero ? UntouchedKind::Zero
+                               : UntouchedKind::Lookup;
 }
 
 void compositeRow16(const CompositeTables& t, const Tables16& t16, const RowRequest& row,
@@ -182,8 +183,8 @@ void compositeRow16(const CompositeTables& t, const Tables16& t16, const RowRequ
     int32_t x = 0;
     while (x < width) {
         // The untouched run from x: sun bytes all 0, outside the core.
-        int32_t end = x + zeroBytes(scratch + size_t(x) * channels, (width - x) * channels) /
-                              channels;
+        int32_t end =
+            x + zeroBytes(scratch + size_t(x) * channels, (width - x) * channels) / channels;
         if (r.core0 <= r.core1 && end > r.core0 && x <= r.core1)
             end = int32_t(std::max<int64_t>(x, r.core0));
         if (end > x) {

@@ -44,9 +44,8 @@ TEST(Depth16, BlendRulesMatchTheEightBitRulesWithinOneStep) {
                         const int32_t v =
                             blendChannel16(mode, t, scaleTo16(t, range), s, w, range, noise);
                         ASSERT_TRUE(v >= 0 && v <= range) << mode << " " << t << " " << s;
-                        const int32_t e =
-                            blendChannel(mode, t, reduceTo8(s, range), w, noise) -
-                            reduceTo8(v, range);
+                        const int32_t e = blendChannel(mode, t, reduceTo8(s, range), w, noise) -
+                                          reduceTo8(v, range);
                         worst = std::max(worst, e < 0 ? -e : e);
                     }
             }
@@ -91,13 +90,15 @@ TEST(Depth16, RendersMatchTheEightBitRenderOfTheReducedSourceWithinOneStep) {
         OSType signature;
         int32_t range;
     };
-    for (Host h : {Host{fourCC('R', 'X', 'M', 'H'), 65535}, Host{fourCC('8', 'B', 'I', 'M'), 32768}}) {
+    for (Host h :
+         {Host{fourCC('R', 'X', 'M', 'H'), 65535}, Host{fourCC('8', 'B', 'I', 'M'), 32768}}) {
         int32_t n = 0;
         for (const golden::GoldenCase& c : golden::goldenMatrix()) {
-            if (h.range != 65535 && n++ % 3 != 0) continue;
+            if (c.depth != 8 || (h.range != 65535 && n++ % 3 != 0)) continue;
             const std::vector<uint16_t> deep = golden::goldenPixels16(c, h.range);
             std::vector<uint8_t> reduced(deep.size());
-            for (size_t i = 0; i < deep.size(); ++i) reduced[i] = uint8_t(reduceTo8(deep[i], h.range));
+            for (size_t i = 0; i < deep.size(); ++i)
+                reduced[i] = uint8_t(reduceTo8(deep[i], h.range));
             const Rendered r16 = render(c, bytesOf(deep), 16, h.signature);
             const Rendered r8 = render(c, reduced, 8, h.signature);
             ASSERT_EQ(r16.result, 0) << c.name;
@@ -132,8 +133,8 @@ TEST(Depth16, GradientBeyondTheSunKeepsAllItsLevels) {
         c.center = true;
         c.centerX = 2900;
         c.centerY = 1;
-        c.settings = {mode, "sunRadius=5", "haloRadius=5", "flareRadius=5", "bowRadius=5",
-                      "spikeCount=0"};
+        c.settings = {mode,          "sunRadius=5", "haloRadius=5", "flareRadius=5",
+                      "bowRadius=5", "spikeCount=0"};
         std::vector<uint16_t> ramp(size_t(c.width) * c.height);
         for (size_t i = 0; i < ramp.size(); ++i) ramp[i] = uint16_t((i % c.width) * 20);
         const Rendered r = render(c, bytesOf(ramp), 16, fourCC('R', 'X', 'M', 'H'));
@@ -149,9 +150,9 @@ TEST(Depth16, GradientBeyondTheSunKeepsAllItsLevels) {
 // the 8-bit mode.
 TEST(Depth16, PreviewMapShowsSixteenBitRowsReduced) {
     HostImage img = HostImage::make(4, 2, 3, false, 16);
-    const std::vector<uint16_t> samples = {0,     1,     128,   129,   32767, 32768, 65535, 0,
-                                           257,   514,   1000,  2000,  3000,  4000,  5000,  6000,
-                                           7000,  8000,  9000,  10000, 20000, 30000, 40000, 50000};
+    const std::vector<uint16_t> samples = {0,    1,    128,  129,   32767, 32768, 65535, 0,
+                                           257,  514,  1000, 2000,  3000,  4000,  5000,  6000,
+                                           7000, 8000, 9000, 10000, 20000, 30000, 40000, 50000};
     img.pixels = bytesOf(samples);
     MemoryHost host(std::move(img));
     MemoryHost::ActiveScope scope(host);
