@@ -149,7 +149,8 @@ void compositeRow16(const CompositeTables& t, const Tables16& t16, const RowRequ
     RowRequest sunRow = row;
     sunRow.srcStride = channels;
     sunRow.planes = channels;
-    std::memset(scratch, 0, size_t(width) * channels);
+    // Every pixel of the scratch row is written; the source it is handed is never read
+    // with the "normal" blend.
     compositeRow(t16.sun, sunRow, scratch, scratch, nullptr);
 
     Row16 r{t,
