@@ -67,6 +67,17 @@ template <int32_t Mode>
 void blendStretch(const Row16& r, int32_t x0, int32_t x1) {
     const int32_t range = r.t16.range;
     const int16_t* noise = r.t.tb.noiseTable;
+    if (Mode != blendComposite && r.srcStride == r.channels && r.dstStride == r.channels) {
+        // Packed samples and one weight: one loop over the samples.
+        const size_t from = size_t(x0) * r.channels, to = size_t(x1) * r.channels;
+        const uint8_t* t = r.sun;
+        const uint16_t* s = r.src;
+        uint16_t* o = r.dst;
+        for (size_t i = from; i < to; ++i)
+            o[i] = static_cast<uint16_t>(
+                blendChannel16(Mode, t[i], scaleTo16(t[i], range), s[i], 4, range, noise));
+        return;
+    }
     for (int32_t x = x0; x < x1; ++x) {
         const uint8_t* t = r.sun + size_t(x) * r.channels;
         const uint16_t* s = r.src + size_t(x) * r.srcStride;
@@ -79,7 +90,43 @@ void blendStretch(const Row16& r, int32_t x0, int32_t x1) {
     }
 }
 
+// Pixels [x0, x1) that the sun does not reach, through the rule of blend mode Mode with a
+// black sun (t = 0, w = 4).
+template <int32_t Mode>
+void blackStretch(const Row16& r, int32_t x0, int32_t x1) {
+    const int32_t range = r.t16.range;
+    const int16_t* noise = r.t.tb.noiseTable;
+    if (r.srcStride == r.channels && r.dstStride == r.channels) {
+        const size_t from = size_t(x0) * r.channels, to = size_t(x1) * r.channels;
+        for (size_t i = from; i < to; ++i)
+            r.dst[i] = static_cast<uint16_t>(blendChannel16(Mode, 0, 0, r.src[i], 4, range, noise));
+        return;
+    }
+    for (int32_t x = x0; x < x1; ++x) {
+        const uint16_t* s = r.src + size_t(x) * r.srcStride;
+        uint16_t* o = r.dst + size_t(x) * r.dstStride;
+        for (int32_t z = 0; z < r.channels; ++z)
+            o[z] = static_cast<uint16_t>(blendChannel16(Mode, 0, 0, s[z], 4, range, noise));
+    }
+}
+
 using Stretch = void (*)(const Row16&, int32_t, int32_t);
+
+Stretch blackFor(int32_t mode) {
+    switch (mode) {
+        case blendProceduralPlus: return &blackStretch<blendProceduralPlus>;
+        case blendProceduralMinus: return &blackStretch<blendProceduralMinus>;
+        case blendDifference: return &blackStretch<blendDifference>;
+        case blendLighten: return &blackStretch<blendLighten>;
+        case blendDarken: return &blackStretch<blendDarken>;
+        case blendAdd: return &blackStretch<blendAdd>;
+        case blendSubtract: return &blackStretch<blendSubtract>;
+        case blendMultiply: return &blackStretch<blendMultiply>;
+        case blendScreen: return &blackStretch<blendScreen>;
+        case blendComposite: return &blackStretch<blendComposite>;
+        default: return &blackStretch<blendNormal>;
+    }
+}
 
 Stretch stretchFor(int32_t mode) {
     switch (mode) {
@@ -98,7 +145,7 @@ Stretch stretchFor(int32_t mode) {
 }
 
 // Pixels [x0, x1) that the sun does not reach, in a final render.
-void untouchedStretch(const Row16& r, int32_t x0, int32_t x1, Stretch rule) {
+void untouchedStretch(const Row16& r, int32_t x0, int32_t x1, Stretch black) {
     const int32_t n = x1 - x0;
     const bool packed = r.srcStride == r.channels && r.dstStride == r.channels;
     switch (r.t16.untouchedKind) {
@@ -118,7 +165,7 @@ void untouchedStretch(const Row16& r, int32_t x0, int32_t x1, Stretch rule) {
             break;
         default: break;
     }
-    rule(r, x0, x1);
+    black(r, x0, x1);
 }
 
 }  // namespace
@@ -166,6 +213,7 @@ void compositeRow16(const CompositeTables& t, const Tables16& t16, const RowRequ
             -1};
     coreSpan(t, row.y, width, &r.core0, &r.core1);
     const Stretch rule = stretchFor(t.blend);
+    const Stretch black = blackFor(t.blend);
 
     if (t.preview) {
         // Previews are small: every pixel through the rule, then the selection's fade.
@@ -189,7 +237,7 @@ void compositeRow16(const CompositeTables& t, const Tables16& t16, const RowRequ
         if (r.core0 <= r.core1 && end > r.core0 && x <= r.core1)
             end = int32_t(std::max<int64_t>(x, r.core0));
         if (end > x) {
-            untouchedStretch(r, x, end, rule);
+            untouchedStretch(r, x, end, black);
             x = end;
             continue;
         }
