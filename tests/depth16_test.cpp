@@ -120,6 +120,32 @@ TEST(Depth16, RendersMatchTheEightBitRenderOfTheReducedSourceWithinOneStep) {
     }
 }
 
+// The packed rows (eight samples at a time where the machine can) and the strided rows of an
+// image with an alpha plane (one sample at a time) give the same colour samples, for every
+// mode at both ranges.
+TEST(Depth16, PackedAndStridedRowsAgree) {
+    for (int32_t range : {65535, 32768}) {
+        const OSType signature =
+            range == 65535 ? fourCC('R', 'X', 'M', 'H') : fourCC('8', 'B', 'I', 'M');
+        for (int32_t mode = 1; mode <= 11; ++mode) {
+            golden::GoldenCase plain;
+            plain.name = "mode";
+            plain.settings = {"blendMode=" + std::to_string(mode), "flareCount=12"};
+            golden::GoldenCase alpha = plain;
+            alpha.alpha = true;
+            const Rendered packed =
+                render(plain, bytesOf(golden::goldenPixels16(plain, range)), 16, signature);
+            const Rendered strided =
+                render(alpha, bytesOf(golden::goldenPixels16(alpha, range)), 16, signature);
+            const std::vector<uint16_t> a = samplesOf(packed.pixels), b = samplesOf(strided.pixels);
+            int32_t differ = 0;
+            for (size_t p = 0; p < a.size() / 3; ++p)
+                for (size_t z = 0; z < 3; ++z) differ += a[p * 3 + z] != b[p * 4 + z];
+            EXPECT_EQ(differ, 0) << "mode " << mode << " range " << range;
+        }
+    }
+}
+
 // A smooth gradient beyond the sun's reach keeps every one of its levels (an 8-bit path
 // would leave at most 256), for the modes that show the source there ("procedural +"
 // mixes by a noise weight per source level, which folds some levels together by design).
