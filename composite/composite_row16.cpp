@@ -1,7 +1,8 @@
 // The 16-bit row: the sun's 8-bit colour from the 8-bit compositor, then the blend with
-// the 16-bit source, stretch by stretch: a stretch the sun does not reach (every channel 0,
-// outside the core) is written as a black sun blended over the source, which for most
-// modes is a copy or zero; the rest takes the mode's rule, chosen once per row.
+// the 16-bit source by the mode's rule, chosen once per row. Where a black sun leaves the
+// source as it is (lighten, add, composite, ...), stretches the sun does not reach (every
+// channel 0, outside the core) are skipped in place or copied; otherwise the rule runs
+// over the whole row, packed samples eight at a time where SSE2 is at hand.
 
 #include "composite/composite_row16.h"
 
@@ -154,43 +155,7 @@ void blendStretch(const Row16& r, int32_t x0, int32_t x1) {
     }
 }
 
-// Pixels [x0, x1) that the sun does not reach, through the rule of blend mode Mode with a
-// black sun (t = 0, w = 4).
-template <int32_t Mode>
-void blackStretch(const Row16& r, int32_t x0, int32_t x1) {
-    const int32_t range = r.t16.range;
-    const int16_t* noise = r.t.tb.noiseTable;
-    if (r.srcStride == r.channels && r.dstStride == r.channels) {
-        const size_t from = size_t(x0) * r.channels, to = size_t(x1) * r.channels;
-        for (size_t i = from; i < to; ++i)
-            r.dst[i] = static_cast<uint16_t>(blendChannel16(Mode, 0, 0, r.src[i], 4, range, noise));
-        return;
-    }
-    for (int32_t x = x0; x < x1; ++x) {
-        const uint16_t* s = r.src + size_t(x) * r.srcStride;
-        uint16_t* o = r.dst + size_t(x) * r.dstStride;
-        for (int32_t z = 0; z < r.channels; ++z)
-            o[z] = static_cast<uint16_t>(blendChannel16(Mode, 0, 0, s[z], 4, range, noise));
-    }
-}
-
 using Stretch = void (*)(const Row16&, int32_t, int32_t);
-
-Stretch blackFor(int32_t mode) {
-    switch (mode) {
-        case blendProceduralPlus: return &blackStretch<blendProceduralPlus>;
-        case blendProceduralMinus: return &blackStretch<blendProceduralMinus>;
-        case blendDifference: return &blackStretch<blendDifference>;
-        case blendLighten: return &blackStretch<blendLighten>;
-        case blendDarken: return &blackStretch<blendDarken>;
-        case blendAdd: return &blackStretch<blendAdd>;
-        case blendSubtract: return &blackStretch<blendSubtract>;
-        case blendMultiply: return &blackStretch<blendMultiply>;
-        case blendScreen: return &blackStretch<blendScreen>;
-        case blendComposite: return &blackStretch<blendComposite>;
-        default: return &blackStretch<blendNormal>;
-    }
-}
 
 Stretch stretchFor(int32_t mode) {
     switch (mode) {
@@ -208,8 +173,9 @@ Stretch stretchFor(int32_t mode) {
     }
 }
 
-// Pixels [x0, x1) that the sun does not reach, in a final render.
-void untouchedStretch(const Row16& r, int32_t x0, int32_t x1, Stretch black) {
+// Pixels [x0, x1) that the sun does not reach, in a final render: the rule with a black
+// sun, unless that is a plain copy or zero.
+void untouchedStretch(const Row16& r, int32_t x0, int32_t x1, Stretch rule) {
     const int32_t n = x1 - x0;
     const bool packed = r.srcStride == r.channels && r.dstStride == r.channels;
     switch (r.t16.untouchedKind) {
@@ -229,7 +195,7 @@ void untouchedStretch(const Row16& r, int32_t x0, int32_t x1, Stretch black) {
             break;
         default: break;
     }
-    black(r, x0, x1);
+    rule(r, x0, x1);
 }
 
 }  // namespace
@@ -277,7 +243,6 @@ void compositeRow16(const CompositeTables& t, const Tables16& t16, const RowRequ
             -1};
     coreSpan(t, row.y, width, &r.core0, &r.core1);
     const Stretch rule = stretchFor(t.blend);
-    const Stretch black = blackFor(t.blend);
 
     if (t.preview) {
         // Previews are small: every pixel through the rule, then the selection's fade.
@@ -309,7 +274,7 @@ void compositeRow16(const CompositeTables& t, const Tables16& t16, const RowRequ
         if (r.core0 <= r.core1 && end > r.core0 && x <= r.core1)
             end = int32_t(std::max<int64_t>(x, r.core0));
         if (end > x) {
-            untouchedStretch(r, x, end, black);
+            untouchedStretch(r, x, end, rule);
             x = end;
             continue;
         }

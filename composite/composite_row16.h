@@ -1,8 +1,8 @@
 // The band compositor for 16-bit images. The sun is the 8-bit compositor's own: its colour
 // for every pixel of the row comes from compositeRow with the "normal" blend (the sun
 // alone), written into an 8-bit scratch row; the blend with the 16-bit source then follows
-// blend16.h. Runs of pixels the sun does not reach are copied, zeroed or blended with a
-// black sun at memory speed, as in the 8-bit compositor.
+// blend16.h. Runs of pixels the sun does not reach are skipped or copied where a black sun
+// leaves the source as it is, as in the 8-bit compositor.
 #pragma once
 
 #include <cstdint>
