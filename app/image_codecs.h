@@ -56,7 +56,9 @@ void applyOrientation(Image& image, int orientation);
 std::string sizeProblem(int64_t width, int64_t height);
 // The one-line refusal of a deep image: "has 16 bits per channel; ...".
 std::string depthRefusal(int bits, bool isFloat);
-// Sets up `image` for width x height x channels, false with a reason when memory is short.
-bool allocate(Image& image, int32_t width, int32_t height, int32_t channels, std::string& error);
+// Sets up `image` for width x height x channels of `depth` bits, false with a reason when
+// memory is short.
+bool allocate(Image& image, int32_t width, int32_t height, int32_t channels, std::string& error,
+              int32_t depth = 8);
 
 }  // namespace rx::cli::codec

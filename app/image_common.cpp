@@ -19,16 +19,18 @@ std::string depthRefusal(int bits, bool isFloat) {
     std::string kind = isFloat ? std::to_string(bits) + "-bit floating-point channels"
                                : std::to_string(bits) + " bits per channel";
     return "has " + kind +
-           "; radiantix renders 8-bit images and does not reduce them silently: "
-           "pass --depth 8 to reduce it, or convert it first (e.g. convert IN -depth 8 OUT.png)";
+           "; radiantix renders 8- and 16-bit images and does not reduce them silently: "
+           "convert it first (e.g. convert IN -depth 16 OUT.png)";
 }
 
-bool allocate(Image& image, int32_t width, int32_t height, int32_t channels, std::string& error) {
+bool allocate(Image& image, int32_t width, int32_t height, int32_t channels, std::string& error,
+              int32_t depth) {
     image.width = width;
     image.height = height;
     image.channels = channels;
+    image.depth = depth;
     try {
-        image.pixels.assign(size_t(width) * size_t(height) * size_t(channels), 0);
+        image.pixels.assign(size_t(height) * image.rowBytes(), 0);
     } catch (const std::bad_alloc&) {
         error = "does not fit in memory (" + std::to_string(width) + " x " +
                 std::to_string(height) + " pixels)";

@@ -152,6 +152,10 @@ bool loadImage(const std::string& path, Image& image, std::string& error,
     return true;
 }
 
+bool formatHolds16Bits(ImageFormat format) {
+    return format == ImageFormat::Png || format == ImageFormat::Tiff;
+}
+
 bool encodeImage(const Image& image, ImageFormat format, std::vector<uint8_t>& bytes,
                  std::string& error, const WriteOptions& options) {
     bytes.clear();
@@ -162,6 +166,10 @@ bool encodeImage(const Image& image, ImageFormat format, std::vector<uint8_t>& b
     }
     if (image.hasAlpha() && !formatHoldsAlpha(format)) {
         error = std::string(formatName(format)) + " has no alpha channel";
+        return false;
+    }
+    if (image.depth == 16 && !formatHolds16Bits(format)) {
+        error = std::string(formatName(format)) + " cannot hold 16 bits per channel";
         return false;
     }
     try {

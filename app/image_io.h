@@ -1,5 +1,6 @@
-// Image files of the command line. Pixels are 8 bits per channel, interleaved, rows top to
-// bottom: 1 channel grey, 2 grey + alpha, 3 RGB, 4 RGBA.
+// Image files of the command line. Pixels are 8 or 16 bits per channel (16-bit samples two
+// bytes in the machine's order, 0..65535), interleaved, rows top to bottom: 1 channel grey,
+// 2 grey + alpha, 3 RGB, 4 RGBA. PNG and TIFF hold 16 bits; the other formats 8.
 //
 // One interface, one implementation per build: the native build reads and writes PNG
 // (libpng), JPEG (libjpeg-turbo), TIFF (libtiff) and WebP (libwebp); the Windows build reads
@@ -20,6 +21,7 @@ struct Image {
     int32_t width = 0;
     int32_t height = 0;
     int32_t channels = 0;
+    int32_t depth = 8;  // bits per channel: 8 or 16
     std::vector<uint8_t> pixels;
     // The ICC colour profile, as stored (empty: none). Kept by PNG, JPEG, TIFF and WebP.
     std::vector<uint8_t> iccProfile;
@@ -28,10 +30,10 @@ struct Image {
     // by PNG, JPEG and WebP.
     std::vector<uint8_t> exif;
 
-    uint8_t* row(int32_t y) { return pixels.data() + size_t(y) * size_t(width) * size_t(channels); }
-    const uint8_t* row(int32_t y) const {
-        return pixels.data() + size_t(y) * size_t(width) * size_t(channels);
-    }
+    size_t sampleBytes() const { return depth == 16 ? 2 : 1; }
+    size_t rowBytes() const { return size_t(width) * size_t(channels) * sampleBytes(); }
+    uint8_t* row(int32_t y) { return pixels.data() + size_t(y) * rowBytes(); }
+    const uint8_t* row(int32_t y) const { return pixels.data() + size_t(y) * rowBytes(); }
     bool hasAlpha() const { return channels == 2 || channels == 4; }
     bool isGrey() const { return channels <= 2; }
 };
@@ -54,9 +56,12 @@ bool formatWritable(ImageFormat format);
 std::string writableExtensions();
 
 struct ReadOptions {
-    // Reduce 16-bit channels to 8 bits (the high byte) instead of refusing the file.
+    // Reduce 16-bit channels to 8 bits (the high byte) instead of keeping them.
     bool reduceDepth = false;
 };
+
+// Whether the format stores 16 bits per channel (PNG, TIFF).
+bool formatHolds16Bits(ImageFormat format);
 
 struct WriteOptions {
     int quality = 90;  // JPEG and WebP, 1..100

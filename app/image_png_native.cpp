@@ -69,6 +69,13 @@ void writePngMetadata(png_structp png, png_infop info, const Image& image) {
                        const_cast<png_bytep>(image.exif.data()));
 }
 
+bool littleEndian() {
+    const uint16_t one = 1;
+    uint8_t first;
+    std::memcpy(&first, &one, 1);
+    return first == 1;
+}
+
 }  // namespace
 
 bool decodePng(const uint8_t* data, size_t size, Image& image, const ReadOptions& options,
@@ -102,19 +109,19 @@ bool decodePng(const uint8_t* data, size_t size, Image& image, const ReadOptions
     if (!error.empty()) png_longjmp(png, 1);
     // Deflate shrinks data at most about 1032 times: a header that claims far more pixels
     // than that is a broken or hostile file.
-    const uint64_t raw = uint64_t(height) * (uint64_t(width) * 8 + 1);
+    const uint64_t raw = uint64_t(height) * (uint64_t(png_get_rowbytes(png, info)) + 1);
     if (raw / 1032 > size) {
         error = "is truncated: its header claims " + std::to_string(width) + " x " +
                 std::to_string(height) + " pixels, far more than its " + std::to_string(size) +
                 " bytes can hold";
         png_longjmp(png, 1);
     }
+    const bool deep = bitDepth == 16 && !options.reduceDepth;
     if (bitDepth == 16) {
-        if (!options.reduceDepth) {
-            error = depthRefusal(16, false);
-            png_longjmp(png, 1);
-        }
-        png_set_strip_16(png);  // the high byte, as every build's decoder does
+        if (options.reduceDepth)
+            png_set_strip_16(png);  // the high byte, as every build's decoder does
+        else if (littleEndian())
+            png_set_swap(png);  // PNG stores 16-bit samples big-endian
     }
     if (colourType == PNG_COLOR_TYPE_PALETTE) png_set_palette_to_rgb(png);
     if (colourType == PNG_COLOR_TYPE_GRAY && bitDepth < 8) png_set_expand_gray_1_2_4_to_8(png);
@@ -122,11 +129,13 @@ bool decodePng(const uint8_t* data, size_t size, Image& image, const ReadOptions
     png_set_interlace_handling(png);
     png_read_update_info(png, info);
     const int channels = png_get_channels(png, info);
-    if (channels < 1 || channels > 4 || png_get_rowbytes(png, info) != size_t(width) * channels) {
+    if (channels < 1 || channels > 4 ||
+        png_get_rowbytes(png, info) != size_t(width) * channels * (deep ? 2 : 1)) {
         error = "is a PNG image of a kind we do not read";
         png_longjmp(png, 1);
     }
-    if (!allocate(image, int32_t(width), int32_t(height), channels, error)) png_longjmp(png, 1);
+    if (!allocate(image, int32_t(width), int32_t(height), channels, error, deep ? 16 : 8))
+        png_longjmp(png, 1);
     rows.resize(height);
     for (png_uint_32 y = 0; y < height; ++y) rows[y] = image.row(int32_t(y));
     png_read_image(png, rows.data());
@@ -155,7 +164,7 @@ bool encodePng(const Image& image, Bytes& out, std::string& error) {
     // A photo compresses to about two thirds of its pixels; grow from there.
     out.reserve(image.pixels.size() * 3 / 4 + 4096);
     png_set_write_fn(png, &out, writeBytes, flushNothing);
-    png_set_IHDR(png, info, png_uint_32(image.width), png_uint_32(image.height), 8,
+    png_set_IHDR(png, info, png_uint_32(image.width), png_uint_32(image.height), image.depth,
                  kTypes[image.channels], PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
                  PNG_FILTER_TYPE_DEFAULT);
     png_set_compression_level(png, 1);
@@ -164,6 +173,7 @@ bool encodePng(const Image& image, Bytes& out, std::string& error) {
     writePngMetadata(png, info, image);
     png_write_info(png, info);
     png_set_invalid(png, info, PNG_INFO_eXIf);  // else libpng 1.6.39 writes it again at the end
+    if (image.depth == 16 && littleEndian()) png_set_swap(png);
     rows.resize(size_t(image.height));
     for (int32_t y = 0; y < image.height; ++y) rows[size_t(y)] = const_cast<uint8_t*>(image.row(y));
     png_write_image(png, rows.data());

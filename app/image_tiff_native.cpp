@@ -153,10 +153,6 @@ bool decodeTiff(const uint8_t* data, size_t size, Image& image, const ReadOption
                 "reduce; convert it to 8 bits first";
         return false;
     }
-    if (bits > 8 && !options.reduceDepth) {
-        error = depthRefusal(bits, false);
-        return false;
-    }
     if (bits > 16) {
         error = "has " + std::to_string(bits) + " bits per channel; convert it to 8 bits first";
         return false;
@@ -171,6 +167,24 @@ bool decodeTiff(const uint8_t* data, size_t size, Image& image, const ReadOption
                         !(alpha && extra[0] == EXTRASAMPLE_ASSOCALPHA);
     if (stored) {
         if (!allocate(image, int32_t(width), int32_t(height), colours + (alpha ? 1 : 0), error))
+            return false;
+        return readStored(c.tiff, image, error);
+    }
+    // 16-bit samples are kept when stored as 16-bit rows (libtiff hands them in the
+    // machine's order); other 16-bit layouts only through the reduction.
+    const bool deepStored = bits == 16 && format == SAMPLEFORMAT_UINT &&
+                            planar == PLANARCONFIG_CONTIG && orientation == ORIENTATION_TOPLEFT &&
+                            !TIFFIsTiled(c.tiff) && (grey || photometric == PHOTOMETRIC_RGB) &&
+                            samples == colours + (alpha ? 1 : 0) &&
+                            !(alpha && extra[0] == EXTRASAMPLE_ASSOCALPHA);
+    if (bits > 8 && !options.reduceDepth) {
+        if (!deepStored) {
+            error =
+                "has 16 bits per channel in a layout radiantix keeps only at 8 bits: pass "
+                "--depth 8 to reduce it";
+            return false;
+        }
+        if (!allocate(image, int32_t(width), int32_t(height), colours + (alpha ? 1 : 0), error, 16))
             return false;
         return readStored(c.tiff, image, error);
     }
@@ -193,7 +207,7 @@ bool encodeTiff(const Image& image, Bytes& out, std::string& error) {
     const uint16_t colours = image.isGrey() ? 1 : 3;
     TIFFSetField(c.tiff, TIFFTAG_IMAGEWIDTH, uint32_t(image.width));
     TIFFSetField(c.tiff, TIFFTAG_IMAGELENGTH, uint32_t(image.height));
-    TIFFSetField(c.tiff, TIFFTAG_BITSPERSAMPLE, 8);
+    TIFFSetField(c.tiff, TIFFTAG_BITSPERSAMPLE, image.depth == 16 ? 16 : 8);
     TIFFSetField(c.tiff, TIFFTAG_SAMPLESPERPIXEL, uint16_t(image.channels));
     TIFFSetField(c.tiff, TIFFTAG_PHOTOMETRIC,
                  colours == 1 ? PHOTOMETRIC_MINISBLACK : PHOTOMETRIC_RGB);
@@ -212,7 +226,7 @@ bool encodeTiff(const Image& image, Bytes& out, std::string& error) {
     TIFFSetField(c.tiff, TIFFTAG_PREDICTOR, PREDICTOR_HORIZONTAL);
     TIFFSetField(c.tiff, TIFFTAG_ROWSPERSTRIP, TIFFDefaultStripSize(c.tiff, 0));
     // The predictor works in place: hand libtiff a copy of each row.
-    std::vector<uint8_t> row(size_t(image.width) * size_t(image.channels));
+    std::vector<uint8_t> row(image.rowBytes());
     for (int32_t y = 0; y < image.height; ++y) {
         std::memcpy(row.data(), image.row(y), row.size());
         if (TIFFWriteScanline(c.tiff, row.data(), uint32_t(y), 0) < 0) {

@@ -82,7 +82,8 @@ std::string outputHelp() {
 void addImageOptions(CLI::App* cmd, RenderOptions& r) {
     cmd->add_option("--quality", r.quality, "JPEG and WebP quality 1..100 (default 90)")
         ->check(CLI::Range(1, 100));
-    cmd->add_option("--depth", r.depth, "8: reduce 16-bit input to 8 bits instead of refusing it")
+    cmd->add_option("--depth", r.depth,
+                    "8: reduce 16-bit input to 8 bits (else it renders and is written at 16 bits)")
         ->check(CLI::IsMember({8}));
     cmd->add_flag("--flatten", r.flatten,
                   "Put an image with alpha on white when the output format has no alpha (JPEG)");

@@ -210,7 +210,7 @@ struct MemoryHost::Impl {
     // handed out as a pointer into `base` itself, as hosts hand out their tiles.
     OSErr deliver(Delivered& d, const Rect& rect, int16_t lo, int16_t hi, int16_t padding,
                   int32_t planes, int32_t channels, const uint8_t* base, int32_t rate = 1,
-                  bool inPlace = false) {
+                  bool inPlace = false, int32_t sampleBytes = 1) {
         d.rect = rect;
         d.lo = lo;
         d.hi = hi;
@@ -226,8 +226,11 @@ struct MemoryHost::Impl {
             rect.top < 0 || rect.left < 0 || rect.bottom > limitH || rect.right > limitW;
         if (outside && padding == -3) return kParamErr;
         const int32_t w = rect.right - rect.left, ht = rect.bottom - rect.top;
-        const int32_t n = d.planes();
-        const bool wholePixels = rate == 1 && n == channels;
+        // From here on in bytes: a 16-bit sample is two byte-wide planes.
+        const int32_t n = d.planes() * sampleBytes;
+        const int32_t first = lo * sampleBytes;
+        const bool wholePixels = rate == 1 && n == channels * sampleBytes;
+        channels *= sampleBytes;
         if (inPlace && wholePixels && !outside && host.options_.rowPadding == 0) {
             d.direct =
                 const_cast<uint8_t*>(base) + (size_t(rect.top) * img.width + rect.left) * channels;
@@ -254,12 +257,12 @@ struct MemoryHost::Impl {
                 for (int32_t p = 0; p < n; ++p) {
                     uint8_t& dst = row[size_t(x) * n + p];
                     if (in) {
-                        dst = pixel(ix * rate, iy * rate, lo + p);
+                        dst = pixel(ix * rate, iy * rate, first + p);
                     } else if (padding >= 0 && padding <= 255) {
                         dst = uint8_t(padding);
                     } else if (padding == -1) {
                         dst = pixel(std::clamp(ix, 0, limitW - 1) * rate,
-                                    std::clamp(iy, 0, limitH - 1) * rate, lo + p);
+                                    std::clamp(iy, 0, limitH - 1) * rate, first + p);
                     }  // -2: the module asked for no padding; the bytes stay as they are
                 }
             }
@@ -278,26 +281,41 @@ struct MemoryHost::Impl {
         HostImage& img = host.image_;
         const FilterRecord& r = host.record_;
         const bool masking = r.autoMask && !img.mask.empty() && !source.empty();
-        const int32_t n = d.planes(), ch = img.channels();
+        const int32_t n = d.planes(), ch = img.channels(), sb = img.sampleBytes();
         const bool wholeRows = !masking && n == ch && d.rect.left >= 0 && d.rect.right <= img.width;
+        // Sample i of a row of samples of the image's width.
+        auto get = [sb](const uint8_t* at, size_t i) -> int32_t {
+            if (sb == 1) return at[i];
+            uint16_t v;
+            std::memcpy(&v, at + 2 * i, 2);
+            return v;
+        };
+        auto put = [sb](uint8_t* at, size_t i, int32_t v) {
+            if (sb == 1) {
+                at[i] = uint8_t(v);
+                return;
+            }
+            const uint16_t u = uint16_t(v);
+            std::memcpy(at + 2 * i, &u, 2);
+        };
         for (int32_t y = d.rect.top; y < d.rect.bottom; ++y) {
             if (y < 0 || y >= img.height) continue;
             const uint8_t* row = &d.bytes[size_t(y - d.rect.top) * d.rowBytes];
             if (wholeRows) {
-                std::memcpy(&img.pixels[(size_t(y) * img.width + d.rect.left) * ch], row,
-                            size_t(d.rect.right - d.rect.left) * ch);
+                std::memcpy(&img.pixels[(size_t(y) * img.width + d.rect.left) * ch * sb], row,
+                            size_t(d.rect.right - d.rect.left) * ch * sb);
                 continue;
             }
             for (int32_t x = d.rect.left; x < d.rect.right; ++x) {
                 if (x < 0 || x >= img.width) continue;
                 const size_t px = size_t(y) * img.width + x;
                 for (int32_t p = 0; p < n; ++p) {
-                    int32_t v = row[size_t(x - d.rect.left) * n + p];
+                    int32_t v = get(row, size_t(x - d.rect.left) * n + p);
                     if (masking) {
-                        int32_t s = source[px * ch + d.lo + p], m = img.mask[px];
+                        int32_t s = get(source.data(), px * ch + d.lo + p), m = img.mask[px];
                         v = s + ((v - s) * m + (v >= s ? 127 : -127)) / 255;
                     }
-                    img.pixels[px * ch + d.lo + p] = uint8_t(v);
+                    put(img.pixels.data(), px * ch + d.lo + p, v);
                 }
             }
         }
@@ -329,12 +347,13 @@ struct MemoryHost::Impl {
         const bool running = !source.empty();
         const std::vector<uint8_t>& src = running ? source : img.pixels;
         const bool masking = r.autoMask && !img.mask.empty();
+        const int32_t sb = img.sampleBytes();
         OSErr err = deliver(in, r.inRect, r.inLoPlane, r.inHiPlane, r.inputPadding, planes, ch,
-                            src.data(), inRate, running);
+                            src.data(), inRate, running, sb);
         // The output of a preview is a reduced copy as well, at the input's rate.
         if (err == noErr)
             err = deliver(out, r.outRect, r.outLoPlane, r.outHiPlane, r.outputPadding, planes, ch,
-                          img.pixels.data(), inRate, running && !inStart && !masking);
+                          img.pixels.data(), inRate, running && !inStart && !masking, sb);
         out.rate = inRate;
         if (err == noErr) {
             if (r.haveMask && !img.mask.empty())
@@ -362,12 +381,13 @@ struct MemoryHost::Impl {
         FilterRecord& r = host.record_;
         r.inData = in.data();
         r.inRowBytes = in.rowBytes;
-        r.inColumnBytes = in.planes() > 0 ? in.planes() : 0;
-        r.inPlaneBytes = 1;
+        const int32_t sb = host.image_.sampleBytes();
+        r.inColumnBytes = in.planes() > 0 ? in.planes() * sb : 0;
+        r.inPlaneBytes = sb;
         r.outData = out.data();
         r.outRowBytes = out.rowBytes;
-        r.outColumnBytes = out.planes() > 0 ? out.planes() : 0;
-        r.outPlaneBytes = 1;
+        r.outColumnBytes = out.planes() > 0 ? out.planes() * sb : 0;
+        r.outPlaneBytes = sb;
         r.maskData = mask.data();
         r.maskRowBytes = mask.rowBytes;
     }
@@ -386,13 +406,15 @@ struct MemoryHost::Impl {
 
 // [SECTION] HostImage
 
-HostImage HostImage::make(int32_t width, int32_t height, int32_t colourPlanes, bool alpha) {
+HostImage HostImage::make(int32_t width, int32_t height, int32_t colourPlanes, bool alpha,
+                          int32_t depth) {
     HostImage img;
     img.width = width;
     img.height = height;
     img.colourPlanes = colourPlanes;
     img.hasAlpha = alpha;
-    img.pixels.assign(size_t(width) * height * img.channels(), 0);
+    img.depth = depth;
+    img.pixels.assign(size_t(width) * height * img.channels() * img.sampleBytes(), 0);
     return img;
 }
 
@@ -404,7 +426,10 @@ MemoryHost::MemoryHost(HostImage image, MemoryHostOptions options)
         throw std::invalid_argument("image size must be 1 to 30000 pixels on each side");
     if (image_.colourPlanes != 1 && image_.colourPlanes != 3)
         throw std::invalid_argument("images are grey (1 plane) or RGB (3 planes)");
-    if (image_.pixels.size() != size_t(image_.width) * image_.height * image_.channels())
+    if (image_.depth != 8 && image_.depth != 16)
+        throw std::invalid_argument("images have 8 or 16 bits a sample");
+    if (image_.pixels.size() !=
+        size_t(image_.width) * image_.height * image_.channels() * image_.sampleBytes())
         throw std::invalid_argument("pixel buffer does not match the image size");
     if (!image_.mask.empty() && image_.mask.size() != size_t(image_.width) * image_.height)
         throw std::invalid_argument("mask does not match the image size");
@@ -447,7 +472,10 @@ MemoryHost::MemoryHost(HostImage image, MemoryHostOptions options)
     r.haveMask = image_.mask.empty() ? 0 : 1;
     r.autoMask = 1;
     r.hostSig = options_.hostSignature;
-    r.imageMode = image_.colourPlanes == 1 ? plugInModeGrayScale : plugInModeRGBColor;
+    const bool deep = image_.depth == 16;
+    r.imageMode = image_.colourPlanes == 1 ? (deep ? plugInModeGray16 : plugInModeGrayScale)
+                                           : (deep ? plugInModeRGB48 : plugInModeRGBColor);
+    r.depth = image_.depth;
     r.imageHRes = r.imageVRes = 72 << 16;
     r.monitor.gamma = 0x0001CCCD;  // 1.8
     r.platformData = &m.platform;

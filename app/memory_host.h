@@ -19,21 +19,28 @@
 
 namespace rx {
 
-// 8-bit image, pixels interleaved: colour planes (1 grey or 3 RGB), then alpha when
-// present. The mask, when not empty, is one byte per pixel (255 = fully selected).
+// Image of 8 or 16 bits a sample, pixels interleaved: colour planes (1 grey or 3 RGB),
+// then alpha when present. 16-bit samples are two bytes in the machine's order, 0..65535
+// as this host hands them (a test may fill in 0..32768 as Photoshop's range). The mask,
+// when not empty, is one byte per pixel (255 = fully selected).
 struct HostImage {
     int32_t width = 0;
     int32_t height = 0;
     int32_t colourPlanes = 3;
     bool hasAlpha = false;
+    int32_t depth = 8;  // bits a sample: 8 or 16
     std::vector<uint8_t> pixels;
     std::vector<uint8_t> mask;
 
-    static HostImage make(int32_t width, int32_t height, int32_t colourPlanes, bool alpha = false);
+    static HostImage make(int32_t width, int32_t height, int32_t colourPlanes, bool alpha = false,
+                          int32_t depth = 8);
     int32_t channels() const { return colourPlanes + (hasAlpha ? 1 : 0); }
-    uint8_t* at(int32_t x, int32_t y) { return &pixels[(size_t(y) * width + x) * channels()]; }
+    int32_t sampleBytes() const { return depth == 16 ? 2 : 1; }
+    uint8_t* at(int32_t x, int32_t y) {
+        return &pixels[(size_t(y) * width + x) * channels() * sampleBytes()];
+    }
     const uint8_t* at(int32_t x, int32_t y) const {
-        return &pixels[(size_t(y) * width + x) * channels()];
+        return &pixels[(size_t(y) * width + x) * channels() * sampleBytes()];
     }
 };
 

@@ -52,15 +52,19 @@ bool parseCenter(const std::string& text, int32_t& x, int32_t& y) {
     return true;
 }
 
-const char* kindName(const Image& img) {
+std::string kindName(const Image& img) {
     static const char* names[] = {"", "grey", "grey + alpha", "RGB", "RGBA"};
-    return names[img.channels >= 1 && img.channels <= 4 ? img.channels : 0];
+    return std::string(names[img.channels >= 1 && img.channels <= 4 ? img.channels : 0]) +
+           (img.depth == 16 ? ", 16-bit" : "");
 }
 
 // The selection as one grey channel. On failure returns false with one line in `error`.
 bool loadMask(const std::string& path, const ReadOptions& read, Image& mask, std::string& error) {
     Image file;
-    if (!loadImage(path, file, error, read)) {
+    // The selection has 8 bits: a 16-bit mask file is reduced.
+    ReadOptions maskRead = read;
+    maskRead.reduceDepth = true;
+    if (!loadImage(path, file, error, maskRead)) {
         error = "mask: " + error;
         return false;
     }
@@ -111,6 +115,11 @@ int renderFile(const RenderRun& run, const RenderTarget& t) {
         } else if (!loadImage(t.input, job.image, error, run.read)) {
             return failed(error, kExitFailure);
         }
+        if (job.image.depth == 16 && !formatHolds16Bits(t.format))
+            return failed("\"" + shown + "\" has 16 bits per channel, which " +
+                              formatName(t.format) +
+                              " cannot hold: write PNG or TIFF, or pass --depth 8 to reduce it",
+                          kExitUsage);
         if (job.image.hasAlpha() && !formatHoldsAlpha(t.format) && !o.flatten)
             return failed("\"" + shown + "\" has an alpha channel, which " + formatName(t.format) +
                               " cannot hold: write PNG, TIFF or WebP, or pass --flatten to put "
@@ -168,7 +177,7 @@ int renderFile(const RenderRun& run, const RenderTarget& t) {
         if (!o.quiet)
             std::fprintf(t.output == "-" ? stderr : stdout, "wrote %s (%d x %d, %s)\n",
                          t.output == "-" ? "standard output" : t.output.c_str(),
-                         int(job.image.width), int(job.image.height), kindName(job.image));
+                         int(job.image.width), int(job.image.height), kindName(job.image).c_str());
         return kExitOk;
     } catch (const std::bad_alloc&) {
         return failed(std::string("not enough memory ") + phase, kExitFailure);

@@ -28,6 +28,7 @@ int16_t runRenderJob(PluginEntryProc entry, RenderJob& job) {
     hostImage.height = img.height;
     hostImage.colourPlanes = img.isGrey() ? 1 : 3;
     hostImage.hasAlpha = img.hasAlpha();
+    hostImage.depth = img.depth;
     hostImage.pixels = std::move(img.pixels);
     if (job.mask) hostImage.mask = job.mask->pixels;
 

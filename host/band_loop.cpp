@@ -11,6 +11,7 @@
 #include "host/host_memory.h"
 #include "host/render_run.h"
 #include "host/render_view.h"
+#include "host/sample_depth.h"
 #include "host/session.h"
 #include "host/settings_dialog.h"
 #include "platform/clock.h"
@@ -41,7 +42,8 @@ constexpr int32_t kBandPixels = 1 << 20;
 int32_t chooseBandRows(const FilterSession& session) {
     const FilterRecord* rec = session.filterRecord;
     const int64_t width = session.renderWidth > 0 ? session.renderWidth : 1;
-    const int64_t rowBytes = width * (2 * int64_t(rec->planes) + (rec->haveMask ? 1 : 0));
+    const int64_t rowBytes =
+        width * (2 * int64_t(rec->planes) * sampleBytesOf(*rec) + (rec->haveMask ? 1 : 0));
     const int64_t room = int64_t(rec->maxSpace) / 2 - rec->bufferSpace;
     int64_t rows = rowBytes > 0 ? room / rowBytes : 1;
     rows = std::min<int64_t>(rows, std::max<int64_t>(1, kBandPixels / width));
@@ -169,6 +171,11 @@ void PrepareRender(FilterSession& session) {
     if (!session.renderRun) session.renderRun = new RenderRun(renderThreadsWanted());
     RenderRun& run = *session.renderRun;
     run.tablesReady = compositeTablesOf(session, run.tables);
+    run.tables16.reset();
+    if (run.tablesReady && sampleBytesOf(*session.filterRecord) == 2) {
+        run.tables16.reset(new Tables16);
+        prepareTables16(run.tables, sixteenBitRangeOf(*session.filterRecord), *run.tables16);
+    }
 }
 
 void ProcessRows(FilterSession& session, int32_t rows) {

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cstdlib>
+#include <vector>
 
 namespace rx {
 
@@ -20,6 +21,7 @@ int32_t environmentNumber(const char* name) {
 // the sun, which cost more, spread evenly.
 struct BandJob {
     const CompositeTables* tables;
+    const Tables16* tables16;
     RowRequest row;
     BandPixels pixels;
     int32_t end;
@@ -28,6 +30,8 @@ struct BandJob {
     static void run(void* self) {
         BandJob& job = *static_cast<BandJob*>(self);
         const BandPixels& p = job.pixels;
+        std::vector<uint8_t> sun;  // a 16-bit row's 8-bit sun colour
+        if (job.tables16) sun.resize(size_t(job.row.width > 0 ? job.row.width : 1) * 3);
         for (;;) {
             const int32_t y = job.next.fetch_add(1, std::memory_order_relaxed);
             if (y >= job.end) return;
@@ -36,8 +40,12 @@ struct BandJob {
             const intptr_t k = y - p.top;
             const uint8_t* mask =
                 p.mask ? p.mask + intptr_t(y - p.maskTop) * p.maskRowBytes : nullptr;
-            compositeRow(*job.tables, row, p.in + k * p.inRowBytes, p.out + k * p.outRowBytes,
-                         mask);
+            if (job.tables16)
+                compositeRow16(*job.tables, *job.tables16, row, p.in + k * p.inRowBytes,
+                               p.out + k * p.outRowBytes, mask, sun.data());
+            else
+                compositeRow(*job.tables, row, p.in + k * p.inRowBytes, p.out + k * p.outRowBytes,
+                             mask);
         }
     }
 };
@@ -50,6 +58,7 @@ void RenderRun::compositeRows(const RowRequest& row, const BandPixels& pixels, i
                               int32_t count) {
     BandJob job;
     job.tables = &tables;
+    job.tables16 = tables16.get();
     job.row = row;
     job.pixels = pixels;
     job.end = first + count;

@@ -5,7 +5,10 @@
 
 #include <cstdint>
 
+#include <memory>
+
 #include "composite/band_compositor.h"
+#include "composite/composite_row16.h"
 #include "platform/worker_threads.h"
 
 namespace rx {
@@ -32,6 +35,8 @@ public:
 
     CompositeTables tables;
     bool tablesReady = false;
+    // A 16-bit image's tables besides (null for 8-bit images).
+    std::unique_ptr<Tables16> tables16;
 
     // Composites rows first .. first + count - 1, each row as `row` says but for its index,
     // spread over the threads; returns when all are done.

@@ -30,8 +30,8 @@ using golden::GoldenCase;
 const std::string kHashFile = std::string(RADIANTIX_SOURCE_DIR) + "/tests/golden/hashes.txt";
 
 std::vector<uint8_t> renderCase(const GoldenCase& c, int16_t* result) {
-    HostImage img = HostImage::make(c.width, c.height, c.planes, c.alpha);
-    img.pixels = golden::goldenPixels(c);
+    HostImage img = HostImage::make(c.width, c.height, c.planes, c.alpha, c.depth);
+    img.pixels = golden::goldenBytes(c);
     if (c.mask) img.mask = golden::goldenMask(c);
     MemoryHostOptions o;
     o.exposeAlpha = c.alpha;
@@ -62,11 +62,12 @@ void writeFailure(const GoldenCase& c, const std::vector<uint8_t>& px) {
     const std::filesystem::path dir =
         std::filesystem::path(RADIANTIX_BINARY_DIR) / "golden_failures";
     std::filesystem::create_directories(dir);
-    const int32_t ch = c.planes + (c.alpha ? 1 : 0);
+    // PNM of the colour planes; 16-bit samples by their high byte.
+    const size_t sb = c.depth == 16 ? 2 : 1, ch = size_t(c.planes + (c.alpha ? 1 : 0)) * sb;
     std::ofstream out(dir / (c.name + (c.planes == 1 ? ".pgm" : ".ppm")), std::ios::binary);
     out << (c.planes == 1 ? "P5\n" : "P6\n") << c.width << " " << c.height << "\n255\n";
     for (size_t i = 0; i < px.size(); i += ch)
-        out.write(reinterpret_cast<const char*>(&px[i]), c.planes);
+        for (size_t z = 0; z < size_t(c.planes); ++z) out.put(char(px[i + z * sb + sb - 1]));
 }
 
 std::string hashOf(const GoldenCase& c) {

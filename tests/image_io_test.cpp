@@ -171,7 +171,6 @@ TEST(ImageFiles, DeepTruncatedAndHostileFilesAreRefused) {
         const char* says;
     };
     const Case cases[] = {
-        {"16-bit PNG", sixteenBitPng(), "16 bits per channel"},
         {"PNG cut short", cut(png, png.size() / 2), "PNG"},
         {"JPEG cut short", cut(jpeg, jpeg.size() / 2), "truncated"},
         {"JPEG Huffman table of 320 codes", huffman, "JPEG"},
@@ -192,10 +191,40 @@ TEST(ImageFiles, DeepTruncatedAndHostileFilesAreRefused) {
         EXPECT_TRUE(out.pixels.empty()) << c.name;
         EXPECT_EQ(error.find('\n'), std::string::npos) << c.name;
     }
-    // Asked for, a 16-bit file is reduced to its high bytes.
-    Image reduced;
+    // A 16-bit file keeps its samples; asked for, it is reduced to its high bytes.
+    Image deep, reduced;
+    ASSERT_EQ(decode(sixteenBitPng(), deep), "");
+    EXPECT_EQ(deep.depth, 16);
+    for (size_t i = 0; i < deep.pixels.size(); i += 2)
+        EXPECT_EQ(deep.pixels[i] | deep.pixels[i + 1] << 8, 0x8000);
     ASSERT_EQ(decode(sixteenBitPng(), reduced, ReadOptions{true}), "");
+    EXPECT_EQ(reduced.depth, 8);
     EXPECT_EQ(reduced.pixels, std::vector<uint8_t>(4 * 2 * 3, 0x80));
+}
+
+// 16-bit pictures: PNG and TIFF give back every sample, grey and colour, with and without
+// alpha; the 8-bit formats refuse them in one line.
+TEST(ImageFiles, SixteenBitSamplesSurvivePngAndTiffAndThe8BitFormatsRefuseThem) {
+    for (int32_t channels = 1; channels <= 4; ++channels) {
+        Image in;
+        in.width = 7, in.height = 5, in.channels = channels, in.depth = 16;
+        in.pixels.resize(in.rowBytes() * 5);
+        for (size_t i = 0; i < in.pixels.size(); ++i) in.pixels[i] = uint8_t(i * 97 + i / 7);
+        for (ImageFormat f : {ImageFormat::Png, ImageFormat::Tiff}) {
+            Image out;
+            ASSERT_EQ(decode(encode(in, f), out), "") << formatName(f);
+            EXPECT_EQ(out.depth, 16) << formatName(f) << " " << channels;
+            EXPECT_TRUE(out.pixels == in.pixels) << formatName(f) << " " << channels;
+        }
+        for (ImageFormat f :
+             {ImageFormat::Jpeg, ImageFormat::WebP, ImageFormat::Bmp, ImageFormat::Tga}) {
+            if (in.hasAlpha() && !formatHoldsAlpha(f)) continue;
+            std::vector<uint8_t> bytes;
+            std::string error;
+            EXPECT_FALSE(encodeImage(in, f, bytes, error)) << formatName(f);
+            EXPECT_NE(error.find("16 bits"), std::string::npos) << error;
+        }
+    }
 }
 
 // An RGB display profile of `size` bytes (a multiple of 4) whose one tag covers the rest.

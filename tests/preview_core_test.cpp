@@ -4,6 +4,8 @@
 // a stale mask offset is not used).
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -224,6 +226,59 @@ TEST(PreviewRender, RowCursorLeftBeyondASmallerAreaStartsAtTheTop) {
     renderPreviewRows(rig.session);
     EXPECT_EQ(rig.result, 0);
     EXPECT_EQ(rig.session.nextRow, 0);
+}
+
+// A 16-bit image's preview, with a soft selection, at a reduced scale, as displayPixels is
+// handed it (reduced to 8 bits), and its plain copy while panning: the 8-bit image's within
+// one step for the copy and two for the render (the blend's step and the fade's own
+// rounding).
+TEST(PreviewRender, SixteenBitPreviewShowsTheEightBitPreview) {
+    auto shown = [](int32_t depth, bool plainCopy) {
+        HostImage narrow = patternImage(900, 700, 3);
+        for (int32_t y = 0; y < 700; ++y)
+            for (int32_t x = 0; x < 900; ++x)
+                narrow.mask.push_back(
+                    uint8_t(std::min(255, std::abs(x - 450) + std::abs(y - 350))));
+        HostImage img = HostImage::make(900, 700, 3, false, depth);
+        img.mask = narrow.mask;
+        for (size_t i = 0; i < narrow.pixels.size(); ++i) {
+            if (depth == 8) {
+                img.pixels[i] = narrow.pixels[i];
+                continue;
+            }
+            const uint16_t v = uint16_t(narrow.pixels[i] * 257);
+            std::memcpy(&img.pixels[i * 2], &v, 2);
+        }
+        PreviewRig rig(std::move(img));
+        rig.p().sunRadius = 40;
+        rig.p().blendMode = 10;
+        startPreview(rig.session, kFrame);
+        EXPECT_EQ(rig.p().previewScale, 3);
+        if (plainCopy)
+            copyPlainPreview(rig.session);
+        else
+            renderPreviewRows(rig.session);
+        EXPECT_EQ(rig.result, 0);
+        std::vector<uint8_t> reduced;
+        const PSPixelMap map = previewPixelMap(rig.session, reduced);
+        EXPECT_EQ(map.imageMode, plugInModeRGBColor);
+        const int32_t w = map.bounds.right - map.bounds.left,
+                      h = map.bounds.bottom - map.bounds.top;
+        std::vector<uint8_t> bytes;
+        for (int32_t y = 0; y < h; ++y) {
+            const auto* row = static_cast<const uint8_t*>(map.baseAddr) + y * map.rowBytes;
+            bytes.insert(bytes.end(), row, row + w * 3);
+        }
+        return bytes;
+    };
+    for (bool plainCopy : {false, true}) {
+        const std::vector<uint8_t> deep = shown(16, plainCopy), narrow = shown(8, plainCopy);
+        ASSERT_EQ(deep.size(), narrow.size());
+        int32_t worst = 0;
+        for (size_t i = 0; i < deep.size(); ++i)
+            worst = std::max(worst, std::abs(deep[i] - narrow[i]));
+        EXPECT_LE(worst, plainCopy ? 1 : 2) << (plainCopy ? "plain copy" : "render");
+    }
 }
 
 }  // namespace

@@ -8,7 +8,9 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "composite/blend16.h"
 #include "host/band_loop.h"
+#include "host/sample_depth.h"
 
 namespace rx {
 namespace {
@@ -217,26 +219,77 @@ bool panStep(FilterSession& session, int32_t x, int32_t y) {
     return true;
 }
 
+PSPixelMap previewPixelMap(const FilterSession& session, std::vector<uint8_t>& reduced) {
+    const FilterRecord* rec = session.filterRecord;
+    PSPixelMap map{};
+    map.version = 1;
+    map.bounds =
+        VRect{rec->outRect.top, rec->outRect.left, rec->outRect.bottom, rec->outRect.right};
+    map.imageMode = rec->imageMode;
+    map.rowBytes = rec->outRowBytes;
+    map.colBytes = rec->outHiPlane - rec->outLoPlane + 1;
+    map.planeBytes = 1;
+    map.baseAddr = rec->outData;
+    if (sampleBytesOf(*rec) != 2 || !rec->outData) return map;
+    // 16-bit rows shown as 8-bit ones.
+    const int32_t range = sixteenBitRangeOf(*rec);
+    const int32_t width = map.bounds.right - map.bounds.left;
+    const int32_t height = map.bounds.bottom - map.bounds.top;
+    const int32_t samples = width * map.colBytes;
+    reduced.assign(size_t(samples > 0 ? samples : 0) * size_t(height > 0 ? height : 0), 0);
+    for (int32_t y = 0; y < height; ++y) {
+        const uint16_t* from = reinterpret_cast<const uint16_t*>(
+            static_cast<const uint8_t*>(rec->outData) + intptr_t(y) * rec->outRowBytes);
+        uint8_t* to = reduced.data() + size_t(y) * samples;
+        for (int32_t i = 0; i < samples; ++i)
+            to[i] = uint8_t(reduceTo8(from[i] < range ? from[i] : range, range));
+    }
+    if (rec->imageMode == plugInModeGray16) map.imageMode = plugInModeGrayScale;
+    if (rec->imageMode == plugInModeRGB48) map.imageMode = plugInModeRGBColor;
+    map.rowBytes = samples;
+    map.baseAddr = reduced.data();
+    return map;
+}
+
+namespace {
+
+// The plain preview's rows at 8 or 16 bits a sample.
+template <typename Sample>
+void copyPlainRows(const FilterSession& session, int32_t checkerLight, int32_t checkerDark) {
+    const FilterRecord* rec = session.filterRecord;
+    const int planes = rec->planes;
+    const int inStride = rec->inHiPlane - rec->inLoPlane + 1;
+    const bool masked = rec->haveMask && rec->maskData;
+    for (int32_t y = 0; y < session.renderHeight; ++y) {
+        const Sample* src = reinterpret_cast<const Sample*>(
+            static_cast<const uint8_t*>(rec->inData) + y * rec->inRowBytes);
+        Sample* dst =
+            reinterpret_cast<Sample*>(static_cast<uint8_t*>(rec->outData) + y * rec->outRowBytes);
+        const uint8_t* maskRow =
+            masked ? static_cast<const uint8_t*>(rec->maskData) + y * rec->maskRowBytes : nullptr;
+        for (int32_t x = 0; x < session.renderWidth; ++x) {
+            const int32_t m = maskRow ? maskRow[x] : 255;
+            const int32_t k = ((x ^ y) & 8) ? checkerDark : checkerLight;
+            for (int c = 0; c < planes; ++c) dst[c] = Sample((src[c] * m + k * (255 - m)) / 256);
+            src += inStride;
+            dst += planes;
+        }
+    }
+}
+
+}  // namespace
+
 void copyPlainPreview(FilterSession& session) {
     const FilterRecord* rec = session.filterRecord;
     const SunParameters* p = sunParameters(session);
     if (!rec || !p || !p->previewRendering || !rec->inData || !rec->outData) return;
     const int planes = rec->planes;
     if (planes != 1 && planes != 3) return;
-    const int inStride = rec->inHiPlane - rec->inLoPlane + 1;
-    const bool masked = rec->haveMask && rec->maskData;
-    for (int32_t y = 0; y < session.renderHeight; ++y) {
-        const uint8_t* src = static_cast<const uint8_t*>(rec->inData) + y * rec->inRowBytes;
-        uint8_t* dst = static_cast<uint8_t*>(rec->outData) + y * rec->outRowBytes;
-        const uint8_t* maskRow =
-            masked ? static_cast<const uint8_t*>(rec->maskData) + y * rec->maskRowBytes : nullptr;
-        for (int32_t x = 0; x < session.renderWidth; ++x) {
-            const int32_t m = maskRow ? maskRow[x] : 255;
-            const int32_t k = ((x ^ y) & 8) ? 204 : 255;
-            for (int c = 0; c < planes; ++c) dst[c] = uint8_t((src[c] * m + k * (255 - m)) / 256);
-            src += inStride;
-            dst += planes;
-        }
+    if (sampleBytesOf(*rec) == 2) {
+        const int32_t range = sixteenBitRangeOf(*rec);
+        copyPlainRows<uint16_t>(session, range, scaleTo16(204, range));
+    } else {
+        copyPlainRows<uint8_t>(session, 255, 204);
     }
 }
 

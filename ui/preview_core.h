@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "host/types/filter_session.h"
 #include "ui/control_ids.h"
@@ -52,6 +53,11 @@ void placeCenterAt(FilterSession& session, const Rect& frame, int32_t x, int32_t
 // One pointer step of a pan: moves the origins by the pointer's travel times the scale
 // and asks for the source again. False when the pointer did not move (nothing to show).
 bool panStep(FilterSession& session, int32_t x, int32_t y);
+
+// The pixel map the preview hands to displayPixels: the host's output buffer as it is for
+// an 8-bit image; for a 16-bit one a copy reduced to 8 bits, kept in `reduced`, with the
+// matching 8-bit mode. Bounds, rows and columns as the host's outRect and planes say.
+PSPixelMap previewPixelMap(const FilterSession& session, std::vector<uint8_t>& reduced);
 
 // Copies the source into the output buffer without the sun, fading unselected pixels to
 // a light checkerboard: what the preview shows while it is dragged.

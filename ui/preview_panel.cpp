@@ -47,15 +47,8 @@ void showPreview(HWND dialog, FilterSession& session, bool erase) {
     gdi::frame(dc, RECT{inner.left - 1, inner.top - 1, inner.right, inner.bottom}, RGB(0, 0, 0),
                RGB(0, 0, 0));
     if (rec->displayPixels && rec->outData) {
-        PSPixelMap map{};
-        map.version = 1;
-        map.bounds =
-            VRect{rec->outRect.top, rec->outRect.left, rec->outRect.bottom, rec->outRect.right};
-        map.imageMode = rec->imageMode;
-        map.rowBytes = rec->outRowBytes;
-        map.colBytes = rec->outHiPlane - rec->outLoPlane + 1;
-        map.planeBytes = 1;
-        map.baseAddr = rec->outData;
+        std::vector<uint8_t> reduced;  // a 16-bit image's rows reduced for display
+        PSPixelMap map = previewPixelMap(session, reduced);
         const int32_t height = map.bounds.bottom - map.bounds.top;
         const int32_t width = map.bounds.right - map.bounds.left;
         const int32_t row = (frame.top + frame.bottom - height) / 2;

@@ -77,17 +77,16 @@ bool decodeWithStb(const uint8_t* data, size_t size, Image& image, const ReadOpt
     }
     error = sizeProblem(w, h);
     if (!error.empty()) return false;
-    if (stbi_is_16_bit_from_memory(data, length) && !options.reduceDepth) {
-        error = depthRefusal(16, false);
-        return false;
-    }
-    // stb reduces 16-bit channels to their high byte, as libpng's strip does.
-    uint8_t* pixels = stbi_load_from_memory(data, length, &w, &h, &n, 0);
+    // 16-bit PNG channels are kept (stb hands them in the machine's order) unless asked to
+    // reduce them: then stb keeps their high byte, as libpng's strip does.
+    const bool deep = stbi_is_16_bit_from_memory(data, length) && !options.reduceDepth;
+    void* pixels = deep ? static_cast<void*>(stbi_load_16_from_memory(data, length, &w, &h, &n, 0))
+                        : static_cast<void*>(stbi_load_from_memory(data, length, &w, &h, &n, 0));
     if (!pixels) {
         error = std::string("cannot be decoded (") + stbi_failure_reason() + ")";
         return false;
     }
-    bool ok = allocate(image, w, h, n, error);
+    bool ok = allocate(image, w, h, n, error, deep ? 16 : 8);
     if (ok) std::memcpy(image.pixels.data(), pixels, image.pixels.size());
     stbi_image_free(pixels);
     return ok;
@@ -162,7 +161,7 @@ bool encodePng(const Image& image, Bytes& out, std::string& error) {
                                 uint8_t(h >> 16),
                                 uint8_t(h >> 8),
                                 uint8_t(h),
-                                8,
+                                uint8_t(image.depth == 16 ? 16 : 8),
                                 kColourTypes[image.channels],
                                 0,
                                 0,
@@ -177,7 +176,9 @@ bool encodePng(const Image& image, Bytes& out, std::string& error) {
         error = "cannot encode the PNG image: out of memory";
         return false;
     }
-    const size_t n = size_t(image.channels), rowBytes = size_t(image.width) * n;
+    // n: bytes a pixel, the distance of the SUB filter. 16-bit samples go big-endian.
+    const size_t n = size_t(image.channels) * image.sampleBytes(), rowBytes = image.rowBytes();
+    std::vector<uint8_t> bigEndian(image.depth == 16 ? rowBytes : 0);
     std::vector<uint8_t> line(rowBytes + 1), chunk(1 << 20);
     // Rows go through deflate one at a time; its output fills IDAT chunks of 1 MB.
     z.next_out = chunk.data();
@@ -187,6 +188,15 @@ bool encodePng(const Image& image, Bytes& out, std::string& error) {
         const bool last = y == image.height;
         if (!last) {  // filter type 1 (SUB): each byte minus the one a pixel to the left
             const uint8_t* s = image.row(y);
+            if (image.depth == 16) {
+                for (size_t i = 0; i < rowBytes; i += 2) {
+                    uint16_t v;
+                    std::memcpy(&v, s + i, 2);
+                    bigEndian[i] = uint8_t(v >> 8);
+                    bigEndian[i + 1] = uint8_t(v);
+                }
+                s = bigEndian.data();
+            }
             line[0] = 1;
             for (size_t i = 0; i < rowBytes; ++i)
                 line[i + 1] = uint8_t(s[i] - (i >= n ? s[i - n] : 0));

@@ -285,6 +285,8 @@ constexpr int32_t kBufferProcsVersion = 2;
 enum : int16_t {
     plugInModeGrayScale = 1,
     plugInModeRGBColor = 3,
+    plugInModeGray16 = 10,
+    plugInModeRGB48 = 11,
 };
 
 // The entry point's signature.

@@ -37,7 +37,7 @@ int compare(const std::string& a, const std::string& b) {
         return 2;
     }
     if (x.width == y.width && x.height == y.height && x.channels == y.channels &&
-        x.pixels == y.pixels)
+        x.depth == y.depth && x.pixels == y.pixels)
         return 0;
     std::fprintf(stderr, "golden_cases: %s and %s hold different pictures\n", a.c_str(), b.c_str());
     return 1;
@@ -60,7 +60,8 @@ int main(int argc, char** argv) {
         image.width = c.width;
         image.height = c.height;
         image.channels = c.planes + (c.alpha ? 1 : 0);
-        image.pixels = rx::golden::goldenPixels(c);
+        image.depth = c.depth;
+        image.pixels = rx::golden::goldenBytes(c);
         if (!writePng(dir + "/" + c.name + ".png", image)) return 1;
         std::string line = c.name;
         if (c.mask) {

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,7 @@ struct GoldenCase {
     int32_t height = 120;
     int32_t planes = 3;  // 1 grey, 3 RGB
     bool alpha = false;
+    int32_t depth = 8;  // bits a sample: 8 or 16 (0..65535)
     bool mask = false;
     bool center = false;  // use centerX, centerY instead of the middle of the image
     int32_t centerX = 0;
@@ -95,6 +97,15 @@ inline std::vector<GoldenCase> goldenMatrix() {
     image("size_odd_rgba_grey_mask", 29, 31, 1, true, true);
     centred("center_corner", 0, 0, {});
     centred("center_outside", -30, 70, {"haloRadius=100"});
+    // 16-bit images: defaults, each kind of image, and modes that show the source.
+    image("deep_defaults_rgb", 160, 120, 3, false, false);
+    image("deep_screen_grey", 160, 120, 1, false, false, {"blendMode=10"});
+    image("deep_composite_rgba_mask", 160, 120, 3, true, true, {"blendMode=11", "flareCount=12"});
+    image("deep_procedural_rgb", 160, 120, 3, false, false, {"blendMode=2", "lightingMode=2"});
+    image("deep_difference_look", 160, 120, 3, false, false, look);
+    m.back().settings.push_back("blendMode=4");
+    for (GoldenCase& c : m)
+        if (c.name.rfind("deep_", 0) == 0) c.depth = 16;
     return m;
 }
 
@@ -114,6 +125,37 @@ inline std::vector<uint8_t> goldenPixels(const GoldenCase& c) {
                     uint8_t(v > 255 ? 510 - v < 0 ? 0 : 510 - v : v);
             }
     return px;
+}
+
+// The 16-bit source picture of a case on a 16-bit range: the same gradient at full
+// precision, its texture in the low bits as well.
+inline std::vector<uint16_t> goldenPixels16(const GoldenCase& c, int32_t range) {
+    const int32_t ch = c.planes + (c.alpha ? 1 : 0);
+    std::vector<uint16_t> px(size_t(c.width) * c.height * ch);
+    for (int32_t y = 0; y < c.height; ++y)
+        for (int32_t x = 0; x < c.width; ++x)
+            for (int32_t z = 0; z < ch; ++z) {
+                const uint32_t texture = (uint32_t(x * 7 + y * 13 + z * 29) * 2654435761u) >> 19;
+                const int64_t v =
+                    (int64_t(x) * 65535) / (c.width > 1 ? c.width - 1 : 1) * (z + 1) / 3 +
+                    (int64_t(y) * 51400) / (c.height > 1 ? c.height - 1 : 1) * (3 - z) / 4 +
+                    int64_t(texture);
+                const int64_t folded = v > 65535 ? (131070 - v < 0 ? 0 : 131070 - v) : v;
+                px[(size_t(y) * c.width + x) * ch + z] = uint16_t(folded * range / 65535);
+            }
+    return px;
+}
+
+// The source picture's bytes at the case's depth (16-bit samples in the machine's order).
+inline std::vector<uint8_t> goldenBytes(const GoldenCase& c) {
+    if (c.depth != 16) return goldenPixels(c);
+    const std::vector<uint16_t> samples = goldenPixels16(c, 65535);
+    std::vector<uint8_t> bytes(samples.size() * 2);
+    for (size_t i = 0; i < samples.size(); ++i) {
+        const uint16_t v = samples[i];
+        std::memcpy(&bytes[i * 2], &v, 2);
+    }
+    return bytes;
 }
 
 // The selection of a case with a mask: a soft-edged disc left of the middle.

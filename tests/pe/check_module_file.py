@@ -28,7 +28,7 @@ def pipl_expected(arch):
         prop('catg', bytes([12]) + b'Tallow Forge'),
         prop('vers', struct.pack('<I', 0x00040000)),
         prop(entry_key, b'ENTRYPOINT\0\0'),
-        prop('mode', bytes([0x50, 0, 0, 0])),
+        prop('mode', bytes([0x50, 0x30, 0, 0])),  # grey, RGB; Gray16, RGB48
         prop('fici', fici),
     ]
     return struct.pack('<hii', 1, 0, len(props)) + b''.join(props)

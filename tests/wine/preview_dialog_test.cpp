@@ -9,7 +9,9 @@
 //   the cases whose name contains it)
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <string>
@@ -43,6 +45,17 @@ size_t differingPixels(const std::vector<uint32_t>& a, const std::vector<uint32_
 bool zoomButtonEnabled(HWND dialog, int id) {
     paintPending(dialog);
     return shown(dialog, id) == 1;
+}
+
+// The same picture at 16 bits a sample (0..65535, this host's range).
+HostImage deepGradientImage(int32_t w, int32_t h) {
+    const HostImage narrow = gradientImage(w, h);
+    HostImage image = HostImage::make(w, h, 3, false, 16);
+    for (size_t i = 0; i < narrow.pixels.size(); ++i) {
+        const uint16_t v = uint16_t(narrow.pixels[i] * 257);
+        std::memcpy(&image.pixels[i * 2], &v, 2);
+    }
+    return image;
 }
 
 // ---------------------------------------------------------------------------------------
@@ -79,6 +92,29 @@ void previewFollowsSliders() {
         pressOk(d);
     });
     CHECK_EQ(result, 0);
+}
+
+// A 16-bit image's preview shows the 8-bit image's picture: the rows reach displayPixels
+// reduced to 8 bits, each channel within two steps of the 8-bit preview's.
+void sixteenBitPreview() {
+    std::vector<uint32_t> shown[2];
+    for (int deep = 0; deep < 2; ++deep) {
+        MemoryHost host(deep ? deepGradientImage(640, 400) : gradientImage(640, 400));
+        const int16_t result = runDialog(host, [&](HWND d) {
+            Sleep(300);
+            shown[deep] = previewPixels(d);
+            if (deep) CHECK(screenshot(d, "preview_dialog_16bit.png"));
+            pressOk(d);
+        });
+        CHECK_EQ(result, 0);
+    }
+    CHECK_EQ(shown[0].size(), shown[1].size());
+    int worst = 0;
+    for (size_t i = 0; i < shown[0].size() && i < shown[1].size(); ++i)
+        for (int bit : {0, 8, 16})
+            worst = std::max(worst, std::abs(int((shown[0][i] >> bit) & 0xFF) -
+                                             int((shown[1][i] >> bit) & 0xFF)));
+    if (kPixelsReadable) CHECK(worst <= 2);
 }
 
 // "+", "-" and "%" on a 3000 x 200 image: fit scale 10; "-" starts disabled,
@@ -354,6 +390,7 @@ int main(int argc, char** argv) {
         void (*run)();
     } cases[] = {
         {"preview follows sliders", previewFollowsSliders},
+        {"16-bit preview", sixteenBitPreview},
         {"zoom buttons", zoomButtons},
         {"place and pan", placeAndPan},
         {"blend from popup", blendFromPopup},
