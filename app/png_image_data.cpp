@@ -1,0 +1,193 @@
+#include "app/png_image_data.h"
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstring>
+#include <memory>
+
+#include "platform/frame_memory.h"
+#include "platform/worker_threads.h"
+
+namespace rx::cli::codec {
+
+namespace {
+
+// Filtered bytes per block: small enough that the threads share out an image evenly and the
+// blocks of one round stay small, large enough that a block's end costs nothing worth counting.
+constexpr size_t kBlockBytes = size_t(512) << 10;
+// Blocks compressed before their chunks are appended: bounds the memory in flight.
+constexpr int32_t kBlocksPerThread = 4;
+constexpr int32_t kMostThreads = 8;
+
+void putBigEndian(uint8_t* p, uint32_t v) {
+    p[0] = uint8_t(v >> 24);
+    p[1] = uint8_t(v >> 16);
+    p[2] = uint8_t(v >> 8);
+    p[3] = uint8_t(v);
+}
+
+// One block's output: a whole IDAT chunk, and the Adler-32 of the block's filtered bytes.
+struct Block {
+    std::vector<uint8_t> chunk;
+    uLong adler = 0;
+    size_t filteredBytes = 0;
+    bool ok = false;
+};
+
+// One thread's deflate state, kept from block to block.
+struct Compressor {
+    z_stream z{};
+    bool ready = false;
+    std::vector<uint8_t> line;
+    ~Compressor() {
+        if (ready) deflateEnd(&z);
+    }
+};
+
+struct Encoding {
+    const Image* image = nullptr;
+    size_t rowBytes = 0;
+    int32_t blockRows = 1;
+    int32_t blocks = 0;
+    int32_t roundStart = 0, roundEnd = 0;
+    std::atomic<int32_t> nextBlock{0};
+    std::atomic<int32_t> nextThread{0};
+    std::vector<Block> round;
+    std::vector<Compressor> compressors;
+
+    void compress(Compressor& c, int32_t index, Block& b) {
+        b.ok = false;
+        const int32_t first = index * blockRows;
+        const int32_t last = std::min(first + blockRows, image->height);
+        const size_t channels = size_t(image->channels);
+        if (!c.ready) {
+            if (deflateInit2(&c.z, 1, Z_DEFLATED, -15, 8, Z_RLE) != Z_OK) return;
+            c.ready = true;
+            c.line.resize(rowBytes + 1);
+        } else if (deflateReset(&c.z) != Z_OK) {
+            return;
+        }
+        b.filteredBytes = size_t(last - first) * (rowBytes + 1);
+        // Room for the worst case and the flush; the chunk's head goes in front.
+        b.chunk.resize(8 + deflateBound(&c.z, uLong(b.filteredBytes)) + 16);
+        c.z.next_out = b.chunk.data() + 8;
+        c.z.avail_out = uInt(b.chunk.size() - 8);
+        b.adler = adler32(0, nullptr, 0);
+        const bool finalBlock = index == blocks - 1;
+        for (int32_t y = first; y < last; ++y) {
+            // Filter type 1 (SUB): each byte minus the byte one pixel to its left.
+            const uint8_t* s = image->row(y);
+            uint8_t* d = c.line.data();
+            d[0] = 1;
+            const size_t lead = std::min(channels, rowBytes);
+            std::memcpy(d + 1, s, lead);
+            for (size_t i = lead; i < rowBytes; ++i) d[i + 1] = uint8_t(s[i] - s[i - channels]);
+            b.adler = adler32(b.adler, d, uInt(rowBytes + 1));
+            c.z.next_in = d;
+            c.z.avail_in = uInt(rowBytes + 1);
+            const bool lastRow = y == last - 1;
+            // The image's last block ends the stream; every other ends on a byte boundary.
+            const int flush = !lastRow ? Z_NO_FLUSH : finalBlock ? Z_FINISH : Z_SYNC_FLUSH;
+            for (;;) {
+                if (c.z.avail_out == 0) {
+                    const size_t used = b.chunk.size();
+                    b.chunk.resize(used + (used >> 1) + 4096);
+                    c.z.next_out = b.chunk.data() + used;
+                    c.z.avail_out = uInt(b.chunk.size() - used);
+                }
+                const int result = deflate(&c.z, flush);
+                if (result == Z_STREAM_ERROR) return;
+                if (flush == Z_FINISH ? result == Z_STREAM_END
+                                      : c.z.avail_in == 0 && c.z.avail_out != 0)
+                    break;
+            }
+        }
+        const size_t size = size_t(c.z.next_out - b.chunk.data()) - 8;
+        putBigEndian(b.chunk.data(), uint32_t(size));
+        std::memcpy(b.chunk.data() + 4, "IDAT", 4);
+        const uLong crc = crc32(0, b.chunk.data() + 4, uInt(size + 4));
+        b.chunk.resize(8 + size + 4);
+        putBigEndian(b.chunk.data() + 8 + size, uint32_t(crc));
+        b.ok = true;
+    }
+
+    // Every thread takes a compressor of its own, then blocks of the round until none is left.
+    static void run(void* self) {
+        Encoding& e = *static_cast<Encoding*>(self);
+        Compressor& c = e.compressors[size_t(e.nextThread.fetch_add(1))];
+        for (;;) {
+            const int32_t index = e.nextBlock.fetch_add(1);
+            if (index >= e.roundEnd) return;
+            e.compress(c, index, e.round[size_t(index - e.roundStart)]);
+        }
+    }
+};
+
+}  // namespace
+
+void appendPngChunk(std::vector<uint8_t>& out, const char* type, const uint8_t* data,
+                    size_t size) {
+    uint8_t head[8];
+    putBigEndian(head, uint32_t(size));
+    std::memcpy(head + 4, type, 4);
+    out.insert(out.end(), head, head + 8);
+    if (size) out.insert(out.end(), data, data + size);
+    uLong crc = crc32(0, head + 4, 4);
+    if (size) crc = crc32(crc, data, uInt(size));
+    uint8_t tail[4];
+    putBigEndian(tail, uint32_t(crc));
+    out.insert(out.end(), tail, tail + 4);
+}
+
+bool appendPngImageData(const Image& image, std::vector<uint8_t>& out, int32_t blockRows) {
+    Encoding e;
+    e.image = &image;
+    e.rowBytes = size_t(image.width) * size_t(image.channels);
+    e.blockRows = blockRows > 0 ? blockRows
+                                : int32_t(std::max<size_t>(1, kBlockBytes / (e.rowBytes + 1)));
+    e.blocks = (image.height + e.blockRows - 1) / e.blockRows;
+    const int32_t threads =
+        std::max(1, std::min({platform::processorCount(), kMostThreads, e.blocks}));
+    std::unique_ptr<platform::WorkerThreads> workers(new platform::WorkerThreads(threads - 1));
+    const int32_t running = workers->threadCount() + 1;
+    e.compressors.resize(size_t(running));
+    e.round.resize(size_t(running * kBlocksPerThread));
+
+    // The zlib header (deflate, 32 KiB window, the fastest level) is a chunk of its own.
+    const uint8_t header[2] = {0x78, 0x01};
+    appendPngChunk(out, "IDAT", header, 2);
+    const size_t start = out.size();
+    uLong adler = adler32(0, nullptr, 0);
+    size_t filtered = 0;
+    for (e.roundStart = 0; e.roundStart < e.blocks; e.roundStart = e.roundEnd) {
+        e.roundEnd = std::min(e.blocks, e.roundStart + int32_t(e.round.size()));
+        e.nextBlock.store(e.roundStart);
+        e.nextThread.store(0);
+        workers->run(&Encoding::run, &e);
+        for (int32_t i = e.roundStart; i < e.roundEnd; ++i) {
+            Block& b = e.round[size_t(i - e.roundStart)];
+            if (!b.ok) return false;
+            // Room for the rest, judged by what the image has given so far, so the output
+            // grows once or twice rather than doubling.
+            const size_t need = out.size() + b.chunk.size();
+            if (need > out.capacity()) {
+                const double share = double(filtered + b.filteredBytes) /
+                                     double(size_t(image.height) * (e.rowBytes + 1));
+                const size_t guess = start + size_t(double(need - start) / share * 1.05);
+                out.reserve(std::max(need, guess) + 64);
+                platform::adviseHugePages(out.data() + out.size(), out.capacity() - out.size());
+            }
+            out.insert(out.end(), b.chunk.begin(), b.chunk.end());
+            adler = adler32_combine(adler, b.adler, z_off_t(b.filteredBytes));
+            filtered += b.filteredBytes;
+        }
+    }
+    uint8_t trailer[4];
+    putBigEndian(trailer, uint32_t(adler));
+    appendPngChunk(out, "IDAT", trailer, 4);
+    return true;
+}
+
+}  // namespace rx::cli::codec
