@@ -127,8 +127,7 @@ struct Encoding {
 
 }  // namespace
 
-void appendPngChunk(std::vector<uint8_t>& out, const char* type, const uint8_t* data,
-                    size_t size) {
+void appendPngChunk(std::vector<uint8_t>& out, const char* type, const uint8_t* data, size_t size) {
     uint8_t head[8];
     putBigEndian(head, uint32_t(size));
     std::memcpy(head + 4, type, 4);
@@ -145,8 +144,8 @@ bool appendPngImageData(const Image& image, std::vector<uint8_t>& out, int32_t b
     Encoding e;
     e.image = &image;
     e.rowBytes = size_t(image.width) * size_t(image.channels);
-    e.blockRows = blockRows > 0 ? blockRows
-                                : int32_t(std::max<size_t>(1, kBlockBytes / (e.rowBytes + 1)));
+    e.blockRows =
+        blockRows > 0 ? blockRows : int32_t(std::max<size_t>(1, kBlockBytes / (e.rowBytes + 1)));
     e.blocks = (image.height + e.blockRows - 1) / e.blockRows;
     const int32_t threads =
         std::max(1, std::min({platform::processorCount(), kMostThreads, e.blocks}));

@@ -15,8 +15,7 @@
 namespace rx::cli::codec {
 
 // Appends one chunk: length, type, data and CRC.
-void appendPngChunk(std::vector<uint8_t>& out, const char* type, const uint8_t* data,
-                    size_t size);
+void appendPngChunk(std::vector<uint8_t>& out, const char* type, const uint8_t* data, size_t size);
 
 // Appends the IDAT chunks of `image` (8 bits per channel, 1 to 4 channels) and returns
 // false when zlib fails (out of memory). `blockRows` 0 lets the writer choose the rows per

@@ -99,7 +99,7 @@ bool builtIn(ImageFormat format) {
 }
 
 bool decodePng(const uint8_t* data, size_t size, Image& image, const ReadOptions& options,
-               std::string& error) {
+               std::string& error, uint8_t*) {
     return decodeWithStb(data, size, image, options, error);
 }
 
