@@ -58,6 +58,18 @@ uint8_t paeth(uint8_t a, uint8_t b, uint8_t c) {
     return pa <= pb && pa <= pc ? a : pb <= pc ? b : c;
 }
 
+// The SUB filter undone for pixels of BPP bytes, the pixel to the left kept in registers.
+template <int BPP>
+void unfilterSub(const uint8_t* src, uint8_t* dst, size_t pixels) {
+    uint8_t l0 = 0, l1 = 0, l2 = 0, l3 = 0;
+    for (size_t x = 0; x < pixels; ++x, src += BPP, dst += BPP) {
+        dst[0] = l0 = uint8_t(l0 + src[0]);
+        if (BPP > 1) dst[1] = l1 = uint8_t(l1 + src[1]);
+        if (BPP > 2) dst[2] = l2 = uint8_t(l2 + src[2]);
+        if (BPP > 3) dst[3] = l3 = uint8_t(l3 + src[3]);
+    }
+}
+
 // Undoes the filter of one row into `dst`, which lies before `src` (rows move up by the
 // filter bytes before them), so every byte is read before its place is written. `up` is
 // the row above, already unfiltered, or null for the first row.
@@ -67,6 +79,13 @@ bool unfilterRow(uint8_t filter, const uint8_t* src, uint8_t* dst, const uint8_t
     switch (filter) {
         case 0: std::memmove(dst, src, rowBytes); return true;
         case 1:
+            switch (bpp) {
+                case 1: unfilterSub<1>(src, dst, rowBytes); return true;
+                case 2: unfilterSub<2>(src, dst, rowBytes / 2); return true;
+                case 3: unfilterSub<3>(src, dst, rowBytes / 3); return true;
+                case 4: unfilterSub<4>(src, dst, rowBytes / 4); return true;
+                default: break;
+            }
             for (size_t i = 0; i < lead; ++i) dst[i] = src[i];
             for (size_t i = bpp; i < rowBytes; ++i) dst[i] = uint8_t(src[i] + dst[i - bpp]);
             return true;

@@ -28,13 +28,23 @@ void putBigEndian(uint8_t* p, uint32_t v) {
     p[3] = uint8_t(v);
 }
 
-// One block's output: a whole IDAT chunk, and the Adler-32 of the block's filtered bytes.
+// One block's output: a whole IDAT chunk (the first `size` bytes of `chunk`, which keeps
+// its room from round to round), and the Adler-32 of the block's filtered bytes.
 struct Block {
     std::vector<uint8_t> chunk;
+    size_t size = 0;
     uLong adler = 0;
     size_t filteredBytes = 0;
     bool ok = false;
 };
+
+// Filter type 1 (SUB) for pixels of BPP bytes: each byte minus the byte one pixel to its left.
+template <size_t BPP>
+void filterSub(const uint8_t* s, uint8_t* d, size_t bytes) {
+    const size_t lead = std::min(BPP, bytes);
+    for (size_t i = 0; i < lead; ++i) d[i] = s[i];
+    for (size_t i = lead; i < bytes; ++i) d[i] = uint8_t(s[i] - s[i - BPP]);
+}
 
 // One thread's deflate state, kept from block to block.
 struct Compressor {
@@ -71,19 +81,22 @@ struct Encoding {
         }
         b.filteredBytes = size_t(last - first) * (rowBytes + 1);
         // Room for the worst case and the flush; the chunk's head goes in front.
-        b.chunk.resize(8 + deflateBound(&c.z, uLong(b.filteredBytes)) + 16);
+        const size_t room = 8 + deflateBound(&c.z, uLong(b.filteredBytes)) + 16;
+        if (b.chunk.size() < room) b.chunk.resize(room);
         c.z.next_out = b.chunk.data() + 8;
         c.z.avail_out = uInt(b.chunk.size() - 8);
         b.adler = adler32(0, nullptr, 0);
         const bool finalBlock = index == blocks - 1;
         for (int32_t y = first; y < last; ++y) {
             // Filter type 1 (SUB): each byte minus the byte one pixel to its left.
-            const uint8_t* s = image->row(y);
             uint8_t* d = c.line.data();
             d[0] = 1;
-            const size_t lead = std::min(channels, rowBytes);
-            std::memcpy(d + 1, s, lead);
-            for (size_t i = lead; i < rowBytes; ++i) d[i + 1] = uint8_t(s[i] - s[i - channels]);
+            switch (channels) {
+                case 1: filterSub<1>(image->row(y), d + 1, rowBytes); break;
+                case 2: filterSub<2>(image->row(y), d + 1, rowBytes); break;
+                case 3: filterSub<3>(image->row(y), d + 1, rowBytes); break;
+                default: filterSub<4>(image->row(y), d + 1, rowBytes); break;
+            }
             b.adler = adler32(b.adler, d, uInt(rowBytes + 1));
             c.z.next_in = d;
             c.z.avail_in = uInt(rowBytes + 1);
@@ -105,11 +118,12 @@ struct Encoding {
             }
         }
         const size_t size = size_t(c.z.next_out - b.chunk.data()) - 8;
+        if (b.chunk.size() < 8 + size + 4) b.chunk.resize(8 + size + 4);
         putBigEndian(b.chunk.data(), uint32_t(size));
         std::memcpy(b.chunk.data() + 4, "IDAT", 4);
         const uLong crc = crc32(0, b.chunk.data() + 4, uInt(size + 4));
-        b.chunk.resize(8 + size + 4);
         putBigEndian(b.chunk.data() + 8 + size, uint32_t(crc));
+        b.size = 8 + size + 4;
         b.ok = true;
     }
 
@@ -170,7 +184,7 @@ bool appendPngImageData(const Image& image, std::vector<uint8_t>& out, int32_t b
             if (!b.ok) return false;
             // Room for the rest, judged by what the image has given so far, so the output
             // grows once or twice rather than doubling.
-            const size_t need = out.size() + b.chunk.size();
+            const size_t need = out.size() + b.size;
             if (need > out.capacity()) {
                 const double share = double(filtered + b.filteredBytes) /
                                      double(size_t(image.height) * (e.rowBytes + 1));
@@ -178,7 +192,7 @@ bool appendPngImageData(const Image& image, std::vector<uint8_t>& out, int32_t b
                 out.reserve(std::max(need, guess) + 64);
                 platform::adviseHugePages(out.data() + out.size(), out.capacity() - out.size());
             }
-            out.insert(out.end(), b.chunk.begin(), b.chunk.end());
+            out.insert(out.end(), b.chunk.data(), b.chunk.data() + b.size);
             adler = adler32_combine(adler, b.adler, z_off_t(b.filteredBytes));
             filtered += b.filteredBytes;
         }
