@@ -2,10 +2,10 @@
 // on a 4000 x 3000 photo-like PNG (noise on a gradient), paired with `gegl` loading the same
 // file, applying gegl:supernova and saving it, where gegl is installed. Also a smooth image
 // (the gradient alone), the PNG's size against libpng at its default level, and each run's
-// peak memory. With --baseline, another radiantix (an older build) runs the same cases in
-// turn with this one, and the figures stand side by side.
+// peak memory. With --baseline, other radiantix programs (older builds, named after their
+// files) run the same cases in turn with this one, and the figures stand side by side.
 //
-//   end_to_end_bench [RADIANTIX [MODULE]] [--runs N] [--baseline RADIANTIX]
+//   end_to_end_bench [RADIANTIX [MODULE]] [--runs N] [--baseline RADIANTIX]...
 //   (defaults: this build's radiantix and module, 5 runs)
 #include <malloc.h>
 #include <png.h>
@@ -155,7 +155,8 @@ double pngSizeRatio(const std::string& path) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::string exe = RADIANTIX_BENCH_EXE, module = RADIANTIX_BENCH_MODULE, baseline;
+    std::string exe = RADIANTIX_BENCH_EXE, module = RADIANTIX_BENCH_MODULE;
+    std::vector<std::string> exes;
     int runs = 5;
     std::vector<std::string> positional;
     for (int i = 1; i < argc; ++i) {
@@ -163,7 +164,7 @@ int main(int argc, char** argv) {
         if (a == "--runs" && i + 1 < argc)
             runs = std::max(1, std::atoi(argv[++i]));
         else if (a == "--baseline" && i + 1 < argc)
-            baseline = argv[++i];
+            exes.push_back(argv[++i]);
         else
             positional.push_back(a);
     }
@@ -182,8 +183,7 @@ int main(int argc, char** argv) {
     const bool gegl = haveGegl();
     std::printf("end to end, 4000 x 3000 RGB PNG, screen, PNG out; median of %d runs\n", runs);
 
-    std::vector<std::string> exes = {exe};
-    if (!baseline.empty()) exes.insert(exes.begin(), baseline);
+    exes.push_back(exe);
     std::vector<Figures> figures(exes.size());
     std::vector<double> theirs, theirsCpu;
     long geglPeak = 0;
@@ -220,8 +220,9 @@ int main(int argc, char** argv) {
         return std::string(text);
     };
     std::printf("  %-34s", "");
-    for (size_t e = 0; e < exes.size(); ++e)
-        std::printf(" %16s", e + 1 < exes.size() ? "baseline" : "this build");
+    for (size_t e = 0; e + 1 < exes.size(); ++e)
+        std::printf(" %15.15s", exes[e].substr(exes[e].find_last_of('/') + 1).c_str());
+    std::printf(" %15s", "this build");
     std::printf("   goal\n");
     row("smooth: seconds (cpu)", "under 0.15 s", [&](const Figures& f) {
         return format("%.3f (%.3f)", median(f.smooth), median(f.smoothCpu));
