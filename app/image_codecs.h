@@ -15,8 +15,11 @@ namespace rx::cli::codec {
 
 using Bytes = std::vector<uint8_t>;
 
+// `spendable`, when not null, is `data` itself, which the caller no longer needs: the native
+// decoder joins the image data of a file in many chunks there, over the chunks' heads,
+// instead of in a copy.
 bool decodePng(const uint8_t* data, size_t size, Image& image, const ReadOptions& options,
-               std::string& error);
+               std::string& error, uint8_t* spendable = nullptr);
 bool decodeJpeg(const uint8_t* data, size_t size, Image& image, const ReadOptions& options,
                 std::string& error);
 bool decodeTiff(const uint8_t* data, size_t size, Image& image, const ReadOptions& options,

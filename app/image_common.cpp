@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "app/image_codecs.h"
+#include "platform/frame_memory.h"
 
 namespace rx::cli::codec {
 
@@ -30,7 +31,11 @@ bool allocate(Image& image, int32_t width, int32_t height, int32_t channels, std
     image.channels = channels;
     image.depth = depth;
     try {
-        image.pixels.assign(size_t(height) * image.rowBytes(), 0);
+        const size_t size = size_t(height) * image.rowBytes();
+        image.pixels.clear();
+        image.pixels.reserve(size);
+        platform::adviseHugePages(image.pixels.data(), size);
+        image.pixels.resize(size);
     } catch (const std::bad_alloc&) {
         error = "does not fit in memory (" + std::to_string(width) + " x " +
                 std::to_string(height) + " pixels)";

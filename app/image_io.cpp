@@ -102,13 +102,16 @@ std::string writableExtensions() {
     return out;
 }
 
-bool decodeImage(const uint8_t* data, size_t size, Image& image, std::string& error,
-                 const ReadOptions& options) {
+namespace {
+
+// decodeImage; `spendable` is `data` when the caller no longer needs the bytes.
+bool decodeBytes(const uint8_t* data, size_t size, Image& image, std::string& error,
+                 const ReadOptions& options, uint8_t* spendable) {
     image = Image();
     bool ok = false;
     try {
         if (startsWith(data, size, "\x89PNG\r\n\x1a\n", 8)) {
-            ok = codec::decodePng(data, size, image, options, error);
+            ok = codec::decodePng(data, size, image, options, error, spendable);
         } else if (startsWith(data, size, "\xff\xd8\xff", 3)) {
             ok = codec::decodeJpeg(data, size, image, options, error);
             if (ok) codec::applyOrientation(image, codec::readJpegMetadata(data, size, image));
@@ -132,6 +135,13 @@ bool decodeImage(const uint8_t* data, size_t size, Image& image, std::string& er
     return ok;
 }
 
+}  // namespace
+
+bool decodeImage(const uint8_t* data, size_t size, Image& image, std::string& error,
+                 const ReadOptions& options) {
+    return decodeBytes(data, size, image, error, options, nullptr);
+}
+
 bool loadImage(const std::string& path, Image& image, std::string& error,
                const ReadOptions& options) {
     std::vector<uint8_t> bytes;
@@ -145,7 +155,7 @@ bool loadImage(const std::string& path, Image& image, std::string& error,
         error = "\"" + path + "\" is empty";
         return false;
     }
-    if (!decodeImage(bytes.data(), bytes.size(), image, error, options)) {
+    if (!decodeBytes(bytes.data(), bytes.size(), image, error, options, bytes.data())) {
         error = "\"" + path + "\" " + error;
         return false;
     }

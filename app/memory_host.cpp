@@ -67,6 +67,7 @@ struct MemoryHost::Impl {
     int handleAllocations = 0;
     int bufferAllocations = 0;
     std::vector<uint8_t> source;  // the image as it was when the run started
+    bool running = false;         // a run has started (its input is source or the image)
     bool inStart = false;         // inside the start selector (the dialog's previews)
     Delivered in, out, mask;
 
@@ -341,15 +342,15 @@ struct MemoryHost::Impl {
             clearDelivered();
             return kHostInsufficient;
         }
-        // Inside a run the input is the snapshot taken at start, so it can be handed out in
-        // place; so can the output, except while the dialog previews (start never
-        // commits) and when the host still has to blend the output with the selection.
-        const bool running = !source.empty();
-        const std::vector<uint8_t>& src = running ? source : img.pixels;
+        // Inside a run the input is the snapshot taken at start (or the image itself, read in
+        // place), so it can be handed out in place; so can the output, except while the dialog
+        // previews (start never commits) and when the host still has to blend the output with the
+        // selection.
+        const uint8_t* src = running && !source.empty() ? source.data() : img.pixels.data();
         const bool masking = r.autoMask && !img.mask.empty();
         const int32_t sb = img.sampleBytes();
-        OSErr err = deliver(in, r.inRect, r.inLoPlane, r.inHiPlane, r.inputPadding, planes, ch,
-                            src.data(), inRate, running, sb);
+        OSErr err = deliver(in, r.inRect, r.inLoPlane, r.inHiPlane, r.inputPadding, planes, ch, src,
+                            inRate, running, sb);
         // The output of a preview is a reduced copy as well, at the input's rate.
         if (err == noErr)
             err = deliver(out, r.outRect, r.outLoPlane, r.outHiPlane, r.outputPadding, planes, ch,
@@ -561,7 +562,13 @@ int16_t MemoryHost::call(PluginEntryProc entry, int16_t selector) {
         return result_;
     }
     if (selector == filterSelectorStart) {
-        m.source = image_.pixels;
+        // Reading in place leaves the copy out; a selection needs it (the host blends
+        // the output with the input).
+        if (options_.inputInPlace && image_.mask.empty())
+            std::vector<uint8_t>().swap(m.source);
+        else
+            m.source = image_.pixels;
+        m.running = true;
         m.clearDelivered();
     }
     m.inStart = selector == filterSelectorStart;

@@ -68,6 +68,13 @@ struct MemoryHostOptions {
     // The alpha plane is handed to the module as an extra plane only when true.
     bool exposeAlpha = false;
 
+    // A run reads its input from the image it writes instead of from a copy taken at start,
+    // which saves a frame of memory and its copying. Hosts hand out an unchanged input;
+    // this suits only a module that reads each pixel's input before it writes that pixel
+    // and never reads rows it has written (inRect = outRect, band by band), as ours. No
+    // effect with a selection.
+    bool inputInPlace = false;
+
     // Extra bytes at the end of every delivered row, so that row bytes differ from the
     // width (catches modules that assume tightly packed rows).
     int32_t rowPadding = 0;

@@ -32,7 +32,10 @@ int16_t runRenderJob(PluginEntryProc entry, RenderJob& job) {
     hostImage.pixels = std::move(img.pixels);
     if (job.mask) hostImage.mask = job.mask->pixels;
 
-    MemoryHost host(std::move(hostImage));
+    // Our module composites each band in place, so the frame is rendered where it lies.
+    MemoryHostOptions options;
+    options.inputInPlace = true;
+    MemoryHost host(std::move(hostImage), options);
     host.onProgress = job.onProgress;
     host.onAbort = job.onAbort;
     host.afterPrepare = [&job](MemoryHost& h) {

@@ -1,11 +1,15 @@
-// End to end as a user runs it: `radiantix render photo.png -o out.png --set blendMode=10`
+// End to end as a user runs it: `radiantix render photo.png -o out.png --set blendMode=screen`
 // on a 4000 x 3000 photo-like PNG (noise on a gradient), paired with `gegl` loading the same
-// file, applying gegl:supernova and saving it, where gegl is installed. Also a smooth image,
-// the PNG's size against libpng at its default level, and each run's peak memory.
+// file, applying gegl:supernova and saving it, where gegl is installed. Also a smooth image
+// (the gradient alone), the PNG's size against libpng at its default level, and each run's
+// peak memory. With --baseline, other radiantix programs (older builds, named after their
+// files) run the same cases in turn with this one, and the figures stand side by side.
 //
-//   end_to_end_bench [RADIANTIX [MODULE]] [--runs N]     (defaults: this build's, 5 runs)
+//   end_to_end_bench [RADIANTIX [MODULE]] [--runs N] [--baseline RADIANTIX]...
+//   (defaults: this build's radiantix and module, 5 runs)
+#include <malloc.h>
 #include <png.h>
-#include <spawn.h>
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -21,8 +25,6 @@
 #include "app/commands.h"
 #include "app/image_io.h"
 
-extern char** environ;
-
 namespace {
 
 using rx::cli::Image;
@@ -34,18 +36,24 @@ struct Run {
     bool ok = false;
 };
 
+// Runs a program with its output thrown away. fork, not posix_spawn: a child that shares
+// this process's memory until it starts the program (vfork) takes this process's peak
+// resident memory, with the pictures made here, as the start of its own.
 Run runProgram(std::vector<std::string> args) {
     std::vector<char*> argv;
     for (std::string& a : args) argv.push_back(a.data());
     argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", 1, 0);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", 1, 0);
     Run r;
     const auto start = std::chrono::steady_clock::now();
-    pid_t pid;
-    if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0) {
+    const pid_t pid = fork();
+    if (pid == 0) {
+        const int null = open("/dev/null", O_WRONLY);
+        dup2(null, 1);
+        dup2(null, 2);
+        execvp(argv[0], argv.data());
+        _exit(127);
+    }
+    if (pid > 0) {
         int status = 0;
         struct rusage usage {};
         wait4(pid, &status, 0, &usage);
@@ -55,7 +63,6 @@ Run runProgram(std::vector<std::string> args) {
                        double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
     }
     r.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    posix_spawn_file_actions_destroy(&actions);
     return r;
 }
 
@@ -115,16 +122,49 @@ long fileSize(const std::string& path) {
 
 bool haveGegl() { return runProgram({"sh", "-c", "command -v gegl"}).ok; }
 
+// One radiantix's figures over the runs.
+struct Figures {
+    std::vector<double> photo, photoCpu, smooth, smoothCpu;
+    long photoPeak = 0, smoothPeak = 0;
+    double pngRatio = 0;
+    bool ok = true;
+
+    void add(const Run& p, const Run& s) {
+        ok = ok && p.ok && s.ok;
+        photo.push_back(p.seconds);
+        photoCpu.push_back(p.cpuSeconds);
+        smooth.push_back(s.seconds);
+        smoothCpu.push_back(s.cpuSeconds);
+        photoPeak = std::max(photoPeak, p.peakMiB);
+        smoothPeak = std::max(smoothPeak, s.peakMiB);
+    }
+};
+
+Run renderOnce(const std::string& exe, const std::string& module, const std::string& in,
+               const std::string& out) {
+    return runProgram(
+        {exe, "render", "-q", in, "-o", out, "--set", "blendMode=screen", "--module", module});
+}
+
+double pngSizeRatio(const std::string& path) {
+    const long written = fileSize(path);
+    const size_t reference = libpngDefaultSize(path);
+    return written > 0 && reference > 0 ? double(written) / double(reference) : 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     std::string exe = RADIANTIX_BENCH_EXE, module = RADIANTIX_BENCH_MODULE;
+    std::vector<std::string> exes;
     int runs = 5;
     std::vector<std::string> positional;
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
         if (a == "--runs" && i + 1 < argc)
             runs = std::max(1, std::atoi(argv[++i]));
+        else if (a == "--baseline" && i + 1 < argc)
+            exes.push_back(argv[++i]);
         else
             positional.push_back(a);
     }
@@ -137,21 +177,23 @@ int main(int argc, char** argv) {
     setenv("RADIANTIX_CACHE_DIR", (dir + "/cache").c_str(), 1);
     const std::string in = dir + "/photo.png", smoothIn = dir + "/smooth.png";
     if (!save(in, photo(4000, 3000, 24)) || !save(smoothIn, photo(4000, 3000, 0))) return 1;
+    // A forked program's peak memory counts this process's resident memory at the fork:
+    // the freed pictures go back to the system first.
+    malloc_trim(0);
     const bool gegl = haveGegl();
-    std::printf("end to end, %d runs (median): %s\n", runs, exe.c_str());
+    std::printf("end to end, 4000 x 3000 RGB PNG, screen, PNG out; median of %d runs\n", runs);
 
-    std::vector<double> ours, theirs, smooth, oursCpu, theirsCpu, smoothCpu;
-    long peak = 0, geglPeak = 0, smoothPeak = 0;
+    exes.push_back(exe);
+    std::vector<Figures> figures(exes.size());
+    std::vector<double> theirs, theirsCpu;
+    long geglPeak = 0;
     for (int i = 0; i < runs; ++i) {
-        Run r = runProgram({exe, "render", "-q", in, "-o", dir + "/out.png", "--set",
-                            "blendMode=10", "--module", module});
-        if (!r.ok) {
-            std::fprintf(stderr, "end_to_end_bench: radiantix failed\n");
-            return 1;
+        for (size_t e = 0; e < exes.size(); ++e) {
+            const std::string out = dir + "/out" + std::to_string(e) + ".png";
+            figures[e].add(renderOnce(exes[e], module, in, out),
+                           renderOnce(exes[e], module, smoothIn, dir + "/smooth_out.png"));
+            if (i == 0) figures[e].pngRatio = pngSizeRatio(out);
         }
-        ours.push_back(r.seconds);
-        oursCpu.push_back(r.cpuSeconds);
-        peak = std::max(peak, r.peakMiB);
         if (gegl) {
             Run g = runProgram({"gegl", in, "-o", dir + "/gegl.png", "--", "gegl:supernova"});
             if (g.ok) {
@@ -160,37 +202,48 @@ int main(int argc, char** argv) {
                 geglPeak = std::max(geglPeak, g.peakMiB);
             }
         }
-        Run s = runProgram({exe, "render", "-q", smoothIn, "-o", dir + "/smooth_out.png", "--set",
-                            "blendMode=10", "--module", module});
-        if (s.ok) {
-            smooth.push_back(s.seconds);
-            smoothCpu.push_back(s.cpuSeconds);
-            smoothPeak = std::max(smoothPeak, s.peakMiB);
-        }
     }
-    const double frameMiB = 4000.0 * 3000 * 3 / (1 << 20);
-    std::printf(
-        "  photo 4000 x 3000, screen, PNG out: radiantix %.3f s (cpu %.3f s), peak %ld MiB "
-        "(one frame is %.0f MiB)\n",
-        median(ours), median(oursCpu), peak, frameMiB);
+    for (size_t e = 0; e < exes.size(); ++e)
+        if (!figures[e].ok) {
+            std::fprintf(stderr, "end_to_end_bench: %s failed\n", exes[e].c_str());
+            return 1;
+        }
+
+    auto row = [&](const char* name, const char* goal, auto value) {
+        std::printf("  %-34s", name);
+        for (const Figures& f : figures) std::printf(" %16s", value(f).c_str());
+        std::printf("   %s\n", goal);
+    };
+    auto format = [](const char* pattern, double a, double b = 0) {
+        char text[64];
+        std::snprintf(text, sizeof text, pattern, a, b);
+        return std::string(text);
+    };
+    std::printf("  %-34s", "");
+    for (size_t e = 0; e + 1 < exes.size(); ++e)
+        std::printf(" %15.15s", exes[e].substr(exes[e].find_last_of('/') + 1).c_str());
+    std::printf(" %15s", "this build");
+    std::printf("   goal\n");
+    row("smooth: seconds (cpu)", "under 0.15 s", [&](const Figures& f) {
+        return format("%.3f (%.3f)", median(f.smooth), median(f.smoothCpu));
+    });
+    row("photo: seconds (cpu)", "", [&](const Figures& f) {
+        return format("%.3f (%.3f)", median(f.photo), median(f.photoCpu));
+    });
     if (!theirs.empty())
-        std::printf(
-            "  gegl load + gegl:supernova + save:  %.3f s (cpu %.3f s), peak %ld MiB; "
-            "radiantix takes %.2f of gegl's time (goal: at most 0.25)\n",
-            median(theirs), median(theirsCpu), geglPeak, median(ours) / median(theirs));
+        row("photo: of gegl's time", "at most 0.25",
+            [&](const Figures& f) { return format("%.3f", median(f.photo) / median(theirs)); });
+    row("photo: PNG size / libpng default's", "at most 1.1",
+        [&](const Figures& f) { return format("%.3f", f.pngRatio); });
+    row("peak memory, photo / smooth (MiB)", "", [&](const Figures& f) {
+        return format("%.0f / %.0f", double(f.photoPeak), double(f.smoothPeak));
+    });
+    std::printf("  one frame is %.0f MiB\n", 4000.0 * 3000 * 3 / (1 << 20));
+    if (!theirs.empty())
+        std::printf("  gegl load + gegl:supernova + save: %.3f s (cpu %.3f s), peak %ld MiB\n",
+                    median(theirs), median(theirsCpu), geglPeak);
     else
         std::printf("  gegl is not installed: no comparison\n");
-    std::printf(
-        "  smooth 4000 x 3000, screen, PNG out: %.3f s (cpu %.3f s), peak %ld MiB "
-        "(goal: under 0.15 s)\n",
-        median(smooth), median(smoothCpu), smoothPeak);
-    const long written = fileSize(dir + "/out.png");
-    const size_t reference = libpngDefaultSize(dir + "/out.png");
-    if (written > 0 && reference > 0)
-        std::printf(
-            "  PNG written %.1f MB, libpng at its default level %.1f MB: %.2f times "
-            "(goal: at most 1.1)\n",
-            written / 1e6, reference / 1e6, double(written) / double(reference));
     std::string cleanup = "rm -rf '" + dir + "'";
     return std::system(cleanup.c_str()) == 0 ? 0 : 1;
 }

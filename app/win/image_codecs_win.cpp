@@ -1,11 +1,10 @@
 // The formats of the Windows build: PNG and JPEG are read with stb_image, PNG is written
-// with zlib at the settings of the native build (level 1, SUB filter, run-length strategy),
+// with the image data of the native build (app/png_image_data.cpp) behind our own header,
 // and BMP and TGA are the shared code. TIFF, WebP and JPEG output are native-build only.
-#include <zlib.h>
-
 #include <cstring>
 
 #include "app/image_codecs.h"
+#include "app/png_image_data.h"
 
 #define STBI_NO_SIMD
 #define STBI_NO_STDIO
@@ -92,19 +91,6 @@ bool decodeWithStb(const uint8_t* data, size_t size, Image& image, const ReadOpt
     return ok;
 }
 
-void appendChunk(Bytes& out, const char* type, const uint8_t* data, size_t size) {
-    const uint8_t head[8] = {uint8_t(size >> 24), uint8_t(size >> 16), uint8_t(size >> 8),
-                             uint8_t(size),       uint8_t(type[0]),    uint8_t(type[1]),
-                             uint8_t(type[2]),    uint8_t(type[3])};
-    out.insert(out.end(), head, head + 8);
-    out.insert(out.end(), data, data + size);
-    uLong crc = crc32(0, head + 4, 4);
-    if (size) crc = crc32(crc, data, uInt(size));
-    const uint8_t tail[4] = {uint8_t(crc >> 24), uint8_t(crc >> 16), uint8_t(crc >> 8),
-                             uint8_t(crc)};
-    out.insert(out.end(), tail, tail + 4);
-}
-
 }  // namespace
 
 bool builtIn(ImageFormat format) {
@@ -112,7 +98,7 @@ bool builtIn(ImageFormat format) {
 }
 
 bool decodePng(const uint8_t* data, size_t size, Image& image, const ReadOptions& options,
-               std::string& error) {
+               std::string& error, uint8_t*) {
     return decodeWithStb(data, size, image, options, error);
 }
 
@@ -166,61 +152,13 @@ bool encodePng(const Image& image, Bytes& out, std::string& error) {
                                 0,
                                 0,
                                 0};
-    out.reserve(image.pixels.size() * 3 / 4 + 4096);
     out.insert(out.end(), {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'});
-    appendChunk(out, "IHDR", header, sizeof header);
-
-    z_stream z;
-    std::memset(&z, 0, sizeof z);
-    if (deflateInit2(&z, 1, Z_DEFLATED, 15, 8, Z_RLE) != Z_OK) {
+    appendPngChunk(out, "IHDR", header, sizeof header);
+    if (!appendPngImageData(image, out)) {
         error = "cannot encode the PNG image: out of memory";
         return false;
     }
-    // n: bytes a pixel, the distance of the SUB filter. 16-bit samples go big-endian.
-    const size_t n = size_t(image.channels) * image.sampleBytes(), rowBytes = image.rowBytes();
-    std::vector<uint8_t> bigEndian(image.depth == 16 ? rowBytes : 0);
-    std::vector<uint8_t> line(rowBytes + 1), chunk(1 << 20);
-    // Rows go through deflate one at a time; its output fills IDAT chunks of 1 MB.
-    z.next_out = chunk.data();
-    z.avail_out = uInt(chunk.size());
-    bool ok = true;
-    for (int32_t y = 0; y <= image.height && ok; ++y) {
-        const bool last = y == image.height;
-        if (!last) {  // filter type 1 (SUB): each byte minus the one a pixel to the left
-            const uint8_t* s = image.row(y);
-            if (image.depth == 16) {
-                for (size_t i = 0; i < rowBytes; i += 2) {
-                    uint16_t v;
-                    std::memcpy(&v, s + i, 2);
-                    bigEndian[i] = uint8_t(v >> 8);
-                    bigEndian[i + 1] = uint8_t(v);
-                }
-                s = bigEndian.data();
-            }
-            line[0] = 1;
-            for (size_t i = 0; i < rowBytes; ++i)
-                line[i + 1] = uint8_t(s[i] - (i >= n ? s[i - n] : 0));
-            z.next_in = line.data();
-            z.avail_in = uInt(line.size());
-        }
-        for (;;) {
-            const int result = deflate(&z, last ? Z_FINISH : Z_NO_FLUSH);
-            if (result == Z_STREAM_ERROR) ok = false;
-            const bool done = !ok || (last ? result == Z_STREAM_END : z.avail_in == 0);
-            if (z.avail_out == 0 || (done && last)) {
-                appendChunk(out, "IDAT", chunk.data(), chunk.size() - z.avail_out);
-                z.next_out = chunk.data();
-                z.avail_out = uInt(chunk.size());
-            }
-            if (done) break;
-        }
-    }
-    deflateEnd(&z);
-    if (!ok) {
-        error = "cannot encode the PNG image";
-        return false;
-    }
-    appendChunk(out, "IEND", nullptr, 0);
+    appendPngChunk(out, "IEND", nullptr, 0);
     return true;
 }
 

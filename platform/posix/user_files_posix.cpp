@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "platform/frame_memory.h"
 #include "platform/user_files.h"
 
 namespace rx::platform {
@@ -141,6 +142,8 @@ ReadResult readRegularFile(const std::string& path, uint64_t maxBytes, bool pref
         return result;
     }
     uint64_t want = std::min<uint64_t>(uint64_t(st.st_size), maxBytes);
+    bytes.reserve(size_t(want));
+    adviseHugePages(bytes.data(), bytes.capacity());
     bytes.resize(size_t(want));
     size_t got = 0;
     while (got < bytes.size()) {
