@@ -172,11 +172,14 @@ std::string outputProblem(const std::string& path) {
 }
 
 bool writeFileAtomically(const std::string& path, const std::vector<uint8_t>& bytes,
-                         std::string& error) {
+                         std::string& error, bool (*proceed)()) {
     std::string why;
-    if (platform::replaceFile(path, bytes.data(), bytes.size(), &why,
-                              [] { return !interruptRequested(); }))
-        return true;
+    setOutputWriting(true);
+    const bool written = platform::replaceFile(
+        path, bytes.data(), bytes.size(), &why,
+        proceed ? proceed : [] { return !interruptRequested(); });
+    setOutputWriting(false);
+    if (written) return true;
     error = interruptRequested() ? kInterrupted : "cannot write \"" + path + "\": " + why;
     return false;
 }
@@ -279,6 +282,10 @@ int renderCommand(const RenderOptions& options) {
     if (result == userCanceledErr && options.dialog && !interruptRequested())
         return fail("the dialog was cancelled; nothing written", kExitCancelled);
     if (interruptRequested()) return fail(kInterrupted, kExitInterrupted);
+    // The module's own allocations (through the host's handles and buffers) failed.
+    if (result == memFullErr)
+        return fail("not enough memory to render (the module's result code -108); nothing written",
+                    kExitFailure);
     if (result != 0)
         return fail(
             "the module stopped with result code " + std::to_string(result) + "; nothing written",

@@ -13,9 +13,10 @@ namespace rx::cli {
 namespace {
 volatile std::sig_atomic_t gInterrupted = 0;
 volatile std::sig_atomic_t gPolled = 0;
+volatile std::sig_atomic_t gWriting = 0;
 
 void onInterrupt(int) {
-    if (gPolled && !gInterrupted) {
+    if (gWriting || (gPolled && !gInterrupted)) {
         gInterrupted = 1;
         return;
     }
@@ -54,6 +55,8 @@ void installInterruptHandler() {
 }
 
 void setInterruptPolled(bool polled) { gPolled = polled ? 1 : 0; }
+
+void setOutputWriting(bool writing) { gWriting = writing ? 1 : 0; }
 
 bool interruptRequested() { return gInterrupted != 0; }
 
