@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # radiantix.exe's reader and writer of files under Wine: a folder, an oversized and a cut-short
 # file are refused with one line and status 1; writing over an existing output or preset
-# replaces it and leaves no temporary file; a JPEG whose inverse transform overflows is read.
+# replaces it (a symbolic link itself, not the file it points to) and leaves no temporary
+# file; a JPEG whose inverse transform overflows is read.
 # Arguments: wine64 radiantix.exe Radiantix.8bf work-folder crafted.jpg
 set -euo pipefail
 wine=$1 exe=$2 module=$3 work=$4 jpeg=$5
@@ -14,10 +15,12 @@ run() {  # status-wanted message-wanted radiantix-arguments...
   local want=$1 message=$2 status=0
   shift 2
   "$wine" "$exe" "$@" > "$work/stdout" 2> "$work/err" || status=$?
-  tr -d '\r' < "$work/err" > "$work/err.txt"
-  if [[ $status -ne $want ]] || ! grep -Fq -- "$message" "$work/err.txt" ||
-     [[ $want -ne 0 && $(wc -l < "$work/err.txt") -ne 1 ]]; then
-    echo "radiantix $*: status $status (want $want), said:"; cat "$work/err.txt"
+  local said
+  said=$(tr -d '\r' < "$work/err")
+  # Nothing said on success (-q); one line with the message on failure.
+  if [[ $status -ne $want || ( -z $message && -n $said ) || $said != *"$message"* ||
+        ( -n $message && $said == *$'\n'* ) ]]; then
+    echo "radiantix $*: status $status (want $want), said: $said"
     echo "  want one line with: $message"
     failed=1
   fi
@@ -34,12 +37,18 @@ run 0 "" render -q --module "$module" --set sunRadius=30 -o "$work/out/fresh.png
 echo old > "$work/out/over.png"
 run 0 "" render -q --module "$module" --set sunRadius=30 -o "$work/out/over.png"
 cmp -s "$work/out/fresh.png" "$work/out/over.png" || { echo "over.png was not replaced"; failed=1; }
+# An output that is a symbolic link: the link is replaced, the file it points to left alone.
+echo precious > "$work/other.png"
+ln -s "$work/other.png" "$work/out/link.png"
+run 0 "" render -q --module "$module" --set sunRadius=30 -o "$work/out/link.png"
+[[ ! -L "$work/out/link.png" && $(cat "$work/other.png") == precious ]] &&
+  cmp -s "$work/out/fresh.png" "$work/out/link.png" || { echo "link.png wrote through"; failed=1; }
 echo old > "$work/out/over.q4q"
 run 0 "" preset write "$work/out/over.q4q" --set sunRadius=31
 run 0 "" preset show "$work/out/over.q4q"
 grep -q '^sunRadius=31' "$work/stdout" || { echo "over.q4q was not replaced"; failed=1; }
 files=$(cd "$work/out" && ls -A | tr '\n' ' ')
-[[ $files == "fresh.png jpeg.png over.png over.q4q " ]] ||
+[[ $files == "fresh.png jpeg.png link.png over.png over.q4q " ]] ||
   { echo "the output folder holds: $files"; failed=1; }
 [[ $failed -eq 0 ]] && echo "files under Wine: refused, replaced and cleaned up as expected"
 exit $failed

@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# The console Ctrl-C handler of radiantix.exe under Wine (console_ctrl_test.cpp): while the
+# run polls for it or writes the output, Ctrl-C only sets the flag; otherwise it ends the
+# process with status 130 and one line. Skipped (77) where Wine cannot send the Ctrl-C.
+# Arguments: wine64 radiantix_console_ctrl_test.exe
+set -uo pipefail
+wine=$1 exe=$2
+failed=0
+while read -r mode want message; do
+  out=$("$wine" "$exe" "$mode" < /dev/null 2>&1 | tr -d '\r')
+  status=${PIPESTATUS[0]}
+  [[ $status -eq 77 ]] && { echo "$out"; exit 77; }
+  if [[ $status -ne $want || $out != *"$message"* ]]; then
+    echo "$mode: status $status (want $want), said: $out"
+    failed=1
+  fi
+done <<'CASES'
+render 0   render: flag set
+write  0   write: flag set
+idle   130 radiantix: interrupted; nothing written
+CASES
+[[ $failed -eq 0 ]] && echo "console Ctrl-C: flag while polled or writing, status 130 otherwise"
+exit $failed
