@@ -2,10 +2,11 @@
 # radiantix.exe's reader and writer of files under Wine: a folder, an oversized and a cut-short
 # file are refused with one line and status 1; writing over an existing output or preset
 # replaces it (a symbolic link itself, not the file it points to) and leaves no temporary
-# file; a JPEG whose inverse transform overflows is read.
-# Arguments: wine64 radiantix.exe Radiantix.8bf work-folder crafted.jpg
+# file. stb's JPEG reader reads a block whose inverse transform overflows and refuses a
+# Huffman table of more than 256 codes that the end of the file cuts short.
+# Arguments: wine64 radiantix.exe Radiantix.8bf work-folder folder-of-the-JPEG-files
 set -euo pipefail
-wine=$1 exe=$2 module=$3 work=$4 jpeg=$5
+wine=$1 exe=$2 module=$3 work=$4 jpegs=$5
 rm -rf "$work" && mkdir -p "$work/folder" "$work/out"
 head -c $((2 << 20)) /dev/zero > "$work/big.q4q"
 printf 'abc' > "$work/short.q4q"
@@ -30,7 +31,9 @@ run 1 "is far larger than a preset file" preset show "$work/big.q4q"
 run 1 "it is too short to be a preset file" preset show "$work/short.q4q"
 run 1 "is a folder, not an image file" render -q --module "$module" "$work/folder" -o "$work/out/a.png"
 run 1 "is not a filter module" render -q --module "$work/cut.8bf" -o "$work/out/a.png"
-run 0 "" render -q --module "$module" "$jpeg" -o "$work/out/jpeg.png"
+run 0 "" render -q --module "$module" "$jpegs/jpeg_idct_overflow.jpg" -o "$work/out/jpeg.png"
+run 1 "a Huffman table holds more than 256 codes" render -q --module "$module" \
+  "$jpegs/jpeg_dht_past_end.jpg" -o "$work/out/b.png"
 
 # Replacing: the same bytes as a fresh file, and nothing else left in the folder.
 run 0 "" render -q --module "$module" --set sunRadius=30 -o "$work/out/fresh.png"
