@@ -189,11 +189,14 @@ std::string outputProblem(const std::string& path) {
 }
 
 bool writeFileAtomically(const std::string& path, const std::vector<uint8_t>& bytes,
-                         std::string& error) {
+                         std::string& error, bool (*proceed)()) {
     std::string why;
-    if (platform::replaceFile(path, bytes.data(), bytes.size(), &why,
-                              [] { return !interruptRequested(); }))
-        return true;
+    setOutputWriting(true);
+    const bool written = platform::replaceFile(
+        path, bytes.data(), bytes.size(), &why,
+        proceed ? proceed : [] { return !interruptRequested(); });
+    setOutputWriting(false);
+    if (written) return true;
     error = interruptRequested() ? kInterrupted : "cannot write \"" + path + "\": " + why;
     return false;
 }

@@ -70,9 +70,11 @@ bool buildSettings(const SettingsOptions& options, SunParameters& p, int& status
 bool savePreset(const SunParameters& p, const std::string& path, int& status);
 
 // Writes `bytes` to a temporary file beside `path` and renames it over `path`, so that
-// `path` is either untouched or complete.
+// `path` is either untouched or complete. Every Ctrl-C meanwhile only sets the flag, and the
+// writer stops and removes its temporary file when `proceed` says no (by default: when
+// Ctrl-C was pressed), which it asks between chunks and before the rename.
 bool writeFileAtomically(const std::string& path, const std::vector<uint8_t>& bytes,
-                         std::string& error);
+                         std::string& error, bool (*proceed)() = nullptr);
 
 // Why `path` cannot be written (its folder is missing or not writable, or it is a folder),
 // or empty when a file can be created there. Leaves nothing behind.

@@ -157,12 +157,13 @@ struct Encoding {
             d[0] = 1;
             if (image->depth == 16) {
                 filterSub16(image->row(y), c.wide, d + 1, rowBytes, channels * 2);
-            } else switch (channels) {
-                case 1: filterSub<1>(image->row(y), d + 1, rowBytes); break;
-                case 2: filterSub<2>(image->row(y), d + 1, rowBytes); break;
-                case 3: filterSub<3>(image->row(y), d + 1, rowBytes); break;
-                default: filterSub<4>(image->row(y), d + 1, rowBytes); break;
-            }
+            } else
+                switch (channels) {
+                    case 1: filterSub<1>(image->row(y), d + 1, rowBytes); break;
+                    case 2: filterSub<2>(image->row(y), d + 1, rowBytes); break;
+                    case 3: filterSub<3>(image->row(y), d + 1, rowBytes); break;
+                    default: filterSub<4>(image->row(y), d + 1, rowBytes); break;
+                }
             b.adler = addAdler32(b.adler, d, rowBytes + 1);
             c.z.next_in = d;
             c.z.avail_in = uInt(rowBytes + 1);

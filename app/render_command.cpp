@@ -154,6 +154,11 @@ int renderFile(const RenderRun& run, const RenderTarget& t) {
         if (result == userCanceledErr && o.dialog && !interruptRequested())
             return failed("the dialog was cancelled; nothing written", kExitCancelled);
         if (interruptRequested()) return failed(kInterrupted, kExitInterrupted);
+        // The module's own allocations (through the host's handles and buffers) failed.
+        if (result == memFullErr)
+            return failed(
+                "not enough memory to render (the module's result code -108); nothing written",
+                kExitFailure);
         if (result != 0)
             return failed("the module stopped with result code " + std::to_string(result) +
                               "; nothing written",

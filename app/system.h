@@ -32,6 +32,9 @@ bool settingsDialogAvailable();
 // one only sets the flag that interruptRequested() reports and the run stops itself.
 void installInterruptHandler();
 void setInterruptPolled(bool polled);
+// While the output is written, every Ctrl-C only sets the flag, a second one too: ending the
+// process there would leave the temporary file behind, which the writer removes itself.
+void setOutputWriting(bool writing);
 bool interruptRequested();
 
 }  // namespace rx::cli

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cstdint>
@@ -15,9 +16,10 @@ namespace rx::cli {
 namespace {
 volatile std::sig_atomic_t gInterrupted = 0;
 volatile std::sig_atomic_t gPolled = 0;
+std::atomic<int> gWriting{0};  // outputs being written (several with --jobs)
 
 void onInterrupt(int) {
-    if (gPolled && !gInterrupted) {
+    if (gWriting.load() != 0 || (gPolled && !gInterrupted)) {
         gInterrupted = 1;
         return;
     }
@@ -64,6 +66,8 @@ void installInterruptHandler() {
 }
 
 void setInterruptPolled(bool polled) { gPolled = polled ? 1 : 0; }
+
+void setOutputWriting(bool writing) { gWriting.fetch_add(writing ? 1 : -1); }
 
 bool interruptRequested() { return gInterrupted != 0; }
 

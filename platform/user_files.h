@@ -20,9 +20,11 @@ bool createFolders(const std::string& folder);
 
 // Writes `size` bytes to a new temporary file in the folder of `path` (a unique name,
 // created exclusively, so a link planted there is never followed), flushes it, then renames
-// it over `path`; a file replaced keeps its permissions. On any failure, or when `proceed`
-// (if given) says no just before the rename, the temporary file is removed and `path` keeps
-// its previous contents. False with a reason in `error` (if given) when nothing was replaced.
+// it over `path`; a file replaced keeps its permissions, and a symbolic link at `path` is
+// replaced itself, the file it points to left alone. On any failure, or when `proceed`
+// (if given) says no before a chunk of at most 16 MB is written or just before the rename,
+// the temporary file is removed and `path` keeps its previous contents. False with a reason in
+// `error` (if given) when nothing was replaced.
 bool replaceFile(const std::string& path, const void* data, size_t size,
                  std::string* error = nullptr, bool (*proceed)() = nullptr);
 

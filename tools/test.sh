@@ -15,12 +15,13 @@ cmake --preset native-asan >/dev/null
 cmake --build build/native-asan -j"$jobs"
 ctest --preset native-asan -j"$jobs"
 
-echo "== fuzz: preset, image, --set value and PIPL readers (libFuzzer; skipped where clang is not installed)"
+echo "== fuzz: preset, image (native and stb), --set value and PIPL readers (libFuzzer; skipped where clang is not installed)"
 tests/fuzz/run.sh 30
 
-echo "== native (release: golden images, cross-build comparisons)"
+echo "== native (release: golden images, cross-build comparisons, out of memory under ulimit -v)"
 cmake --preset native >/dev/null
 cmake --build build/native -j"$jobs"
+ctest --preset native -R '^cli_out_of_memory$'
 
 echo "== Windows builds (x86, then x64, whose release zip carries the x86 module)"
 cmake --preset win32 >/dev/null

@@ -31,8 +31,10 @@ namespace rx::cli::codec {
 namespace {
 
 // stb_image 2.27 does not check that a Huffman table holds at most 256 codes and writes
-// past its tables on such a file. Every DHT segment is checked here before stb sees it.
+// past its tables on such a file. Every DHT segment is checked here before stb sees it, one
+// cut short by the end of the file too: stb reads zeros past the end and builds it anyway.
 bool huffmanTablesSound(const uint8_t* data, size_t size) {
+    auto byteAt = [&](size_t i) -> size_t { return i < size ? data[i] : 0; };
     size_t at = 2;
     while (at + 4 <= size) {
         if (data[at] != 0xff) {  // entropy-coded data: skip to the next marker
@@ -46,17 +48,18 @@ bool huffmanTablesSound(const uint8_t* data, size_t size) {
         }
         if (marker == 0xd9) return true;
         const size_t length = size_t(data[at + 2]) << 8 | data[at + 3];
-        if (length < 2 || at + 2 + length > size) return true;  // stb reports the damage
+        if (length < 2) return true;  // stb reports the damage
         if (marker == 0xc4) {
             size_t p = at + 4, end = at + 2 + length;
             while (p < end) {
                 if (end - p < 17) return false;
                 size_t codes = 0;
-                for (int i = 1; i <= 16; ++i) codes += data[p + size_t(i)];
+                for (int i = 1; i <= 16; ++i) codes += byteAt(p + size_t(i));
                 if (codes > 256 || end - p - 17 < codes) return false;
                 p += 17 + codes;
             }
         }
+        if (at + 2 + length > size) return true;  // nothing follows for stb to read
         at += 2 + length;
     }
     return true;

@@ -16,10 +16,15 @@ namespace rx::cli {
 namespace {
 volatile LONG gInterrupted = 0;
 volatile LONG gPolled = 0;
+volatile LONG gWriting = 0;  // outputs being written (several with --jobs)
 
 // Runs on a thread of its own, while the main thread carries on.
 BOOL WINAPI onConsoleControl(DWORD type) {
     if (type != CTRL_C_EVENT && type != CTRL_BREAK_EVENT) return FALSE;
+    if (InterlockedCompareExchange(&gWriting, 0, 0)) {
+        InterlockedExchange(&gInterrupted, 1);
+        return TRUE;
+    }
     if (InterlockedCompareExchange(&gPolled, 0, 0) && !InterlockedExchange(&gInterrupted, 1))
         return TRUE;
     // Reading, decoding, loading the module or encoding: nothing to keep, so stop now.
@@ -60,6 +65,13 @@ void setEnvironment(const char* name, const char* value) { _putenv_s(name, value
 void installInterruptHandler() { SetConsoleCtrlHandler(onConsoleControl, TRUE); }
 
 void setInterruptPolled(bool polled) { InterlockedExchange(&gPolled, polled ? 1 : 0); }
+
+void setOutputWriting(bool writing) {
+    if (writing)
+        InterlockedIncrement(&gWriting);
+    else
+        InterlockedDecrement(&gWriting);
+}
 
 bool interruptRequested() { return InterlockedCompareExchange(&gInterrupted, 0, 0) != 0; }
 

@@ -45,6 +45,9 @@ namespace {
 
 std::string reason() { return strerror(errno); }
 
+// How much is written between two questions to `proceed`.
+constexpr size_t kChunk = size_t(16) << 20;
+
 // A new file beside `path` with a unique name, created exclusively (mode 0600).
 int createBeside(const std::string& path, std::vector<char>& name) {
     static const char kSuffix[] = ".XXXXXX";
@@ -64,9 +67,11 @@ bool replaceFile(const std::string& path, const void* data, size_t size, std::st
         return false;
     }
     // A file replaced keeps its permissions; a new one gets the usual mode of a document.
+    // When `path` is a symbolic link, the rename replaces the link itself, never the file it
+    // points to, and the new file does not take that file's permissions either.
     struct stat st;
     mode_t mode;
-    if (stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
+    if (lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
         mode = st.st_mode & 07777;
     } else {
         mode = umask(0);
@@ -76,8 +81,14 @@ bool replaceFile(const std::string& path, const void* data, size_t size, std::st
     bool ok = fchmod(fd, mode) == 0;
     const char* p = static_cast<const char*>(data);
     size_t left = size;
+    bool stopped = false;
     while (ok && left > 0) {
-        ssize_t n = write(fd, p, left);
+        if (proceed && !proceed()) {
+            ok = false;
+            stopped = true;
+            break;
+        }
+        ssize_t n = write(fd, p, std::min(left, kChunk));
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0)
             ok = false;
@@ -87,7 +98,11 @@ bool replaceFile(const std::string& path, const void* data, size_t size, std::st
         }
     }
     ok = ok && fsync(fd) == 0;
-    if (!ok && error) *error = errno == ENOSPC || errno == 0 ? "the disk is full" : reason();
+    if (stopped) {
+        if (error) *error = "interrupted";
+    } else if (!ok && error) {
+        *error = errno == ENOSPC || errno == 0 ? "the disk is full" : reason();
+    }
     if (close(fd) != 0 && ok) {
         ok = false;
         if (error) *error = reason();

@@ -37,6 +37,9 @@ bool createFolders(const std::string& folder) {
 
 namespace {
 
+// How much is written between two questions to `proceed`.
+constexpr size_t kChunk = size_t(16) << 20;
+
 std::string reason(DWORD code) {
     char buffer[256];
     DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
@@ -70,16 +73,25 @@ bool replaceFile(const std::string& path, const void* data, size_t size, std::st
         if (error) *error = reason(GetLastError());
         return false;
     }
-    bool ok = true;
+    bool ok = true, stopped = false;
     const char* p = static_cast<const char*>(data);
     for (size_t left = size; ok && left > 0;) {
-        DWORD chunk = DWORD(left < (1u << 30) ? left : (1u << 30)), written = 0;
+        if (proceed && !proceed()) {
+            ok = false;
+            stopped = true;
+            break;
+        }
+        DWORD chunk = DWORD(left < kChunk ? left : kChunk), written = 0;
         ok = WriteFile(h, p, chunk, &written, nullptr) && written == chunk;
         p += chunk;
         left -= chunk;
     }
     ok = ok && FlushFileBuffers(h);
-    if (!ok && error) *error = reason(GetLastError());
+    if (stopped) {
+        if (error) *error = "interrupted";
+    } else if (!ok && error) {
+        *error = reason(GetLastError());
+    }
     ok = CloseHandle(h) && ok;
     if (ok && proceed && !proceed()) {
         ok = false;

@@ -1,6 +1,7 @@
-// The image readers of the native build (PNG, JPEG, TIFF, WebP through their libraries;
-// BMP, TGA and the EXIF orientation of our own) on arbitrary bytes: no crash, no
-// sanitizer report, and a decoded image always as large as it says.
+// The image readers (PNG, JPEG, TIFF and WebP through the libraries of the build they are
+// linked from, or stb_image as in the Windows build; BMP, TGA and the EXIF orientation of
+// our own) on arbitrary bytes: no crash, no sanitizer report, and a decoded image always as
+// large as it says.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>

@@ -16,11 +16,16 @@ echo "fuzz: preset reader for ${seconds}s"
 "$build/preset_fuzz" "$build/corpus/preset" presets -max_len=600 -max_total_time="$seconds" \
   -print_final_stats=1 -artifact_prefix="$build/" 2>&1 | tail -n 40
 
-# The image readers (libFuzzer finds the formats' signatures from an empty corpus).
-mkdir -p "$build/corpus/image"
-echo "fuzz: image readers for ${seconds}s"
-"$build/image_fuzz" "$build/corpus/image" -max_len=4096 -rss_limit_mb=2048 \
-  -max_total_time="$seconds" -print_final_stats=1 -artifact_prefix="$build/" 2>&1 | tail -n 40
+# The image readers of the native and of the Windows build (libFuzzer finds the formats'
+# signatures from an empty corpus), first on the inputs that once drew a report.
+for target in image stb_image; do
+  mkdir -p "$build/corpus/$target"
+  echo "fuzz: $target readers for ${seconds}s"
+  "$build/${target}_fuzz" tests/fuzz/regressions/* 2>&1 | tail -n 5
+  "$build/${target}_fuzz" "$build/corpus/$target" tests/fuzz/regressions -max_len=4096 \
+    -rss_limit_mb=2048 -max_total_time="$seconds" -print_final_stats=1 \
+    -artifact_prefix="$build/" 2>&1 | tail -n 40
+done
 
 # The --set value parser and the property-list reader.
 for target in setting_value pipl; do

@@ -1,0 +1,92 @@
+// Writing the output over what is there: a symbolic link at the output's name is replaced
+// itself, never written through, and Ctrl-C pressed twice while the output is written leaves
+// the old file and no temporary file.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "app/commands.h"
+#include "app/system.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+fs::path freshFolder(const char* name) {
+    fs::path dir = fs::path(RADIANTIX_BINARY_DIR) / "output_write_test" / name;
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    return dir;
+}
+
+std::string contents(const fs::path& p) {
+    std::ifstream f(p, std::ios::binary);
+    return {std::istreambuf_iterator<char>(f), {}};
+}
+
+std::vector<std::string> names(const fs::path& dir) {
+    std::vector<std::string> out;
+    for (const auto& e : fs::directory_iterator(dir)) out.push_back(e.path().filename().string());
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+TEST(OutputWrite, ReplacesASymbolicLinkNeverItsTarget) {
+    const fs::path dir = freshFolder("link");
+    std::ofstream(dir / "other.png") << "precious";
+    fs::permissions(dir / "other.png", fs::perms::owner_read | fs::perms::owner_write);
+    const mode_t mask = umask(0);
+    umask(mask);
+    for (const char* target : {"other.png", "missing.png"}) {  // a file, and a dangling link
+        SCOPED_TRACE(target);
+        const fs::path out = dir / "out.png";
+        fs::remove(out);
+        fs::create_symlink(target, out);
+        std::string error;
+        ASSERT_TRUE(rx::cli::writeFileAtomically(out.string(), {'n', 'e', 'w'}, error)) << error;
+        struct stat st;
+        ASSERT_EQ(lstat(out.c_str(), &st), 0);
+        EXPECT_TRUE(S_ISREG(st.st_mode));
+        EXPECT_EQ(st.st_mode & 07777, 0666 & ~mask);  // not the linked file's 0600
+        EXPECT_EQ(contents(out), "new");
+        EXPECT_EQ(contents(dir / "other.png"), "precious");
+        EXPECT_EQ(names(dir), (std::vector<std::string>{"other.png", "out.png"}));
+    }
+}
+
+TEST(OutputWrite, CtrlCTwiceWhileWritingLeavesNoTemporaryFile) {
+    const fs::path dir = freshFolder("interrupt");
+    const fs::path out = dir / "out.png";
+    std::ofstream(out) << "old";
+    const pid_t pid = fork();
+    if (pid == 0) {
+        rx::cli::installInterruptHandler();
+        rx::cli::setInterruptPolled(true);
+        std::string error;
+        // Three chunks; both signals arrive after the first is written.
+        const std::vector<uint8_t> bytes(size_t(40) << 20, 7);
+        const bool written = rx::cli::writeFileAtomically(out.string(), bytes, error, [] {
+            static int calls = 0;
+            if (++calls == 2) {
+                raise(SIGINT);
+                raise(SIGTERM);
+            }
+            return !rx::cli::interruptRequested();
+        });
+        _exit(!written && error == "interrupted; nothing written" ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "wait status " << status;
+    EXPECT_EQ(names(dir), std::vector<std::string>{"out.png"});
+    EXPECT_EQ(contents(out), "old");
+}
+
+}  // namespace

@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# The console Ctrl-C handler of radiantix.exe under Wine (console_ctrl_test.cpp): while the
+# run polls for it or writes the output, Ctrl-C only sets the flag; otherwise it ends the
+# process with status 130 and one line. Skipped (77) where Wine cannot send the Ctrl-C.
+# And the writer, stopped between two chunks, removes its temporary file.
+# Arguments: wine64 radiantix_console_ctrl_test.exe work-folder
+set -uo pipefail
+wine=$1 exe=$2 work=$3
+failed=0
+# The writer stopped between chunks: the old file stays and no temporary file is left.
+rm -rf "$work" && mkdir -p "$work" && echo old > "$work/out.png"
+out=$("$wine" "$exe" stop "$work" 2>&1 | tr -d '\r')
+status=${PIPESTATUS[0]}
+files=$(ls -A "$work" | tr '\n' ' ')
+if [[ $status -ne 0 || $out != *"interrupted"* || $files != "out.png " ||
+      $(cat "$work/out.png") != old ]]; then
+  echo "stopped writer: status $status, said: $out; the folder holds: $files"
+  failed=1
+fi
+while read -r mode want message; do
+  out=$("$wine" "$exe" "$mode" < /dev/null 2>&1 | tr -d '\r')
+  status=${PIPESTATUS[0]}
+  [[ $status -eq 77 ]] && { echo "$out"; exit $((failed ? 1 : 77)); }
+  if [[ $status -ne $want || $out != *"$message"* ]]; then
+    echo "$mode: status $status (want $want), said: $out"
+    failed=1
+  fi
+done <<'CASES'
+render 0   render: flag set
+write  0   write: flag set
+idle   130 radiantix: interrupted; nothing written
+CASES
+[[ $failed -eq 0 ]] &&
+  echo "console Ctrl-C: flag while polled or writing, status 130 otherwise; a stopped write cleans up"
+exit $failed
