@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "composite/compositor_parts.h"
+#include "composite/integer_math.h"
 
 namespace rx {
 
@@ -69,6 +70,62 @@ void prepareCompositeTables(CompositeTables& t) {
         for (int z = 0; z < 3; ++z) entry[z] = static_cast<uint8_t>(T[z]);
         entry[3] = static_cast<uint8_t>(greyLevel(T));
     }
+}
+
+bool buildCompositeTables(const SunParameters& p, const SunTables& st, CompositeTables& t) {
+    if (!st.lensTable) return false;
+    t.f = deriveFrame(p, st.scale);
+    t.preview = p.previewRendering != 0;
+    t.blend = p.blendMode;
+
+    Tables& tb = t.tb;
+    tb.spikeA = st.spikeLines.a;
+    tb.spikeB = st.spikeLines.b;
+    tb.spikeC = st.spikeLines.c;
+    tb.spikeE = st.spikeLines.e;
+    tb.spikeProfile = st.spikeProfile;
+    tb.spikeRamp = st.spikeRamp;
+    tb.haloRamp = st.haloRamp;
+    tb.flareRamp = st.flareRamp;
+    tb.ringRamp = st.ringRamp;
+    tb.flareAngles = st.flareAngles;
+    tb.noiseTable = st.noiseTable;
+
+    CoreInputs& core = t.core;
+    core.lightingMode = p.lightingMode;
+    core.sunRamp = st.sunRamp;
+    core.lensTable = st.lensTable;
+    core.lensLast = st.lensLast;
+    if (core.lensLast > st.lensCapacity - 1) core.lensLast = st.lensCapacity - 1;
+    if (core.lensLast < 0) core.lensLast = 0;
+    core.Rcore = t.f.Rcore;
+    core.Rfade = t.f.Rfade;
+
+    SurfaceInputs& in = core.surface;
+    in = SurfaceInputs{};
+    in.noiseTable = st.noiseTable;
+    in.cellWeights = st.cellWeights;
+    in.octaves = st.surfaceOctaves;
+    in.smearStep = st.smearStep < 1 ? 1 : st.smearStep;
+    in.swirlReach = st.swirlReach;
+    in.swirlForce = st.swirlForce;
+    in.swirlCount = p.swirlCount < 0 ? 0 : (p.swirlCount > 100 ? 100 : p.swirlCount);
+    in.vortices = p.vortices != 0;
+    in.monopoles = p.monopoles != 0;
+    in.swirlCenterH = st.swirlCenterH;
+    in.swirlCenterV = st.swirlCenterV;
+    in.swirlList = nullptr;
+    in.swirlListCount = 0;
+
+    if (t.preview) {
+        t.cx = truncDiv(wrapSub(p.sunCenterX, p.previewOriginH), t.f.scale);
+        t.cy = truncDiv(wrapSub(p.sunCenterY, p.previewOriginV), t.f.scale);
+    } else {
+        t.cx = p.sunCenterX;
+        t.cy = p.sunCenterY;
+    }
+    prepareCompositeTables(t);
+    return true;
 }
 
 }  // namespace rx

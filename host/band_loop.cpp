@@ -12,9 +12,9 @@
 #include "host/render_run.h"
 #include "host/render_view.h"
 #include "host/session.h"
+#include "host/setting_table.h"
 #include "host/settings_dialog.h"
 #include "platform/clock.h"
-#include "render/sun_tables.h"
 #include "settings/cache_file.h"
 
 namespace rx {
@@ -165,10 +165,19 @@ void RequestRow(FilterSession& session) {
 }
 
 void PrepareRender(FilterSession& session) {
-    prepareSunTables(session);
+    SunParameters* p = sunParameters(session);
+    if (!p) return;
+    // The settings are brought into range where they are kept, so the dialog and the cache
+    // file see what is rendered.
+    clampSettings(*p);
     if (!session.renderRun) session.renderRun = new RenderRun(renderThreadsWanted());
     RenderRun& run = *session.renderRun;
-    run.tablesReady = compositeTablesOf(session, run.tables);
+    run.tablesReady = prepareSessionTables(session, run.sunTables, run.tables);
+    // The band cursor: the first row may now be composited.
+    session.busy = 1;
+    session.nextRow = 0;
+    session.progressDone = 0;
+    session.progressTotal = session.renderHeight + 1;
 }
 
 void ProcessRows(FilterSession& session, int32_t rows) {

@@ -1,6 +1,6 @@
-// What one run keeps besides the session block: the compositor's tables of the current render
-// and the worker threads that composite a band's rows side by side. Lives from the first
-// render of a run (or of the dialog's preview) to the end of the run.
+// What one run keeps besides the session block: the render tables and the compositor's tables
+// of the current render and the worker threads that composite a band's rows side by side. Lives
+// from the first render of a run (or of the dialog's preview) to the end of the run.
 #pragma once
 
 #include <cstdint>
@@ -30,6 +30,7 @@ public:
 
     int32_t threads() const { return workers_.threadCount() + 1; }
 
+    SunTables sunTables{};  // what `tables` points into
     CompositeTables tables;
     bool tablesReady = false;
 

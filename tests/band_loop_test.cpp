@@ -4,11 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <vector>
 
 #include "app/memory_host.h"
 #include "host/band_loop.h"
 #include "host/session.h"
-#include "composite_rig.h"
 
 namespace rx {
 namespace {
@@ -128,14 +130,33 @@ OSErr RX_CDECL scriptedAdvance() {
     return i < 8 ? gAdvanceResults[i] : 0;
 }
 
-struct LoopRig : testing::CompositeRig {
-    LoopRig(int32_t w, int32_t h) : CompositeRig(w, h, 3) {
-        session.lensTable = nullptr;  // start obtains it
-        session.lensTableId = nullptr;
+// A hand-built RGB session for a w x h filter rectangle at (5, 10), prepared; start makes
+// the settings record and obtains the lens buffer.
+struct LoopRig {
+    std::unique_ptr<SunParameters> params{new SunParameters()};
+    char* paramsPointer = nullptr;
+    std::unique_ptr<WorkBuffer> work{new WorkBuffer()};
+    FilterRecord rec{};
+    FilterSession session{};
+    int16_t result = 0;
+    int32_t width;
+    std::vector<uint8_t> in, out;
+
+    LoopRig(int32_t w, int32_t h) : width(w) {
+        std::memset(params.get(), 0, sizeof(SunParameters));
+        paramsPointer = reinterpret_cast<char*>(params.get());
+        rec.parameters = &paramsPointer;
+        rec.planes = 3;
         rec.filterRect = Rect{10, 5, int16_t(10 + h), int16_t(5 + w)};
+        session.result = &result;
+        session.filterRecord = &rec;
+        session.workBuffer = work.get();
         session.savedFilterRect = rec.filterRect;
+        in.assign(size_t(w) * h * 3, 0);
+        out.assign(in.size(), 0);
         PrepareBands(session);
     }
+    SunParameters& p() { return *reinterpret_cast<SunParameters*>(*rec.parameters); }
 };
 
 TEST(BandLoop, PrepareSizesTheLensBufferAndReportsIt) {

@@ -169,19 +169,19 @@ TEST(CompositeFrame, RadiiAndDerivedQuantities) {
         if (row == 1) p.sunRadius = p.haloRadius = p.flareDetail = p.flareWidth = 0;
         if (row == 2) p.flareDetail = 100, p.previewScale = 3;
         if (row == 3) p.previewScale = 100, p.bowRadius = p.bowWidth = 0;
-        const CompositeFrame f = deriveFrame(p);
+        const CompositeFrame f = deriveFrame(p, p.previewScale);
         for (int k = 0; k < 13; ++k)
             EXPECT_TRUE(rows[row][k] == x || f.*fields[k] == rows[row][k])
                 << row << ", " << k << ": " << f.*fields[k];
     }
-    const CompositeFrame d = deriveFrame(frameSettings());
+    const CompositeFrame d = deriveFrame(frameSettings(), 1);
     EXPECT_EQ(d.flareGain, 256);
     EXPECT_EQ(d.spikeStep, 50);
     EXPECT_EQ(d.level, 25);
     // Counts beyond the filled table slots are cut to them.
     p.spikeCount = 1000;
     p.flareCount = 500;
-    const CompositeFrame f = deriveFrame(p);
+    const CompositeFrame f = deriveFrame(p, p.previewScale);
     EXPECT_EQ(f.spikeCount, 255);
     EXPECT_EQ(f.flareCount, 101);
 }
