@@ -85,6 +85,10 @@ void StartRun(FilterSession& session) {
         emptyRects(rec);
         return;
     }
+    // A run the host dropped without ending it left its threads parked and its buffer
+    // obtained: end them.
+    EndRender(session);
+    if (session.lensTable) FreeWorking(session, &session.lensTable, &session.lensTableId);
     SunParameters* p = sunParameters(session);
     p->hostPreview = (rec->advanceState && rec->displayPixels) ? 1 : 0;
 
@@ -170,7 +174,7 @@ void PrepareRender(FilterSession& session) {
     // The settings are brought into range where they are kept, so the dialog and the cache
     // file see what is rendered.
     clampSettings(*p);
-    if (!session.renderRun) session.renderRun = new RenderRun(renderThreadsWanted());
+    if (!renderRunLive(session.renderRun)) session.renderRun = new RenderRun(renderThreadsWanted());
     RenderRun& run = *session.renderRun;
     run.tablesReady = prepareSessionTables(session, run.sunTables, run.tables);
     // The band cursor: the first row may now be composited.
@@ -241,7 +245,7 @@ void ContinueRun(FilterSession& session) {
 }
 
 void EndRender(FilterSession& session) {
-    delete session.renderRun;
+    deleteRenderRun(session.renderRun);
     session.renderRun = nullptr;
 }
 

@@ -25,8 +25,13 @@ struct BandPixels {
 
 class RenderRun {
 public:
-    // `threads` compositing threads in all, the caller's included.
+    // `threads` compositing threads in all, the caller's included. Every run is listed
+    // module-wide until it is deleted, so that runs a host drops without ending them can be
+    // ended when the module is unloaded (endAllRenderRuns).
     explicit RenderRun(int32_t threads);
+    ~RenderRun();
+    RenderRun(const RenderRun&) = delete;
+    RenderRun& operator=(const RenderRun&) = delete;
 
     int32_t threads() const { return workers_.threadCount() + 1; }
 
@@ -42,6 +47,16 @@ public:
 private:
     platform::WorkerThreads workers_;
 };
+
+// Deletes `run` when it is one of the module's live runs (a session block may still hold
+// the address of a run from before the module was unloaded and loaded again).
+void deleteRenderRun(RenderRun* run);
+// Whether `run` is one of the module's live runs.
+bool renderRunLive(const RenderRun* run);
+// Ends every live run and its threads: for the module's unload.
+void endAllRenderRuns();
+// How many runs are live.
+int32_t liveRenderRunCount();
 
 // Compositing threads for a new run: RADIANTIX_THREADS when it holds a number from 1 on,
 // otherwise the processors the system offers; at most 64.

@@ -10,6 +10,7 @@
 
 #include "app/memory_host.h"
 #include "host/band_loop.h"
+#include "host/render_run.h"
 #include "host/session.h"
 
 namespace rx {
@@ -257,6 +258,30 @@ TEST(BandLoop, NullInDataStopsWithMemFullAndReleasesTheBuffer) {
     EXPECT_EQ(rig.session.lensTable, nullptr);
     EXPECT_EQ(rig.rec.inRect.bottom, 0);
     EXPECT_EQ(rig.rec.outRect.right, 0);
+}
+
+TEST(BandLoop, ThreadsOfARunTheHostDropsEndAtTheNextStartAtFinishAndAtUnload) {
+    ::setenv("RADIANTIX_THREADS", "3", 1);
+    LoopRig rig(8, 6);
+    StartRun(rig.session);
+    ASSERT_EQ(rig.result, 0);
+    ASSERT_EQ(liveRenderRunCount(), 1);
+    EXPECT_EQ(rig.session.renderRun->threads(), 3);
+    // The host starts again without ending the first run: one run, one lens buffer.
+    StartRun(rig.session);
+    EXPECT_EQ(liveRenderRunCount(), 1);
+    HandleFinish(rig.session);
+    EXPECT_EQ(liveRenderRunCount(), 0);
+    EXPECT_EQ(rig.session.renderRun, nullptr);
+    // Unloaded with a run open: the session keeps an address the module no longer knows.
+    StartRun(rig.session);
+    endAllRenderRuns();
+    EXPECT_EQ(liveRenderRunCount(), 0);
+    StartRun(rig.session);
+    EXPECT_EQ(liveRenderRunCount(), 1);
+    EndRun(rig.session);
+    EXPECT_EQ(liveRenderRunCount(), 0);
+    ::unsetenv("RADIANTIX_THREADS");
 }
 
 TEST(BandLoop, PreviewRenderingSilencesProgressAndAbort) {
