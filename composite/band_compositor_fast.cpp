@@ -26,7 +26,6 @@
 #include "composite/band_compositor.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #if defined(__SSE2__)
@@ -126,17 +125,6 @@ void discSpan(int32_t R, int32_t cx, int32_t dy, int32_t width, int64_t* x0, int
     const int64_t r = isqrt(static_cast<uint32_t>(rest / 16));
     *x0 = std::max<int64_t>(0, int64_t(cx) - r);
     *x1 = std::min<int64_t>(width - 1, int64_t(cx) + r);
-}
-
-// The exact integer square root of n. The floating-point root is only a first guess (it is
-// exact for every 32-bit n already, so the corrections do not loop in practice); the
-// integer checks decide, so the result does not depend on the floating-point unit. It
-// costs no data-dependent branches, unlike a search from the neighbour's root.
-inline int32_t exactRoot(uint32_t n) {
-    int32_t r = static_cast<int32_t>(std::sqrt(static_cast<double>(n)));
-    while (r > 0 && static_cast<uint64_t>(r) * static_cast<uint64_t>(r) > n) --r;
-    while (static_cast<uint64_t>(r + 1) * static_cast<uint64_t>(r + 1) <= n) ++r;
-    return r;
 }
 
 // ---- [pixels] -----------------------------------------------------------------------
@@ -357,7 +345,7 @@ void fastRow(const CompositeTables& t, const RowContext& c) {
                 // written straight from it; the others leave this loop for the full rule.
                 const int32_t stop = int32_t(std::min<int64_t>(end - 1, rx1)) + 1;
                 while (x < stop) {
-                    const int32_t dd = exactRoot(quarterDistanceSquared(wrapSub(c.cx, x), c.dy));
+                    const int32_t dd = rootFloor(quarterDistanceSquared(wrapSub(c.cx, x), c.dy));
                     if (dd < tableFrom || dd >= t.Rmax || (f.RflareIn <= dd && dd < f.Rflare))
                         break;
                     const uint8_t* T = colours + size_t(dd) * 4;
@@ -375,7 +363,7 @@ void fastRow(const CompositeTables& t, const RowContext& c) {
                 if (x >= stop) continue;
             }
             const uint32_t n = quarterDistanceSquared(wrapSub(c.cx, x), c.dy);
-            const int32_t d = exactRoot(n);
+            const int32_t d = rootFloor(n);
             if (strength == 0 && d >= t.Rmax) {
                 for (int z = 0; z < outCount; ++z) out[z] = t.untouched[src[z]];
             } else if (strength == 0 && haveTable && d >= tableFrom &&

@@ -105,6 +105,8 @@ bool buildCompositeTables(const SunParameters& p, const SunTables& st, Composite
     in = SurfaceInputs{};
     in.noiseTable = st.noiseTable;
     in.cellWeights = st.cellWeights;
+    in.noisePairs = st.noisePairs;
+    in.weightPairs = st.cellWeightPairs;
     in.octaves = st.surfaceOctaves;
     in.smearStep = st.smearStep < 1 ? 1 : st.smearStep;
     in.swirlReach = st.swirlReach;

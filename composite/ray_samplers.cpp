@@ -89,9 +89,10 @@ int32_t smearLine(const SurfaceInputs& in, int32_t x0, int32_t y0, int32_t x1, i
     const int32_t B = 2 * wrapAbs(y1 - y0);
     const int32_t sx = x1 > x0 ? in.smearStep : (x1 < x0 ? -in.smearStep : 0);
     const int32_t sy = y1 > y0 ? in.smearStep : (y1 < y0 ? -in.smearStep : 0);
+    const SurfaceTables tables{in.noiseTable, in.cellWeights, in.noisePairs, in.weightPairs};
     int32_t x = x0;
     int32_t y = y0;
-    int32_t sum = surfaceNoise(in.noiseTable, in.cellWeights, in.octaves, x, y);
+    int32_t sum = surfaceNoise(tables, in.octaves, x, y);
     int32_t count = 1;
     if (A <= B) {
         int32_t err = A - B / 2;
@@ -102,7 +103,7 @@ int32_t smearLine(const SurfaceInputs& in, int32_t x0, int32_t y0, int32_t x1, i
             }
             y += sy;
             err += A;
-            sum += surfaceNoise(in.noiseTable, in.cellWeights, in.octaves, x, y);
+            sum += surfaceNoise(tables, in.octaves, x, y);
             ++count;
         }
     } else {
@@ -114,7 +115,7 @@ int32_t smearLine(const SurfaceInputs& in, int32_t x0, int32_t y0, int32_t x1, i
             }
             x += sx;
             err += B;
-            sum += surfaceNoise(in.noiseTable, in.cellWeights, in.octaves, x, y);
+            sum += surfaceNoise(tables, in.octaves, x, y);
             ++count;
         }
     }
@@ -123,7 +124,9 @@ int32_t smearLine(const SurfaceInputs& in, int32_t x0, int32_t y0, int32_t x1, i
 
 int32_t coreSurface(const SurfaceInputs& in, int32_t u, int32_t v) {
     if (!in.vortices && !in.monopoles)
-        return clip255(surfaceNoise(in.noiseTable, in.cellWeights, in.octaves, u, v));
+        return clip255(surfaceNoise(
+            SurfaceTables{in.noiseTable, in.cellWeights, in.noisePairs, in.weightPairs}, in.octaves,
+            u, v));
 
     const int32_t R = in.swirlReach;
     const int32_t F = in.swirlForce;
@@ -137,7 +140,7 @@ int32_t coreSurface(const SurfaceInputs& in, int32_t u, int32_t v) {
         const int32_t ey = wrapSub(v, in.swirlCenterV[k]);
         if (!(wrapAbs(ex) < R && wrapAbs(ey) < R)) continue;
         // Inside the reach both offsets are below R, so the squares cannot overflow.
-        const int32_t r = isqrt(static_cast<uint32_t>(ex * ex + ey * ey));
+        const int32_t r = rootFloor(static_cast<uint32_t>(ex * ex + ey * ey));
         if (r >= R) continue;
         const int32_t g = (k & 1) ? R - r : r - R;
         const int32_t rr = r > 1 ? r : 1;

@@ -11,11 +11,13 @@ namespace rx {
 struct SurfaceInputs {
     const int16_t* noiseTable;   // 2048 entries
     const int32_t* cellWeights;  // 512 entries
-    int32_t octaves;             // surfaceOctaves
-    int32_t smearStep;           // at least 1
-    int32_t swirlReach;          // R
-    int32_t swirlForce;          // F
-    int32_t swirlCount;          // 0..100
+    const uint32_t* noisePairs;  // the same tables as pairs (fillNoisePairs, fillWeightPairs)
+    const uint32_t* weightPairs;
+    int32_t octaves;     // surfaceOctaves
+    int32_t smearStep;   // at least 1
+    int32_t swirlReach;  // R
+    int32_t swirlForce;  // F
+    int32_t swirlCount;  // 0..100
     bool vortices;
     bool monopoles;
     const int16_t* swirlCenterH;  // 100 entries

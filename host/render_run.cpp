@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdlib>
-#include <mutex>
 #include <vector>
 
 namespace rx {
@@ -45,11 +44,11 @@ struct BandJob {
     }
 };
 
-// The module's live runs. Deliberately never destroyed: the unload hooks call
-// endAllRenderRuns, and a static destructor would run too late or, in a Windows module,
-// under the loader lock.
+// The module's live runs. Runs are made and deleted only on the host's thread (inside its
+// calls and at unload), never by the workers, so the list needs no lock. Deliberately never
+// destroyed: the unload hooks call endAllRenderRuns, and a static destructor would run too
+// late or, in a Windows module, under the loader lock.
 struct LiveRuns {
-    std::mutex lock;
     std::vector<RenderRun*> runs;
 };
 LiveRuns& liveRuns() {
@@ -61,20 +60,17 @@ LiveRuns& liveRuns() {
 
 RenderRun::RenderRun(int32_t threads) : workers_(threads > 1 ? threads - 1 : 0) {
     LiveRuns& live = liveRuns();
-    std::lock_guard<std::mutex> hold(live.lock);
     live.runs.push_back(this);
 }
 
 RenderRun::~RenderRun() {
     LiveRuns& live = liveRuns();
-    std::lock_guard<std::mutex> hold(live.lock);
     live.runs.erase(std::remove(live.runs.begin(), live.runs.end(), this), live.runs.end());
 }
 
 bool renderRunLive(const RenderRun* run) {
     if (!run) return false;
     LiveRuns& live = liveRuns();
-    std::lock_guard<std::mutex> hold(live.lock);
     return std::find(live.runs.begin(), live.runs.end(), run) != live.runs.end();
 }
 
@@ -84,7 +80,6 @@ void deleteRenderRun(RenderRun* run) {
 
 int32_t liveRenderRunCount() {
     LiveRuns& live = liveRuns();
-    std::lock_guard<std::mutex> hold(live.lock);
     return int32_t(live.runs.size());
 }
 
@@ -93,7 +88,6 @@ void endAllRenderRuns() {
         RenderRun* run = nullptr;
         {
             LiveRuns& live = liveRuns();
-            std::lock_guard<std::mutex> hold(live.lock);
             if (live.runs.empty()) return;
             run = live.runs.back();
         }

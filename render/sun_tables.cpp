@@ -187,6 +187,7 @@ void prepareSunTables(const SunParameters& settings, int32_t scale, SunTables& t
     buildSpikeRamp(work, p);
     buildRingBase(work, p);
     buildNoiseTable(work.noiseTable, p.seed);
+    fillNoisePairs(work.noiseTable, work.noisePairs);
 
     // 3 to 6. Colour ramps and the spike cross-section.
     buildHaloRamp(p, work);
@@ -222,6 +223,7 @@ void prepareSunTables(const SunParameters& settings, int32_t scale, SunTables& t
     // centre, asin(j / Rl) scaled to 0..512 and divided by the distance. Entries beyond
     // the buffer are not written (the band setup sizes it above the largest lensLast).
     fillCellWeights(work.cellWeights);
+    fillWeightPairs(work.cellWeights, work.cellWeightPairs);
     for (int32_t j = 0; j <= rl; ++j) {
         double x = static_cast<double>(j) / rl;
         const double L = xm::asin(x) * 325.94932345220303;  // 1024 / pi

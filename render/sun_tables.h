@@ -42,6 +42,8 @@ struct SunTables {
     int16_t swirlCenterV[100];
     int32_t cellWeights[512];
     int16_t noiseTable[2048];
+    uint32_t noisePairs[2048];      // noiseTable as surfaceNoise reads it (fillNoisePairs)
+    uint32_t cellWeightPairs[512];  // cellWeights as surfaceNoise reads them
     int16_t spikeRamp[3][600];
     int16_t ringRamp[3][201];
     int32_t spectrumBase[3][kSpectrumEntries];
