@@ -106,25 +106,28 @@ bool spikeSpan(const Tables& tb, int32_t k, int32_t cx, int32_t dy, int32_t widt
 }
 
 // Columns [x0, x1] that may lie at a distance below R (quarter pixels) from the centre:
-// 16 (dx² + dy²) < R². Whole row when the centre is too far out for exact offsets.
-void discSpan(int32_t R, int32_t cx, int32_t dy, int32_t width, int64_t* x0, int64_t* x1) {
+// 16 (dx² + dy²) < R². Returns true when that is exact (then 16 (dx² + dy²) < 2^30 on every
+// column of the span); false, with the whole row, when the centre is too far out for exact
+// offsets.
+bool discSpan(int32_t R, int32_t cx, int32_t dy, int32_t width, int64_t* x0, int64_t* x1) {
     *x0 = 0;
     *x1 = width - 1;
-    if (cx < -(1 << 30) || cx > (1 << 30) || R > (1 << 15)) return;  // keep the whole row
+    if (cx < -(1 << 30) || cx > (1 << 30) || R > (1 << 15)) return false;  // the whole row
     // R² is at most 2^30, so a row more than 2^15 rows away lies outside.
     if (R <= 0 || dy < -(1 << 15) || dy > (1 << 15)) {
         *x1 = -1;
-        return;
+        return true;
     }
     const int64_t rest = int64_t(R) * R - 1 - 16 * int64_t(dy) * dy;
     if (rest < 0) {
         *x1 = -1;
-        return;
+        return true;
     }
     // |dx| <= r exactly when dx² <= rest / 16.
     const int64_t r = isqrt(static_cast<uint32_t>(rest / 16));
     *x0 = std::max<int64_t>(0, int64_t(cx) - r);
     *x1 = std::min<int64_t>(width - 1, int64_t(cx) + r);
+    return true;
 }
 
 // ---- [pixels] -----------------------------------------------------------------------
@@ -276,13 +279,21 @@ void fastRow(const CompositeTables& t, const RowContext& c) {
 
     // Columns the halo, flare, bow or core may reach.
     int64_t rx0, rx1;
-    discSpan(t.Rmax, c.cx, c.dy, width, &rx0, &rx1);
+    const bool discExact = discSpan(t.Rmax, c.cx, c.dy, width, &rx0, &rx1);
 
-    // Columns each spike may reach.
+    // Columns each spike may reach; spikes whose rows end before this one are passed over
+    // where no offset of the row can wrap (then across and along are the exact values).
     SpikeSpan spans[255];
     int32_t spanCount = 0;
-    for (int32_t k = 0; k < f.spikeCount; ++k)
+    const int64_t limit = 1 << 15;
+    const bool rowSmall = std::abs(int64_t(c.dy)) < limit && std::abs(int64_t(c.cx)) < limit &&
+                          std::abs(int64_t(c.cx) - (width - 1)) < limit;
+    const int32_t rowReach = rowSmall ? (c.dy < 0 ? -c.dy : c.dy) : INT32_MAX;
+    for (int32_t k = 0; k < f.spikeCount; ++k) {
+        const int32_t reach = t.spikeRowReach[k];
+        if (reach >= 0 && rowReach > reach) continue;
         if (spikeSpan(c.tb, k, c.cx, c.dy, width, &spans[spanCount])) ++spanCount;
+    }
 
     const bool haveTable = !t.distanceColours.empty();
     const uint8_t* colours = haveTable ? t.distanceColours.data() : nullptr;
@@ -339,14 +350,24 @@ void fastRow(const CompositeTables& t, const RowContext& c) {
                 continue;
             }
 
-            if (!Preview && !anySpike && normal && haveTable) {
+            if (!Preview && normal && haveTable && discExact && strength == 0 && x >= rx0) {
                 // The common case in a final render: a stretch of the disc that no spike
-                // crosses, the sun replacing the picture. Pixels of the distance table are
+                // reaches, the sun replacing the picture. Pixels of the distance table are
                 // written straight from it; the others leave this loop for the full rule.
+                // Inside the exact disc span 16 (dx² + dy²) stays below 2^30, so it is
+                // carried from column to column in 32 bits.
                 const int32_t stop = int32_t(std::min<int64_t>(end - 1, rx1)) + 1;
+                const int32_t from = x;
+                const int32_t dx0 = c.cx - x;
+                uint32_t n = 16u * uint32_t(dx0 * dx0 + c.dy * c.dy);
+                uint32_t step = 16u * uint32_t(1 - 2 * dx0);  // to the next column's
+                const uint32_t tableSpan = uint32_t(t.Rmax - tableFrom);
+                const uint32_t flareSpan = uint32_t(f.Rflare - f.RflareIn);
                 while (x < stop) {
-                    const int32_t dd = rootFloor(quarterDistanceSquared(wrapSub(c.cx, x), c.dy));
-                    if (dd < tableFrom || dd >= t.Rmax || (f.RflareIn <= dd && dd < f.Rflare))
+                    if (anySpike && P[x - start] != 0) break;
+                    const int32_t dd = rootFloor(n);
+                    if (uint32_t(dd - tableFrom) >= tableSpan ||
+                        uint32_t(dd - f.RflareIn) < flareSpan)
                         break;
                     const uint8_t* T = colours + size_t(dd) * 4;
                     if (Colour) {
@@ -359,8 +380,10 @@ void fastRow(const CompositeTables& t, const RowContext& c) {
                     ++x;
                     src += c.srcStride;
                     dst += c.dstStride;
+                    n += step;
+                    step += 32u;
                 }
-                if (x >= stop) continue;
+                if (x != from) continue;  // the next pixel starts afresh
             }
             const uint32_t n = quarterDistanceSquared(wrapSub(c.cx, x), c.dy);
             const int32_t d = rootFloor(n);

@@ -1,6 +1,7 @@
 #include "composite/composite_tables.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "composite/compositor_parts.h"
 #include "composite/integer_math.h"
@@ -35,6 +36,20 @@ void prepareCompositeTables(CompositeTables& t) {
     for (int32_t s = 0; s < 256; ++s)
         t.untouched[s] = static_cast<uint8_t>(blendChannel(t.blend, 0, s, 4, t.tb.noiseTable));
     t.untouchedKind = classify(t.untouched);
+
+    // A spike's band, |a dy + b dx| <= 300 and |e dx - c dy| <= 32512, is a parallelogram
+    // about the centre: dy = (e u - b v) / (a e + b c) for its across value u and along
+    // value v bounds the rows it reaches.
+    for (int32_t k = 0; k < 255; ++k) {
+        const int64_t a = t.tb.spikeA[k], b = t.tb.spikeB[k], c = t.tb.spikeC[k],
+                      e = t.tb.spikeE[k];
+        const int64_t det = a * e + b * c;
+        const bool small =
+            std::max({std::abs(a), std::abs(b), std::abs(c), std::abs(e)}) < (1 << 14);
+        t.spikeRowReach[k] =
+            small && det != 0 ? int32_t((std::abs(e) * 300 + std::abs(b) * 32512) / std::abs(det))
+                              : -1;
+    }
 
     t.Rmax = std::max(std::max(f.Rhalo, f.Rflare), std::max(f.RringOut, f.Rcore));
     // The colour of a pixel beyond the core that no spike and no flare streak reaches depends

@@ -55,6 +55,9 @@ struct CompositeTables {
     // The same pixels' halo and bow sums before the level (R, G, B per distance), for
     // pixels a spike reaches as well.
     std::vector<int32_t> distanceSums;
+    // Per spike: the largest |cy - y| of a row the spike can reach, for offsets below 2^15
+    // (where no product wraps); -1 for a spike whose coefficients are too large to tell.
+    int32_t spikeRowReach[255];
 };
 
 // One row: where it lies and how its pixels are laid out.
