@@ -132,6 +132,17 @@ bool discSpan(int32_t R, int32_t cx, int32_t dy, int32_t width, int64_t* x0, int
 
 // ---- [pixels] -----------------------------------------------------------------------
 
+// (level · v) ÷ 25, with unity (25) taken as it is where the product cannot wrap.
+inline int32_t levelled(int32_t level, int32_t v) {
+    if (level == 25 && uint32_t(v) + (1u << 26) < (1u << 27)) return v;
+    return wrapMul(level, v) / 25;
+}
+
+// spillSum changes nothing while every channel is at most 255.
+inline void spillIfOver(int32_t T[3]) {
+    if (T[0] > 255 || T[1] > 255 || T[2] > 255) spillSum(T);
+}
+
 // The full rule for one pixel with spike strength P; writes the result bytes to out.
 template <bool Colour>
 inline void fullPixel(const RowContext& c, int32_t x, int32_t d, int32_t P, const uint8_t* src,
@@ -170,19 +181,22 @@ inline void fullPixel(const RowContext& c, int32_t x, int32_t d, int32_t P, cons
             spillRim(K);
             for (int z = 0; z < 3; ++z) T[z] = (w * T[z] + (4 - w) * K[z]) / 4;
         } else {
-            for (int z = 0; z < 3; ++z) T[z] = wrapMul(f.level, T[z] + K[z]) / 25;
-            spillSum(T);
+            for (int z = 0; z < 3; ++z) T[z] = levelled(f.level, T[z] + K[z]);
+            spillIfOver(T);
             w = 0;
         }
     } else if ((T[0] | T[1] | T[2]) != 0) {
-        for (int z = 0; z < 3; ++z) T[z] = wrapMul(f.level, T[z]) / 25;
-        spillSum(T);
+        for (int z = 0; z < 3; ++z) T[z] = levelled(f.level, T[z]);
+        spillIfOver(T);
     }
 
+    const bool normal = c.blend < blendProceduralPlus || c.blend > blendComposite;
     if (Colour) {
-        for (int z = 0; z < 3; ++z) out[z] = blendChannel(c.blend, T[z], src[z], w, tb.noiseTable);
+        for (int z = 0; z < 3; ++z)
+            out[z] = normal ? T[z] : blendChannel(c.blend, T[z], src[z], w, tb.noiseTable);
     } else {
-        out[0] = blendChannel(c.blend, greyLevel(T), src[0], w, tb.noiseTable);
+        const int32_t L = greyLevel(T);
+        out[0] = normal ? L : blendChannel(c.blend, L, src[0], w, tb.noiseTable);
     }
 }
 
@@ -202,8 +216,15 @@ bool cullSwirls(const RowContext& c, int64_t cx0, int64_t cx1, uint8_t* list, in
     const int64_t n = 16 * (ndx * ndx + int64_t(c.dy) * c.dy);
     if (n > 0x7FFFFFFF) return false;
     const int32_t dLow = isqrt(static_cast<uint32_t>(n));
+    // ... up to the distance at the column farthest from it, below Rcore.
+    const int64_t fdx = std::max(std::abs(int64_t(c.cx) - cx0), std::abs(int64_t(c.cx) - cx1));
+    int32_t dHigh = f.Rcore - 1;
+    if (fdx < (1 << 16)) {
+        const int64_t nf = 16 * (fdx * fdx + int64_t(c.dy) * c.dy);
+        if (nf <= 0x7FFFFFFF) dHigh = std::min(dHigh, rootFloor(static_cast<uint32_t>(nf)));
+    }
     const int32_t mLow = std::min(dLow / 4, c.core.lensLast);
-    const int32_t mHigh = std::min((f.Rcore - 1) / 4, c.core.lensLast);
+    const int32_t mHigh = std::min(dHigh / 4, c.core.lensLast);
     if (mLow < 0 || mHigh < mLow) return false;
     int64_t kLow = INT16_MAX, kHigh = INT16_MIN;
     for (int32_t m = mLow; m <= mHigh; ++m) {
@@ -270,8 +291,35 @@ void untouchedRun(const CompositeTables& t, const uint8_t* src, uint8_t* dst, in
     }
 }
 
+// Columns of the row's core pixels, and the swirls for them: the row's list, narrowed per
+// stretch of kSwirlStretch columns when swirls are tested at all.
+constexpr int32_t kSwirlStretch = 32;
+struct RowSwirls {
+    CoreInputs* core;  // what c.core refers to; its swirl list is set per stretch
+    bool perStretch;
+    int64_t cx0, cx1;  // columns of the core
+    const uint8_t* rowList;
+    int32_t rowCount;
+    int32_t stretchEnd;  // last column the current list holds for
+    uint8_t list[100];
+};
+
+// Points the core's swirl list at the swirls that can reach columns x .. the end of x's
+// stretch.
+void swirlsFor(const RowContext& c, RowSwirls& s, int32_t x) {
+    s.stretchEnd = int32_t(std::min<int64_t>(x + kSwirlStretch - 1, s.cx1));
+    int32_t count = 0;
+    if (x >= s.cx0 && cullSwirls(c, x, s.stretchEnd, s.list, &count)) {
+        s.core->surface.swirlList = s.list;
+        s.core->surface.swirlListCount = count;
+    } else {
+        s.core->surface.swirlList = s.rowList;
+        s.core->surface.swirlListCount = s.rowCount;
+    }
+}
+
 template <bool Colour, bool Preview>
-void fastRow(const CompositeTables& t, const RowContext& c) {
+void fastRow(const CompositeTables& t, const RowContext& c, RowSwirls& swirls) {
     constexpr int32_t outCount = Colour ? 3 : 1;
     const CompositeFrame& f = c.f;
     const int32_t width = c.width;
@@ -421,6 +469,8 @@ void fastRow(const CompositeTables& t, const RowContext& c) {
                     out[0] = normal ? L : blendChannel(c.blend, L, src[0], 4, c.tb.noiseTable);
                 }
             } else {
+                if (swirls.perStretch && d < f.Rcore && x > swirls.stretchEnd)
+                    swirlsFor(c, swirls, x);
                 fullPixel<Colour>(c, x, d, strength, src, out);
             }
             if (Preview) {
@@ -441,25 +491,33 @@ void fastRow(const CompositeTables& t, const RowContext& c) {
 
 void compositeRow(const CompositeTables& t, const RowRequest& row, const uint8_t* src, uint8_t* dst,
                   const uint8_t* maskRow) {
-    // Swirls are tested per row only where the row's core pixels can meet them.
+    // Swirls are tested only where the row's core pixels can meet them: culled for the row,
+    // then for each stretch of its columns.
     CoreInputs core = t.core;
-    uint8_t swirls[100];
+    RowSwirls swirls;
+    swirls.core = &core;
+    swirls.perStretch = false;
+    swirls.stretchEnd = INT32_MIN;
+    uint8_t rowList[100];
     if (core.lightingMode != lightingFlat && core.lightingMode != lightingEclipse &&
         (core.surface.vortices || core.surface.monopoles) && core.surface.swirlCount > 0) {
         const RowContext probe(t, row, src, dst, maskRow, t.core);
-        int64_t cx0, cx1;
-        discSpan(t.f.Rcore, probe.cx, probe.dy, row.width, &cx0, &cx1);
+        discSpan(t.f.Rcore, probe.cx, probe.dy, row.width, &swirls.cx0, &swirls.cx1);
         int32_t count = 0;
-        if (cx0 <= cx1 && cullSwirls(probe, cx0, cx1, swirls, &count)) {
-            core.surface.swirlList = swirls;
+        if (swirls.cx0 <= swirls.cx1 &&
+            cullSwirls(probe, swirls.cx0, swirls.cx1, rowList, &count)) {
+            core.surface.swirlList = rowList;
             core.surface.swirlListCount = count;
+            swirls.perStretch = count > 0;
         }
+        swirls.rowList = core.surface.swirlList;
+        swirls.rowCount = core.surface.swirlListCount;
     }
     const RowContext c(t, row, src, dst, maskRow, core);
     if (c.colour)
-        c.preview ? fastRow<true, true>(t, c) : fastRow<true, false>(t, c);
+        c.preview ? fastRow<true, true>(t, c, swirls) : fastRow<true, false>(t, c, swirls);
     else
-        c.preview ? fastRow<false, true>(t, c) : fastRow<false, false>(t, c);
+        c.preview ? fastRow<false, true>(t, c, swirls) : fastRow<false, false>(t, c, swirls);
 }
 
 }  // namespace rx

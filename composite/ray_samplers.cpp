@@ -155,6 +155,11 @@ int32_t coreSurface(const SurfaceInputs& in, int32_t u, int32_t v) {
             dv = wrapAdd(dv, truncDiv(wrapMul(wrapMul(g, nx), F), R2));
         }
     }
+    // No displacement: the smear is the one point.
+    if ((du | dv) == 0)
+        return clip255(surfaceNoise(
+            SurfaceTables{in.noiseTable, in.cellWeights, in.noisePairs, in.weightPairs}, in.octaves,
+            u, v));
     return clip255(smearLine(in, u, v, wrapAdd(u, du), wrapAdd(v, dv)));
 }
 
