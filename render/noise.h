@@ -94,13 +94,21 @@ struct SurfaceTables {
     const uint32_t* weightPairs;
 };
 
+#if defined(__GNUC__)
+#define RX_ALWAYS_INLINE inline __attribute__((always_inline))
+#else
+#define RX_ALWAYS_INLINE inline
+#endif
+
 #if defined(__SSE2__)
 
 // surfaceNoiseReference with the four base octaves side by side, one in each 32-bit lane
 // (o1, o2, o3, o4), and the same integers: noise values and weights fit 16 bits, so each
 // interpolation is one multiply-add of 16-bit pairs into 32 bits, and the first one's
-// results (0..4072) fit 16 bits again for the second.
-inline int32_t surfaceNoise(const SurfaceTables& t, int32_t octaves, int32_t x, int32_t y) {
+// results (0..4072) fit 16 bits again for the second. Always inlined: it is most of a core
+// pixel's work.
+RX_ALWAYS_INLINE int32_t surfaceNoise(const SurfaceTables& t, int32_t octaves, int32_t x,
+                                      int32_t y) {
     const uint32_t ux = static_cast<uint32_t>(x);
     const uint32_t uy = static_cast<uint32_t>(y);
     const __m128i mask20 = _mm_set1_epi32(0xFFFFF);
