@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <string>
@@ -198,7 +199,9 @@ inline int16_t runDialog(MemoryHost& host, const std::function<void(HWND)>& driv
 }
 
 inline const SunParameters& live(const MemoryHost& host) {
-    return *static_cast<const SunParameters*>(host.parameters());
+    const void* p = host.parameters();
+    if (!p) std::abort();  // no settings record: no run has made one
+    return *static_cast<const SunParameters*>(p);
 }
 
 // The program's arguments MODULE_FILE OUTPUT_DIR: loads the module (gModule,
