@@ -143,6 +143,20 @@ inline void spillIfOver(int32_t T[3]) {
     if (T[0] > 255 || T[1] > 255 || T[2] > 255) spillSum(T);
 }
 
+// The output stage: the levelled, spilled sun colour T blended with the source pixel.
+template <bool Colour>
+inline void blendOut(const RowContext& c, const int32_t T[3], const uint8_t* src, int32_t w,
+                     int32_t out[3]) {
+    const bool normal = c.blend < blendProceduralPlus || c.blend > blendComposite;
+    if (Colour) {
+        for (int z = 0; z < 3; ++z)
+            out[z] = normal ? T[z] : blendChannel(c.blend, T[z], src[z], w, c.tb.noiseTable);
+    } else {
+        const int32_t L = greyLevel(T);
+        out[0] = normal ? L : blendChannel(c.blend, L, src[0], w, c.tb.noiseTable);
+    }
+}
+
 // The full rule for one pixel with spike strength P; writes the result bytes to out.
 template <bool Colour>
 inline void fullPixel(const RowContext& c, int32_t x, int32_t d, int32_t P, const uint8_t* src,
@@ -190,14 +204,7 @@ inline void fullPixel(const RowContext& c, int32_t x, int32_t d, int32_t P, cons
         spillIfOver(T);
     }
 
-    const bool normal = c.blend < blendProceduralPlus || c.blend > blendComposite;
-    if (Colour) {
-        for (int z = 0; z < 3; ++z)
-            out[z] = normal ? T[z] : blendChannel(c.blend, T[z], src[z], w, tb.noiseTable);
-    } else {
-        const int32_t L = greyLevel(T);
-        out[0] = normal ? L : blendChannel(c.blend, L, src[0], w, tb.noiseTable);
-    }
+    blendOut<Colour>(c, T, src, w, out);
 }
 
 // The swirls that can displace the core surface of this row's core pixels: the sphere
@@ -328,6 +335,10 @@ void fastRow(const CompositeTables& t, const RowContext& c, RowSwirls& swirls) {
     // Columns the halo, flare, bow or core may reach.
     int64_t rx0, rx1;
     const bool discExact = discSpan(t.Rmax, c.cx, c.dy, width, &rx0, &rx1);
+    // Columns of the core's interior (d < Rsun), where the full rule comes down to the core
+    // colour and the bow: no spike, halo or flare reaches below Rsun.
+    int64_t kx0, kx1;
+    const bool interior = discSpan(f.Rsun, c.cx, c.dy, width, &kx0, &kx1) && kx0 <= kx1;
 
     // Columns each spike may reach; spikes whose rows end before this one are passed over
     // where no offset of the row can wrap (then across and along are the exact values).
@@ -398,6 +409,33 @@ void fastRow(const CompositeTables& t, const RowContext& c, RowSwirls& swirls) {
                 continue;
             }
 
+            if (interior && x >= kx0 && x <= kx1) {
+                // The exact interior span keeps 16 (dx² + dy²) below 2^30, carried from
+                // column to column in 32 bits.
+                const int32_t stop = int32_t(std::min<int64_t>(end - 1, kx1)) + 1;
+                const int32_t dx0 = c.cx - x;
+                uint32_t n = 16u * uint32_t(dx0 * dx0 + c.dy * c.dy);
+                uint32_t step = 16u * uint32_t(1 - 2 * dx0);
+                for (; x < stop; ++x, src += c.srcStride, dst += c.dstStride) {
+                    const int32_t d = rootFloor(n);
+                    n += step;
+                    step += 32u;
+                    int32_t T[3] = {0, 0, 0};
+                    if (f.Rring <= d && d < f.RringOut) ringColour(c.tb, f, d, T);
+                    if (swirls.perStretch && x > swirls.stretchEnd) swirlsFor(c, swirls, x);
+                    int32_t K[3];
+                    coreColour(c.core, d, wrapSub(x, c.cx), c.oy, K);
+                    for (int z = 0; z < 3; ++z) T[z] = levelled(f.level, T[z] + K[z]);
+                    spillIfOver(T);
+                    blendOut<Colour>(c, T, src, 0, out);
+                    if (Preview) {
+                        const int32_t m = previewSelection(c, x);
+                        for (int z = 0; z < outCount; ++z) out[z] = previewFade(out[z], m, x, c.y);
+                    }
+                    for (int z = 0; z < outCount; ++z) dst[z] = static_cast<uint8_t>(out[z]);
+                }
+                continue;
+            }
             if (!Preview && normal && haveTable && discExact && strength == 0 && x >= rx0) {
                 // The common case in a final render: a stretch of the disc that no spike
                 // reaches, the sun replacing the picture. Pixels of the distance table are
