@@ -212,7 +212,8 @@ inline void fullPixel(const RowContext& c, int32_t x, int32_t d, int32_t P, cons
 // table entries of their distances, so u and v lie between the products of the extreme k
 // and offsets. A swirl whose reach misses that box is left out. Returns false (keep every
 // swirl) when the products might wrap around in 32 bits.
-bool cullSwirls(const RowContext& c, int64_t cx0, int64_t cx1, uint8_t* list, int32_t* count) {
+bool cullSwirls(const CompositeTables& t, const RowContext& c, int64_t cx0, int64_t cx1,
+                uint8_t* list, int32_t* count) {
     const SurfaceInputs& in = c.core.surface;
     const CompositeFrame& f = c.f;
     // Distances of the row's core pixels: from the distance at the column nearest the
@@ -234,10 +235,15 @@ bool cullSwirls(const RowContext& c, int64_t cx0, int64_t cx1, uint8_t* list, in
     const int32_t mHigh = std::min(dHigh / 4, c.core.lensLast);
     if (mLow < 0 || mHigh < mLow) return false;
     int64_t kLow = INT16_MAX, kHigh = INT16_MIN;
-    for (int32_t m = mLow; m <= mHigh; ++m) {
-        const int64_t k = static_cast<int16_t>(c.core.lensTable[m]);
-        kLow = std::min(kLow, k);
-        kHigh = std::max(kHigh, k);
+    if (t.lensRising) {
+        kLow = static_cast<int16_t>(c.core.lensTable[mLow]);
+        kHigh = static_cast<int16_t>(c.core.lensTable[mHigh]);
+    } else {
+        for (int32_t m = mLow; m <= mHigh; ++m) {
+            const int64_t k = static_cast<int16_t>(c.core.lensTable[m]);
+            kLow = std::min(kLow, k);
+            kHigh = std::max(kHigh, k);
+        }
     }
     const int64_t limit = int64_t(1) << 31;
     const int64_t oxs[2] = {cx0 - c.cx, cx1 - c.cx};
@@ -313,10 +319,10 @@ struct RowSwirls {
 
 // Points the core's swirl list at the swirls that can reach columns x .. the end of x's
 // stretch.
-void swirlsFor(const RowContext& c, RowSwirls& s, int32_t x) {
+void swirlsFor(const CompositeTables& t, const RowContext& c, RowSwirls& s, int32_t x) {
     s.stretchEnd = int32_t(std::min<int64_t>(x + kSwirlStretch - 1, s.cx1));
     int32_t count = 0;
-    if (x >= s.cx0 && cullSwirls(c, x, s.stretchEnd, s.list, &count)) {
+    if (x >= s.cx0 && cullSwirls(t, c, x, s.stretchEnd, s.list, &count)) {
         s.core->surface.swirlList = s.list;
         s.core->surface.swirlListCount = count;
     } else {
@@ -422,7 +428,7 @@ void fastRow(const CompositeTables& t, const RowContext& c, RowSwirls& swirls) {
                     step += 32u;
                     int32_t T[3] = {0, 0, 0};
                     if (f.Rring <= d && d < f.RringOut) ringColour(c.tb, f, d, T);
-                    if (swirls.perStretch && x > swirls.stretchEnd) swirlsFor(c, swirls, x);
+                    if (swirls.perStretch && x > swirls.stretchEnd) swirlsFor(t, c, swirls, x);
                     int32_t K[3];
                     coreColour(c.core, d, wrapSub(x, c.cx), c.oy, K);
                     for (int z = 0; z < 3; ++z) T[z] = levelled(f.level, T[z] + K[z]);
@@ -508,7 +514,7 @@ void fastRow(const CompositeTables& t, const RowContext& c, RowSwirls& swirls) {
                 }
             } else {
                 if (swirls.perStretch && d < f.Rcore && x > swirls.stretchEnd)
-                    swirlsFor(c, swirls, x);
+                    swirlsFor(t, c, swirls, x);
                 fullPixel<Colour>(c, x, d, strength, src, out);
             }
             if (Preview) {
@@ -543,7 +549,7 @@ void compositeRow(const CompositeTables& t, const RowRequest& row, const uint8_t
         discSpan(t.f.Rcore, probe.cx, probe.dy, row.width, &swirls.cx0, &swirls.cx1);
         int32_t count = 0;
         if (swirls.cx0 <= swirls.cx1 &&
-            cullSwirls(probe, swirls.cx0, swirls.cx1, rowList, &count)) {
+            cullSwirls(t, probe, swirls.cx0, swirls.cx1, rowList, &count)) {
             core.surface.swirlList = rowList;
             core.surface.swirlListCount = count;
             swirls.perStretch = count > 0;

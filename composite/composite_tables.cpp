@@ -51,6 +51,10 @@ void prepareCompositeTables(CompositeTables& t) {
                               : -1;
     }
 
+    t.lensRising = t.core.lensTable != nullptr;
+    for (int32_t m = 1; m <= t.core.lensLast && t.lensRising; ++m)
+        t.lensRising = int16_t(t.core.lensTable[m]) >= int16_t(t.core.lensTable[m - 1]);
+
     t.Rmax = std::max(std::max(f.Rhalo, f.Rflare), std::max(f.RringOut, f.Rcore));
     // The colour of a pixel beyond the core that no spike and no flare streak reaches depends
     // on its distance alone: the halo and the bow, then the level, the spill and the clip,

@@ -58,6 +58,9 @@ struct CompositeTables {
     // Per spike: the largest |cy - y| of a row the spike can reach, for offsets below 2^15
     // (where no product wraps); -1 for a spike whose coefficients are too large to tell.
     int32_t spikeRowReach[255];
+    // Whether the lens table's entries 0..lensLast (as signed 16-bit values) never fall, as
+    // the set-up makes them: then a range of entries spans its first to its last.
+    bool lensRising;
 };
 
 // One row: where it lies and how its pixels are laid out.
