@@ -85,10 +85,9 @@ void StartRun(FilterSession& session) {
         emptyRects(rec);
         return;
     }
-    // A run the host dropped without ending it left its threads parked and its buffer
-    // obtained: end them.
+    // A run the host dropped without ending it left its threads parked: end them. (Its lens
+    // buffer is left to the host, which may have taken it back already.)
     EndRender(session);
-    if (session.lensTable) FreeWorking(session, &session.lensTable, &session.lensTableId);
     SunParameters* p = sunParameters(session);
     p->hostPreview = (rec->advanceState && rec->displayPixels) ? 1 : 0;
 

@@ -267,7 +267,7 @@ TEST(BandLoop, ThreadsOfARunTheHostDropsEndAtTheNextStartAtFinishAndAtUnload) {
     ASSERT_EQ(rig.result, 0);
     ASSERT_EQ(liveRenderRunCount(), 1);
     EXPECT_EQ(rig.session.renderRun->threads(), 3);
-    // The host starts again without ending the first run: one run, one lens buffer.
+    // The host starts again without ending the first run: still one run.
     StartRun(rig.session);
     EXPECT_EQ(liveRenderRunCount(), 1);
     HandleFinish(rig.session);
