@@ -6,16 +6,16 @@
 #include <memory>
 #include <vector>
 
-#include "host/types/filter_session.h"
 #include "host/setting_table.h"
 #include "render/sun_tables.h"
 
 namespace {
 
 // Processor time per call (less disturbed than wall time on a busy machine).
-double microsecondsPerCall(rx::FilterSession& session, int calls) {
+double microsecondsPerCall(const rx::SunParameters& p, int32_t scale, rx::SunTables& tables,
+                           int calls) {
     const std::clock_t start = std::clock();
-    for (int i = 0; i < calls; ++i) rx::prepareSunTables(session);
+    for (int i = 0; i < calls; ++i) rx::prepareSunTables(p, scale, tables);
     const std::clock_t stop = std::clock();
     return 1e6 * static_cast<double>(stop - start) / CLOCKS_PER_SEC / calls;
 }
@@ -24,9 +24,8 @@ double microsecondsPerCall(rx::FilterSession& session, int calls) {
 
 int main() {
     std::unique_ptr<rx::SunParameters> params(new rx::SunParameters());
-    std::unique_ptr<rx::WorkBuffer> work(new rx::WorkBuffer());
+    std::unique_ptr<rx::SunTables> tables(new rx::SunTables{});
     std::memset(params.get(), 0, sizeof(rx::SunParameters));
-    std::memset(work.get(), 0, sizeof(rx::WorkBuffer));
     size_t count = 0;
     const rx::SettingInfo* table = rx::settingTable(&count);
     for (size_t i = 0; i < count; ++i) {
@@ -38,29 +37,20 @@ int main() {
             *rx::settingInt(*params, s) = s.defaultValue;
     }
     params->sunRadius = 100;
-    params->previewScale = 1;
     params->spikeVector = rx::Vector3f{0.3f, -0.2f, 0};
     params->flareVector = rx::Vector3f{-0.5f, 0.1f, 0};
 
-    char* pointer = reinterpret_cast<char*>(params.get());
-    rx::FilterRecord record{};
-    record.parameters = &pointer;
     std::vector<int32_t> lens(3 * 2000 + 2184);
-    rx::FilterSession session{};
-    session.filterRecord = &record;
-    session.workBuffer = work.get();
-    session.lensTable = lens.data();
-    session.lensCapacity = static_cast<int32_t>(lens.size());
-    session.renderHeight = 2000;
+    tables->lensTable = lens.data();
+    tables->lensCapacity = static_cast<int32_t>(lens.size());
 
-    microsecondsPerCall(session, 20);  // warm-up
+    microsecondsPerCall(*params, 1, *tables, 20);  // warm-up
     const int calls = 500;
-    const double fullScale = microsecondsPerCall(session, calls);
+    const double fullScale = microsecondsPerCall(*params, 1, *tables, calls);
     std::printf(
         "prepareSunTables, scale 1, sunRadius 100 (lensLast %d): %.1f us processor time per call\n",
-        static_cast<int>(session.lensLast), fullScale);
-    params->previewScale = 4;
+        static_cast<int>(tables->lensLast), fullScale);
     std::printf("prepareSunTables, scale 4, sunRadius 100: %.1f us processor time per call\n",
-                microsecondsPerCall(session, calls));
+                microsecondsPerCall(*params, 4, *tables, calls));
     return 0;
 }

@@ -33,7 +33,6 @@
 #include "composite/band_compositor.h"
 #include "host/band_loop.h"
 #include "host/default_record.h"
-#include "host/render_view.h"
 #include "host/session.h"
 #include "host/setting_table.h"
 #include "render/sun_tables.h"
@@ -233,45 +232,33 @@ void depthFigures() {
 // Rows composited straight from one in-memory image into another, tables prepared once.
 double compositorOnly(const Settings& settings, RowCompositor composite) {
     const int32_t w = 4000, h = 3000;
-    MemoryHost host(sky(w, h));
-    MemoryHost::ActiveScope active(host);
+    const HostImage image = sky(w, h);
     std::unique_ptr<SunParameters> params(new SunParameters());
-    std::unique_ptr<WorkBuffer> work(new WorkBuffer());
+    std::unique_ptr<SunTables> sunTables(new SunTables{});
     std::memset(params.get(), 0, sizeof(SunParameters));
-    std::memset(work.get(), 0, sizeof(WorkBuffer));
     ApplyDefaults(*params);
     if (settings) settings(*params);
     params->sunCenterX = w / 2;
     params->sunCenterY = h / 2;
-    char* paramsPointer = reinterpret_cast<char*>(params.get());
-    FilterRecord& rec = host.record();
-    rec.parameters = &paramsPointer;
-    int16_t result = 0;
-    FilterSession session{};
-    session.result = &result;
-    session.filterRecord = &rec;
-    session.workBuffer = work.get();
-    PrepareBands(session);
-    std::vector<int32_t> lens(size_t(session.lensCapacity));
-    session.lensTable = lens.data();
-    prepareSunTables(session);
-    rec.outRect = Rect{0, 0, 1, int16_t(w)};
-    rec.inLoPlane = rec.outLoPlane = 0;
-    rec.inHiPlane = rec.outHiPlane = 2;
-    std::vector<uint8_t> out(host.image().pixels.size());
-    const size_t rowBytes = size_t(w) * 3;
+    std::vector<int32_t> lens(size_t(3 * w + 2184));
+    sunTables->lensTable = lens.data();
+    sunTables->lensCapacity = int32_t(lens.size());
+    prepareSunTables(*params, 1, *sunTables);
     CompositeTables tables;
-    if (!compositeTablesOf(session, tables)) result = memFullErr;
+    buildCompositeTables(*params, *sunTables, tables);
+    RowRequest row{0, w, 3, 3, true, false, w - 1};
+    std::vector<uint8_t> out(image.pixels.size());
+    const size_t rowBytes = size_t(w) * 3;
     double best = 1e30;
-    for (int run = 0; run < 2 && result == 0; ++run) {
+    for (int run = 0; run < 2; ++run) {
         const Clock::time_point t0 = Clock::now();
-        for (int32_t y = 0; y < h; ++y)
-            composite(tables, rowRequestOf(session, y), &host.image().pixels[y * rowBytes],
-                      &out[y * rowBytes], nullptr);
+        for (int32_t y = 0; y < h; ++y) {
+            row.y = y;
+            composite(tables, row, &image.pixels[y * rowBytes], &out[y * rowBytes], nullptr);
+        }
         const double s = seconds(t0);
         if (s < best) best = s;
     }
-    if (result != 0) std::printf("  render failed: result %d\n", result);
     return 12.0 / best;
 }
 

@@ -26,7 +26,6 @@
 #include "composite/band_compositor.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #if defined(__SSE2__)
@@ -107,39 +106,56 @@ bool spikeSpan(const Tables& tb, int32_t k, int32_t cx, int32_t dy, int32_t widt
 }
 
 // Columns [x0, x1] that may lie at a distance below R (quarter pixels) from the centre:
-// 16 (dx² + dy²) < R². Whole row when the centre is too far out for exact offsets.
-void discSpan(int32_t R, int32_t cx, int32_t dy, int32_t width, int64_t* x0, int64_t* x1) {
+// 16 (dx² + dy²) < R². Returns true when that is exact (then 16 (dx² + dy²) < 2^30 on every
+// column of the span); false, with the whole row, when the centre is too far out for exact
+// offsets.
+bool discSpan(int32_t R, int32_t cx, int32_t dy, int32_t width, int64_t* x0, int64_t* x1) {
     *x0 = 0;
     *x1 = width - 1;
-    if (cx < -(1 << 30) || cx > (1 << 30) || R > (1 << 15)) return;  // keep the whole row
+    if (cx < -(1 << 30) || cx > (1 << 30) || R > (1 << 15)) return false;  // the whole row
     // R² is at most 2^30, so a row more than 2^15 rows away lies outside.
     if (R <= 0 || dy < -(1 << 15) || dy > (1 << 15)) {
         *x1 = -1;
-        return;
+        return true;
     }
     const int64_t rest = int64_t(R) * R - 1 - 16 * int64_t(dy) * dy;
     if (rest < 0) {
         *x1 = -1;
-        return;
+        return true;
     }
     // |dx| <= r exactly when dx² <= rest / 16.
     const int64_t r = isqrt(static_cast<uint32_t>(rest / 16));
     *x0 = std::max<int64_t>(0, int64_t(cx) - r);
     *x1 = std::min<int64_t>(width - 1, int64_t(cx) + r);
-}
-
-// The exact integer square root of n. The floating-point root is only a first guess (it is
-// exact for every 32-bit n already, so the corrections do not loop in practice); the
-// integer checks decide, so the result does not depend on the floating-point unit. It
-// costs no data-dependent branches, unlike a search from the neighbour's root.
-inline int32_t exactRoot(uint32_t n) {
-    int32_t r = static_cast<int32_t>(std::sqrt(static_cast<double>(n)));
-    while (r > 0 && static_cast<uint64_t>(r) * static_cast<uint64_t>(r) > n) --r;
-    while (static_cast<uint64_t>(r + 1) * static_cast<uint64_t>(r + 1) <= n) ++r;
-    return r;
+    return true;
 }
 
 // ---- [pixels] -----------------------------------------------------------------------
+
+// (level · v) ÷ 25, with unity (25) taken as it is where the product cannot wrap.
+inline int32_t levelled(int32_t level, int32_t v) {
+    if (level == 25 && uint32_t(v) + (1u << 26) < (1u << 27)) return v;
+    return wrapMul(level, v) / 25;
+}
+
+// spillSum changes nothing while every channel is at most 255.
+inline void spillIfOver(int32_t T[3]) {
+    if (T[0] > 255 || T[1] > 255 || T[2] > 255) spillSum(T);
+}
+
+// The output stage: the levelled, spilled sun colour T blended with the source pixel.
+template <bool Colour>
+inline void blendOut(const RowContext& c, const int32_t T[3], const uint8_t* src, int32_t w,
+                     int32_t out[3]) {
+    const bool normal = c.blend < blendProceduralPlus || c.blend > blendComposite;
+    if (Colour) {
+        for (int z = 0; z < 3; ++z)
+            out[z] = normal ? T[z] : blendChannel(c.blend, T[z], src[z], w, c.tb.noiseTable);
+    } else {
+        const int32_t L = greyLevel(T);
+        out[0] = normal ? L : blendChannel(c.blend, L, src[0], w, c.tb.noiseTable);
+    }
+}
 
 // The full rule for one pixel with spike strength P; writes the result bytes to out.
 template <bool Colour>
@@ -179,20 +195,16 @@ inline void fullPixel(const RowContext& c, int32_t x, int32_t d, int32_t P, cons
             spillRim(K);
             for (int z = 0; z < 3; ++z) T[z] = (w * T[z] + (4 - w) * K[z]) / 4;
         } else {
-            for (int z = 0; z < 3; ++z) T[z] = wrapMul(f.level, T[z] + K[z]) / 25;
-            spillSum(T);
+            for (int z = 0; z < 3; ++z) T[z] = levelled(f.level, T[z] + K[z]);
+            spillIfOver(T);
             w = 0;
         }
     } else if ((T[0] | T[1] | T[2]) != 0) {
-        for (int z = 0; z < 3; ++z) T[z] = wrapMul(f.level, T[z]) / 25;
-        spillSum(T);
+        for (int z = 0; z < 3; ++z) T[z] = levelled(f.level, T[z]);
+        spillIfOver(T);
     }
 
-    if (Colour) {
-        for (int z = 0; z < 3; ++z) out[z] = blendChannel(c.blend, T[z], src[z], w, tb.noiseTable);
-    } else {
-        out[0] = blendChannel(c.blend, greyLevel(T), src[0], w, tb.noiseTable);
-    }
+    blendOut<Colour>(c, T, src, w, out);
 }
 
 // The swirls that can displace the core surface of this row's core pixels: the sphere
@@ -200,7 +212,8 @@ inline void fullPixel(const RowContext& c, int32_t x, int32_t d, int32_t P, cons
 // table entries of their distances, so u and v lie between the products of the extreme k
 // and offsets. A swirl whose reach misses that box is left out. Returns false (keep every
 // swirl) when the products might wrap around in 32 bits.
-bool cullSwirls(const RowContext& c, int64_t cx0, int64_t cx1, uint8_t* list, int32_t* count) {
+bool cullSwirls(const CompositeTables& t, const RowContext& c, int64_t cx0, int64_t cx1,
+                uint8_t* list, int32_t* count) {
     const SurfaceInputs& in = c.core.surface;
     const CompositeFrame& f = c.f;
     // Distances of the row's core pixels: from the distance at the column nearest the
@@ -211,14 +224,26 @@ bool cullSwirls(const RowContext& c, int64_t cx0, int64_t cx1, uint8_t* list, in
     const int64_t n = 16 * (ndx * ndx + int64_t(c.dy) * c.dy);
     if (n > 0x7FFFFFFF) return false;
     const int32_t dLow = isqrt(static_cast<uint32_t>(n));
+    // ... up to the distance at the column farthest from it, below Rcore.
+    const int64_t fdx = std::max(std::abs(int64_t(c.cx) - cx0), std::abs(int64_t(c.cx) - cx1));
+    int32_t dHigh = f.Rcore - 1;
+    if (fdx < (1 << 16)) {
+        const int64_t nf = 16 * (fdx * fdx + int64_t(c.dy) * c.dy);
+        if (nf <= 0x7FFFFFFF) dHigh = std::min(dHigh, rootFloor(static_cast<uint32_t>(nf)));
+    }
     const int32_t mLow = std::min(dLow / 4, c.core.lensLast);
-    const int32_t mHigh = std::min((f.Rcore - 1) / 4, c.core.lensLast);
+    const int32_t mHigh = std::min(dHigh / 4, c.core.lensLast);
     if (mLow < 0 || mHigh < mLow) return false;
     int64_t kLow = INT16_MAX, kHigh = INT16_MIN;
-    for (int32_t m = mLow; m <= mHigh; ++m) {
-        const int64_t k = static_cast<int16_t>(c.core.lensTable[m]);
-        kLow = std::min(kLow, k);
-        kHigh = std::max(kHigh, k);
+    if (t.lensRising) {
+        kLow = static_cast<int16_t>(c.core.lensTable[mLow]);
+        kHigh = static_cast<int16_t>(c.core.lensTable[mHigh]);
+    } else {
+        for (int32_t m = mLow; m <= mHigh; ++m) {
+            const int64_t k = static_cast<int16_t>(c.core.lensTable[m]);
+            kLow = std::min(kLow, k);
+            kHigh = std::max(kHigh, k);
+        }
     }
     const int64_t limit = int64_t(1) << 31;
     const int64_t oxs[2] = {cx0 - c.cx, cx1 - c.cx};
@@ -279,8 +304,35 @@ void untouchedRun(const CompositeTables& t, const uint8_t* src, uint8_t* dst, in
     }
 }
 
+// Columns of the row's core pixels, and the swirls for them: the row's list, narrowed per
+// stretch of kSwirlStretch columns when swirls are tested at all.
+constexpr int32_t kSwirlStretch = 32;
+struct RowSwirls {
+    CoreInputs* core;  // what c.core refers to; its swirl list is set per stretch
+    bool perStretch;
+    int64_t cx0, cx1;  // columns of the core
+    const uint8_t* rowList;
+    int32_t rowCount;
+    int32_t stretchEnd;  // last column the current list holds for
+    uint8_t list[100];
+};
+
+// Points the core's swirl list at the swirls that can reach columns x .. the end of x's
+// stretch.
+void swirlsFor(const CompositeTables& t, const RowContext& c, RowSwirls& s, int32_t x) {
+    s.stretchEnd = int32_t(std::min<int64_t>(x + kSwirlStretch - 1, s.cx1));
+    int32_t count = 0;
+    if (x >= s.cx0 && cullSwirls(t, c, x, s.stretchEnd, s.list, &count)) {
+        s.core->surface.swirlList = s.list;
+        s.core->surface.swirlListCount = count;
+    } else {
+        s.core->surface.swirlList = s.rowList;
+        s.core->surface.swirlListCount = s.rowCount;
+    }
+}
+
 template <bool Colour, bool Preview>
-void fastRow(const CompositeTables& t, const RowContext& c) {
+void fastRow(const CompositeTables& t, const RowContext& c, RowSwirls& swirls) {
     constexpr int32_t outCount = Colour ? 3 : 1;
     const CompositeFrame& f = c.f;
     const int32_t width = c.width;
@@ -288,13 +340,25 @@ void fastRow(const CompositeTables& t, const RowContext& c) {
 
     // Columns the halo, flare, bow or core may reach.
     int64_t rx0, rx1;
-    discSpan(t.Rmax, c.cx, c.dy, width, &rx0, &rx1);
+    const bool discExact = discSpan(t.Rmax, c.cx, c.dy, width, &rx0, &rx1);
+    // Columns of the core's interior (d < Rsun), where the full rule comes down to the core
+    // colour and the bow: no spike, halo or flare reaches below Rsun.
+    int64_t kx0, kx1;
+    const bool interior = discSpan(f.Rsun, c.cx, c.dy, width, &kx0, &kx1) && kx0 <= kx1;
 
-    // Columns each spike may reach.
+    // Columns each spike may reach; spikes whose rows end before this one are passed over
+    // where no offset of the row can wrap (then across and along are the exact values).
     SpikeSpan spans[255];
     int32_t spanCount = 0;
-    for (int32_t k = 0; k < f.spikeCount; ++k)
+    const int64_t limit = 1 << 15;
+    const bool rowSmall = std::abs(int64_t(c.dy)) < limit && std::abs(int64_t(c.cx)) < limit &&
+                          std::abs(int64_t(c.cx) - (width - 1)) < limit;
+    const int32_t rowReach = rowSmall ? (c.dy < 0 ? -c.dy : c.dy) : INT32_MAX;
+    for (int32_t k = 0; k < f.spikeCount; ++k) {
+        const int32_t reach = t.spikeRowReach[k];
+        if (reach >= 0 && rowReach > reach) continue;
         if (spikeSpan(c.tb, k, c.cx, c.dy, width, &spans[spanCount])) ++spanCount;
+    }
 
     const bool haveTable = !t.distanceColours.empty();
     const uint8_t* colours = haveTable ? t.distanceColours.data() : nullptr;
@@ -351,14 +415,51 @@ void fastRow(const CompositeTables& t, const RowContext& c) {
                 continue;
             }
 
-            if (!Preview && !anySpike && normal && haveTable) {
+            if (interior && x >= kx0 && x <= kx1) {
+                // The exact interior span keeps 16 (dx² + dy²) below 2^30, carried from
+                // column to column in 32 bits.
+                const int32_t stop = int32_t(std::min<int64_t>(end - 1, kx1)) + 1;
+                const int32_t dx0 = c.cx - x;
+                uint32_t n = 16u * uint32_t(dx0 * dx0 + c.dy * c.dy);
+                uint32_t step = 16u * uint32_t(1 - 2 * dx0);
+                for (; x < stop; ++x, src += c.srcStride, dst += c.dstStride) {
+                    const int32_t d = rootFloor(n);
+                    n += step;
+                    step += 32u;
+                    int32_t T[3] = {0, 0, 0};
+                    if (f.Rring <= d && d < f.RringOut) ringColour(c.tb, f, d, T);
+                    if (swirls.perStretch && x > swirls.stretchEnd) swirlsFor(t, c, swirls, x);
+                    int32_t K[3];
+                    coreColour(c.core, d, wrapSub(x, c.cx), c.oy, K);
+                    for (int z = 0; z < 3; ++z) T[z] = levelled(f.level, T[z] + K[z]);
+                    spillIfOver(T);
+                    blendOut<Colour>(c, T, src, 0, out);
+                    if (Preview) {
+                        const int32_t m = previewSelection(c, x);
+                        for (int z = 0; z < outCount; ++z) out[z] = previewFade(out[z], m, x, c.y);
+                    }
+                    for (int z = 0; z < outCount; ++z) dst[z] = static_cast<uint8_t>(out[z]);
+                }
+                continue;
+            }
+            if (!Preview && normal && haveTable && discExact && strength == 0 && x >= rx0) {
                 // The common case in a final render: a stretch of the disc that no spike
-                // crosses, the sun replacing the picture. Pixels of the distance table are
+                // reaches, the sun replacing the picture. Pixels of the distance table are
                 // written straight from it; the others leave this loop for the full rule.
+                // Inside the exact disc span 16 (dx² + dy²) stays below 2^30, so it is
+                // carried from column to column in 32 bits.
                 const int32_t stop = int32_t(std::min<int64_t>(end - 1, rx1)) + 1;
+                const int32_t from = x;
+                const int32_t dx0 = c.cx - x;
+                uint32_t n = 16u * uint32_t(dx0 * dx0 + c.dy * c.dy);
+                uint32_t step = 16u * uint32_t(1 - 2 * dx0);  // to the next column's
+                const uint32_t tableSpan = uint32_t(t.Rmax - tableFrom);
+                const uint32_t flareSpan = uint32_t(f.Rflare - f.RflareIn);
                 while (x < stop) {
-                    const int32_t dd = exactRoot(quarterDistanceSquared(wrapSub(c.cx, x), c.dy));
-                    if (dd < tableFrom || dd >= t.Rmax || (f.RflareIn <= dd && dd < f.Rflare))
+                    if (anySpike && P[x - start] != 0) break;
+                    const int32_t dd = rootFloor(n);
+                    if (uint32_t(dd - tableFrom) >= tableSpan ||
+                        uint32_t(dd - f.RflareIn) < flareSpan)
                         break;
                     const uint8_t* T = colours + size_t(dd) * 4;
                     if (Colour) {
@@ -371,11 +472,13 @@ void fastRow(const CompositeTables& t, const RowContext& c) {
                     ++x;
                     src += c.srcStride;
                     dst += c.dstStride;
+                    n += step;
+                    step += 32u;
                 }
-                if (x >= stop) continue;
+                if (x != from) continue;  // the next pixel starts afresh
             }
             const uint32_t n = quarterDistanceSquared(wrapSub(c.cx, x), c.dy);
-            const int32_t d = exactRoot(n);
+            const int32_t d = rootFloor(n);
             if (strength == 0 && d >= t.Rmax) {
                 for (int z = 0; z < outCount; ++z) out[z] = t.untouched[src[z]];
             } else if (strength == 0 && haveTable && d >= tableFrom &&
@@ -410,6 +513,8 @@ void fastRow(const CompositeTables& t, const RowContext& c) {
                     out[0] = normal ? L : blendChannel(c.blend, L, src[0], 4, c.tb.noiseTable);
                 }
             } else {
+                if (swirls.perStretch && d < f.Rcore && x > swirls.stretchEnd)
+                    swirlsFor(t, c, swirls, x);
                 fullPixel<Colour>(c, x, d, strength, src, out);
             }
             if (Preview) {
@@ -430,25 +535,33 @@ void fastRow(const CompositeTables& t, const RowContext& c) {
 
 void compositeRow(const CompositeTables& t, const RowRequest& row, const uint8_t* src, uint8_t* dst,
                   const uint8_t* maskRow) {
-    // Swirls are tested per row only where the row's core pixels can meet them.
+    // Swirls are tested only where the row's core pixels can meet them: culled for the row,
+    // then for each stretch of its columns.
     CoreInputs core = t.core;
-    uint8_t swirls[100];
+    RowSwirls swirls;
+    swirls.core = &core;
+    swirls.perStretch = false;
+    swirls.stretchEnd = INT32_MIN;
+    uint8_t rowList[100];
     if (core.lightingMode != lightingFlat && core.lightingMode != lightingEclipse &&
         (core.surface.vortices || core.surface.monopoles) && core.surface.swirlCount > 0) {
         const RowContext probe(t, row, src, dst, maskRow, t.core);
-        int64_t cx0, cx1;
-        discSpan(t.f.Rcore, probe.cx, probe.dy, row.width, &cx0, &cx1);
+        discSpan(t.f.Rcore, probe.cx, probe.dy, row.width, &swirls.cx0, &swirls.cx1);
         int32_t count = 0;
-        if (cx0 <= cx1 && cullSwirls(probe, cx0, cx1, swirls, &count)) {
-            core.surface.swirlList = swirls;
+        if (swirls.cx0 <= swirls.cx1 &&
+            cullSwirls(t, probe, swirls.cx0, swirls.cx1, rowList, &count)) {
+            core.surface.swirlList = rowList;
             core.surface.swirlListCount = count;
+            swirls.perStretch = count > 0;
         }
+        swirls.rowList = core.surface.swirlList;
+        swirls.rowCount = core.surface.swirlListCount;
     }
     const RowContext c(t, row, src, dst, maskRow, core);
     if (c.colour)
-        c.preview ? fastRow<true, true>(t, c) : fastRow<true, false>(t, c);
+        c.preview ? fastRow<true, true>(t, c, swirls) : fastRow<true, false>(t, c, swirls);
     else
-        c.preview ? fastRow<false, true>(t, c) : fastRow<false, false>(t, c);
+        c.preview ? fastRow<false, true>(t, c, swirls) : fastRow<false, false>(t, c, swirls);
 }
 
 }  // namespace rx

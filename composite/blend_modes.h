@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "composite/integer_math.h"
 #include "composite/ray_samplers.h"
 
 namespace rx {
@@ -42,7 +43,27 @@ struct CoreInputs {
 
 // Core colour K of a pixel at quarter-pixel distance d (< Rcore) with offsets (ox, oy) =
 // (x - cx, y - cy) from the centre.
-void coreColour(const CoreInputs& in, int32_t d, int32_t ox, int32_t oy, int32_t K[3]);
+inline void coreColour(const CoreInputs& in, int32_t d, int32_t ox, int32_t oy, int32_t K[3]) {
+    int32_t index;
+    switch (in.lightingMode) {
+        case lightingFlat: index = 255; break;
+        case lightingEclipse: K[0] = K[1] = K[2] = 0; return;
+        default: {
+            // Sphere mapping: the lens table magnifies the surface texture towards the limb.
+            int32_t m = d / 4;
+            if (m > in.lensLast) m = in.lensLast;
+            const int32_t k = static_cast<int16_t>(in.lensTable[m]);
+            const int32_t u = wrapMul(k * 16, ox) >> 10;
+            const int32_t v = wrapMul(k * 16, oy) >> 10;
+            index = coreSurface(in.surface, u, v);
+            if (d > in.Rfade) index = ((in.Rcore - d) * index) / (in.Rcore - in.Rfade);
+            break;
+        }
+    }
+    K[0] = in.sunRamp[0][index];
+    K[1] = in.sunRamp[1][index];
+    K[2] = in.sunRamp[2][index];
+}
 
 // Spill of a summed colour whose channels exceed 255 into the other channels, with the
 // second passes, then clipped to at most 255.

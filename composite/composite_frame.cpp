@@ -11,9 +11,9 @@ inline int32_t within(int32_t v, int32_t lo, int32_t hi) { return v < lo ? lo : 
 
 }  // namespace
 
-CompositeFrame deriveFrame(const SunParameters& p) {
+CompositeFrame deriveFrame(const SunParameters& p, int32_t scale) {
     CompositeFrame f;
-    const int32_t S = p.previewScale < 1 ? 1 : p.previewScale;
+    const int32_t S = scale < 1 ? 1 : scale;
     f.scale = S;
     const int32_t fSun = sizeOf(p.sunRadius);
 

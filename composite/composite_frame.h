@@ -30,6 +30,7 @@ struct CompositeFrame {
     int32_t flareCount;  // limited to the 101 filled streak entries
 };
 
-CompositeFrame deriveFrame(const SunParameters& p);
+// The quantities for the settings at `scale` image pixels per rendered pixel (below 1: 1).
+CompositeFrame deriveFrame(const SunParameters& p, int32_t scale);
 
 }  // namespace rx

@@ -1,8 +1,10 @@
 #include "composite/composite_tables.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "composite/compositor_parts.h"
+#include "composite/integer_math.h"
 
 namespace rx {
 
@@ -34,6 +36,24 @@ void prepareCompositeTables(CompositeTables& t) {
     for (int32_t s = 0; s < 256; ++s)
         t.untouched[s] = static_cast<uint8_t>(blendChannel(t.blend, 0, s, 4, t.tb.noiseTable));
     t.untouchedKind = classify(t.untouched);
+
+    // A spike's band, |a dy + b dx| <= 300 and |e dx - c dy| <= 32512, is a parallelogram
+    // about the centre: dy = (e u - b v) / (a e + b c) for its across value u and along
+    // value v bounds the rows it reaches.
+    for (int32_t k = 0; k < 255; ++k) {
+        const int64_t a = t.tb.spikeA[k], b = t.tb.spikeB[k], c = t.tb.spikeC[k],
+                      e = t.tb.spikeE[k];
+        const int64_t det = a * e + b * c;
+        const bool small =
+            std::max({std::abs(a), std::abs(b), std::abs(c), std::abs(e)}) < (1 << 14);
+        t.spikeRowReach[k] =
+            small && det != 0 ? int32_t((std::abs(e) * 300 + std::abs(b) * 32512) / std::abs(det))
+                              : -1;
+    }
+
+    t.lensRising = t.core.lensTable != nullptr;
+    for (int32_t m = 1; m <= t.core.lensLast && t.lensRising; ++m)
+        t.lensRising = int16_t(t.core.lensTable[m]) >= int16_t(t.core.lensTable[m - 1]);
 
     t.Rmax = std::max(std::max(f.Rhalo, f.Rflare), std::max(f.RringOut, f.Rcore));
     // The colour of a pixel beyond the core that no spike and no flare streak reaches depends
@@ -69,6 +89,64 @@ void prepareCompositeTables(CompositeTables& t) {
         for (int z = 0; z < 3; ++z) entry[z] = static_cast<uint8_t>(T[z]);
         entry[3] = static_cast<uint8_t>(greyLevel(T));
     }
+}
+
+bool buildCompositeTables(const SunParameters& p, const SunTables& st, CompositeTables& t) {
+    if (!st.lensTable) return false;
+    t.f = deriveFrame(p, st.scale);
+    t.preview = p.previewRendering != 0;
+    t.blend = p.blendMode;
+
+    Tables& tb = t.tb;
+    tb.spikeA = st.spikeLines.a;
+    tb.spikeB = st.spikeLines.b;
+    tb.spikeC = st.spikeLines.c;
+    tb.spikeE = st.spikeLines.e;
+    tb.spikeProfile = st.spikeProfile;
+    tb.spikeRamp = st.spikeRamp;
+    tb.haloRamp = st.haloRamp;
+    tb.flareRamp = st.flareRamp;
+    tb.ringRamp = st.ringRamp;
+    tb.flareAngles = st.flareAngles;
+    tb.noiseTable = st.noiseTable;
+
+    CoreInputs& core = t.core;
+    core.lightingMode = p.lightingMode;
+    core.sunRamp = st.sunRamp;
+    core.lensTable = st.lensTable;
+    core.lensLast = st.lensLast;
+    if (core.lensLast > st.lensCapacity - 1) core.lensLast = st.lensCapacity - 1;
+    if (core.lensLast < 0) core.lensLast = 0;
+    core.Rcore = t.f.Rcore;
+    core.Rfade = t.f.Rfade;
+
+    SurfaceInputs& in = core.surface;
+    in = SurfaceInputs{};
+    in.noiseTable = st.noiseTable;
+    in.cellWeights = st.cellWeights;
+    in.noisePairs = st.noisePairs;
+    in.weightPairs = st.cellWeightPairs;
+    in.octaves = st.surfaceOctaves;
+    in.smearStep = st.smearStep < 1 ? 1 : st.smearStep;
+    in.swirlReach = st.swirlReach;
+    in.swirlForce = st.swirlForce;
+    in.swirlCount = p.swirlCount < 0 ? 0 : (p.swirlCount > 100 ? 100 : p.swirlCount);
+    in.vortices = p.vortices != 0;
+    in.monopoles = p.monopoles != 0;
+    in.swirlCenterH = st.swirlCenterH;
+    in.swirlCenterV = st.swirlCenterV;
+    in.swirlList = nullptr;
+    in.swirlListCount = 0;
+
+    if (t.preview) {
+        t.cx = truncDiv(wrapSub(p.sunCenterX, p.previewOriginH), t.f.scale);
+        t.cy = truncDiv(wrapSub(p.sunCenterY, p.previewOriginV), t.f.scale);
+    } else {
+        t.cx = p.sunCenterX;
+        t.cy = p.sunCenterY;
+    }
+    prepareCompositeTables(t);
+    return true;
 }
 
 }  // namespace rx

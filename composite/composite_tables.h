@@ -1,6 +1,7 @@
 // What the compositor reads: the tables of one render (read only while rows are composited,
-// so any number of rows may run side by side) and the request of one row. The host side fills
-// both (host/render_view.h); the compositor keeps no other state.
+// so any number of rows may run side by side) and the request of one row. The tables come
+// from the settings and the render set-up's tables (buildCompositeTables); the host fills
+// the row requests (host/render_view.h). The compositor keeps no other state.
 #pragma once
 
 #include <cstdint>
@@ -8,6 +9,7 @@
 
 #include "composite/blend_modes.h"
 #include "composite/composite_frame.h"
+#include "render/sun_tables.h"
 
 namespace rx {
 
@@ -53,6 +55,12 @@ struct CompositeTables {
     // The same pixels' halo and bow sums before the level (R, G, B per distance), for
     // pixels a spike reaches as well.
     std::vector<int32_t> distanceSums;
+    // Per spike: the largest |cy - y| of a row the spike can reach, for offsets below 2^15
+    // (where no product wraps); -1 for a spike whose coefficients are too large to tell.
+    int32_t spikeRowReach[255];
+    // Whether the lens table's entries 0..lensLast (as signed 16-bit values) never fall, as
+    // the set-up makes them: then a range of entries spans its first to its last.
+    bool lensRising;
 };
 
 // One row: where it lies and how its pixels are laid out.
@@ -71,5 +79,12 @@ struct RowRequest {
 // Fills the derived part of `t` (untouched bytes, distance colours) from its settings and
 // tables; done once per render, before the first row.
 void prepareCompositeTables(CompositeTables& t);
+
+// Fills all of `t` for one render from the settings and the tables prepareSunTables made
+// from them (which must outlive `t`: it points into them), then its derived part. The centre
+// comes from the settings: a preview's column 0 and row 0 show the image point
+// (previewOriginH, previewOriginV) reduced by the scale, a final render's are the filter
+// rectangle's top-left corner. False when the tables have no lens table.
+bool buildCompositeTables(const SunParameters& p, const SunTables& st, CompositeTables& t);
 
 }  // namespace rx

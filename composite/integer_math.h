@@ -4,6 +4,9 @@
 #pragma once
 
 #include <cstdint>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace rx {
 
@@ -33,6 +36,20 @@ inline int32_t truncDiv(int32_t a, int32_t b) {
 
 // The largest r with r * r <= n: exact for every 32-bit n.
 int32_t isqrt(uint32_t n);
+
+// The same result (the largest r with r * r <= n) inline, for the per-pixel code. With SSE2
+// the root is the double square root truncated: IEEE square roots are correctly rounded, a
+// perfect square's root is exact, and any other n below 2^32 has its root more than
+// 1 / 2^17 below the next integer, far more than a rounding step (below 2^-36 there). So the
+// truncation is the exact floor, on every x86 build, with no correction steps.
+inline int32_t rootFloor(uint32_t n) {
+#if defined(__SSE2__)
+    const __m128d v = _mm_set_sd(static_cast<double>(n));
+    return _mm_cvttsd_si32(_mm_sqrt_sd(v, v));
+#else
+    return isqrt(n);
+#endif
+}
 
 // The same result, found by a search that starts from `seed` (the result for a nearby n),
 // so that neighbouring pixels cost a few steps.

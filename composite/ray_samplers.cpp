@@ -5,12 +5,6 @@
 
 namespace rx {
 
-namespace {
-
-inline int32_t clip255(int32_t v) { return v < 0 ? 0 : (v > 255 ? 255 : v); }
-
-}  // namespace
-
 int32_t streakSample(const int16_t* noiseTable, int32_t X, int32_t Y, int32_t s) {
     // Coordinates wrap to 20 bits; the scaled product wraps modulo 2^32.
     const int32_t U = wrapMul(X & 0xFFFFF, s) >> 7;
@@ -89,9 +83,10 @@ int32_t smearLine(const SurfaceInputs& in, int32_t x0, int32_t y0, int32_t x1, i
     const int32_t B = 2 * wrapAbs(y1 - y0);
     const int32_t sx = x1 > x0 ? in.smearStep : (x1 < x0 ? -in.smearStep : 0);
     const int32_t sy = y1 > y0 ? in.smearStep : (y1 < y0 ? -in.smearStep : 0);
+    const SurfaceTables tables{in.noiseTable, in.cellWeights, in.noisePairs, in.weightPairs};
     int32_t x = x0;
     int32_t y = y0;
-    int32_t sum = surfaceNoise(in.noiseTable, in.cellWeights, in.octaves, x, y);
+    int32_t sum = surfaceNoise(tables, in.octaves, x, y);
     int32_t count = 1;
     if (A <= B) {
         int32_t err = A - B / 2;
@@ -102,7 +97,7 @@ int32_t smearLine(const SurfaceInputs& in, int32_t x0, int32_t y0, int32_t x1, i
             }
             y += sy;
             err += A;
-            sum += surfaceNoise(in.noiseTable, in.cellWeights, in.octaves, x, y);
+            sum += surfaceNoise(tables, in.octaves, x, y);
             ++count;
         }
     } else {
@@ -114,45 +109,11 @@ int32_t smearLine(const SurfaceInputs& in, int32_t x0, int32_t y0, int32_t x1, i
             }
             x += sx;
             err += B;
-            sum += surfaceNoise(in.noiseTable, in.cellWeights, in.octaves, x, y);
+            sum += surfaceNoise(tables, in.octaves, x, y);
             ++count;
         }
     }
     return sum / count;
-}
-
-int32_t coreSurface(const SurfaceInputs& in, int32_t u, int32_t v) {
-    if (!in.vortices && !in.monopoles)
-        return clip255(surfaceNoise(in.noiseTable, in.cellWeights, in.octaves, u, v));
-
-    const int32_t R = in.swirlReach;
-    const int32_t F = in.swirlForce;
-    const int32_t R2 = wrapMul(R, R);
-    int32_t du = 0;
-    int32_t dv = 0;
-    const int32_t tested = in.swirlList ? in.swirlListCount : in.swirlCount;
-    for (int32_t i = 0; i < tested; ++i) {
-        const int32_t k = in.swirlList ? in.swirlList[i] : i;
-        const int32_t ex = wrapSub(u, in.swirlCenterH[k]);
-        const int32_t ey = wrapSub(v, in.swirlCenterV[k]);
-        if (!(wrapAbs(ex) < R && wrapAbs(ey) < R)) continue;
-        // Inside the reach both offsets are below R, so the squares cannot overflow.
-        const int32_t r = isqrt(static_cast<uint32_t>(ex * ex + ey * ey));
-        if (r >= R) continue;
-        const int32_t g = (k & 1) ? R - r : r - R;
-        const int32_t rr = r > 1 ? r : 1;
-        const int32_t nx = (ex * R) / rr;
-        const int32_t ny = (ey * R) / rr;
-        const bool monopole = (k & 2) == 0 ? in.monopoles : !in.vortices;
-        if (monopole) {
-            du = wrapAdd(du, truncDiv(wrapMul(wrapMul(g, nx), F), R2));
-            dv = wrapAdd(dv, truncDiv(wrapMul(wrapMul(g, ny), F), R2));
-        } else {
-            du = wrapSub(du, truncDiv(wrapMul(wrapMul(g, ny), F), R2));
-            dv = wrapAdd(dv, truncDiv(wrapMul(wrapMul(g, nx), F), R2));
-        }
-    }
-    return clip255(smearLine(in, u, v, wrapAdd(u, du), wrapAdd(v, dv)));
 }
 
 }  // namespace rx

@@ -13,9 +13,9 @@
 #include "host/render_view.h"
 #include "host/sample_depth.h"
 #include "host/session.h"
+#include "host/setting_table.h"
 #include "host/settings_dialog.h"
 #include "platform/clock.h"
-#include "render/sun_tables.h"
 #include "settings/cache_file.h"
 
 namespace rx {
@@ -87,6 +87,9 @@ void StartRun(FilterSession& session) {
         emptyRects(rec);
         return;
     }
+    // A run the host dropped without ending it left its threads parked: end them. (Its lens
+    // buffer is left to the host, which may have taken it back already.)
+    EndRender(session);
     SunParameters* p = sunParameters(session);
     p->hostPreview = (rec->advanceState && rec->displayPixels) ? 1 : 0;
 
@@ -167,15 +170,24 @@ void RequestRow(FilterSession& session) {
 }
 
 void PrepareRender(FilterSession& session) {
-    prepareSunTables(session);
-    if (!session.renderRun) session.renderRun = new RenderRun(renderThreadsWanted());
+    SunParameters* p = sunParameters(session);
+    if (!p) return;
+    // The settings are brought into range where they are kept, so the dialog and the cache
+    // file see what is rendered.
+    clampSettings(*p);
+    if (!renderRunLive(session.renderRun)) session.renderRun = new RenderRun(renderThreadsWanted());
     RenderRun& run = *session.renderRun;
-    run.tablesReady = compositeTablesOf(session, run.tables);
+    run.tablesReady = prepareSessionTables(session, run.sunTables, run.tables);
     run.tables16.reset();
     if (run.tablesReady && sampleBytesOf(*session.filterRecord) == 2) {
         run.tables16.reset(new Tables16);
         prepareTables16(run.tables, sixteenBitRangeOf(*session.filterRecord), *run.tables16);
     }
+    // The band cursor: the first row may now be composited.
+    session.busy = 1;
+    session.nextRow = 0;
+    session.progressDone = 0;
+    session.progressTotal = session.renderHeight + 1;
 }
 
 void ProcessRows(FilterSession& session, int32_t rows) {
@@ -239,7 +251,7 @@ void ContinueRun(FilterSession& session) {
 }
 
 void EndRender(FilterSession& session) {
-    delete session.renderRun;
+    deleteRenderRun(session.renderRun);
     session.renderRun = nullptr;
 }
 

@@ -1,5 +1,6 @@
 #include "host/render_run.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <vector>
@@ -50,9 +51,56 @@ struct BandJob {
     }
 };
 
+// The module's live runs. Runs are made and deleted only on the host's thread (inside its
+// calls and at unload), never by the workers, so the list needs no lock. Deliberately never
+// destroyed: the unload hooks call endAllRenderRuns, and a static destructor would run too
+// late or, in a Windows module, under the loader lock.
+struct LiveRuns {
+    std::vector<RenderRun*> runs;
+};
+LiveRuns& liveRuns() {
+    static LiveRuns* live = new LiveRuns;
+    return *live;
+}
+
 }  // namespace
 
-RenderRun::RenderRun(int32_t threads) : workers_(threads > 1 ? threads - 1 : 0) {}
+RenderRun::RenderRun(int32_t threads) : workers_(threads > 1 ? threads - 1 : 0) {
+    LiveRuns& live = liveRuns();
+    live.runs.push_back(this);
+}
+
+RenderRun::~RenderRun() {
+    LiveRuns& live = liveRuns();
+    live.runs.erase(std::remove(live.runs.begin(), live.runs.end(), this), live.runs.end());
+}
+
+bool renderRunLive(const RenderRun* run) {
+    if (!run) return false;
+    LiveRuns& live = liveRuns();
+    return std::find(live.runs.begin(), live.runs.end(), run) != live.runs.end();
+}
+
+void deleteRenderRun(RenderRun* run) {
+    if (renderRunLive(run)) delete run;
+}
+
+int32_t liveRenderRunCount() {
+    LiveRuns& live = liveRuns();
+    return int32_t(live.runs.size());
+}
+
+void endAllRenderRuns() {
+    for (;;) {
+        RenderRun* run = nullptr;
+        {
+            LiveRuns& live = liveRuns();
+            if (live.runs.empty()) return;
+            run = live.runs.back();
+        }
+        delete run;
+    }
+}
 
 void RenderRun::compositeRows(const RowRequest& row, const BandPixels& pixels, int32_t first,
                               int32_t count) {

@@ -1,6 +1,6 @@
-// What one run keeps besides the session block: the compositor's tables of the current render
-// and the worker threads that composite a band's rows side by side. Lives from the first
-// render of a run (or of the dialog's preview) to the end of the run.
+// What one run keeps besides the session block: the render tables and the compositor's tables
+// of the current render and the worker threads that composite a band's rows side by side. Lives
+// from the first render of a run (or of the dialog's preview) to the end of the run.
 #pragma once
 
 #include <cstdint>
@@ -28,11 +28,17 @@ struct BandPixels {
 
 class RenderRun {
 public:
-    // `threads` compositing threads in all, the caller's included.
+    // `threads` compositing threads in all, the caller's included. Every run is listed
+    // module-wide until it is deleted, so that runs a host drops without ending them can be
+    // ended when the module is unloaded (endAllRenderRuns).
     explicit RenderRun(int32_t threads);
+    ~RenderRun();
+    RenderRun(const RenderRun&) = delete;
+    RenderRun& operator=(const RenderRun&) = delete;
 
     int32_t threads() const { return workers_.threadCount() + 1; }
 
+    SunTables sunTables{};  // what `tables` points into
     CompositeTables tables;
     bool tablesReady = false;
     // A 16-bit image's tables besides (null for 8-bit images).
@@ -46,6 +52,16 @@ public:
 private:
     platform::WorkerThreads workers_;
 };
+
+// Deletes `run` when it is one of the module's live runs (a session block may still hold
+// the address of a run from before the module was unloaded and loaded again).
+void deleteRenderRun(RenderRun* run);
+// Whether `run` is one of the module's live runs.
+bool renderRunLive(const RenderRun* run);
+// Ends every live run and its threads: for the module's unload.
+void endAllRenderRuns();
+// How many runs are live.
+int32_t liveRenderRunCount();
 
 // Compositing threads for a new run: RADIANTIX_THREADS when it holds a number from 1 on,
 // otherwise the processors the system offers; at most 64.

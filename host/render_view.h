@@ -1,6 +1,6 @@
-// The compositor's view of a session: the render tables of the current render area and the
-// request of one row, taken from the session, its settings record and the host's
-// FilterRecord. The compositor itself never sees the session.
+// The compositor's view of a session: the tables of the current render area and the request
+// of one row, taken from the session, its settings record and the host's FilterRecord. The
+// render set-up and the compositor themselves never see the session.
 #pragma once
 
 #include "composite/composite_tables.h"
@@ -8,10 +8,9 @@
 
 namespace rx {
 
-// Fills `t` for the current render (settings, previewScale, the tables prepareSunTables made)
-// and prepares its derived tables. False when the settings record, the work buffer or the
-// lens table is missing.
-bool compositeTablesOf(const FilterSession& session, CompositeTables& t);
+// Fills `tables` for the current render (the settings, previewScale and the session's lens
+// buffer), then `t` from them. False when the settings record or the lens buffer is missing.
+bool prepareSessionTables(const FilterSession& session, SunTables& tables, CompositeTables& t);
 
 // Row y of the render area as the host's record lays it out (width, strides, the preview's
 // selectable area).

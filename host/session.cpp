@@ -152,7 +152,8 @@ void HandleStart(FilterSession& session) { StartRun(session); }
 
 void HandleContinue(FilterSession& session) { ContinueRun(session); }
 
-void HandleFinish(FilterSession&) {}
+// Nothing the host sees; a run the host dropped without ending it gives back its threads.
+void HandleFinish(FilterSession& session) { EndRender(session); }
 
 namespace {
 

@@ -24,4 +24,16 @@ void fillCellWeights(int32_t* cellWeights) {
     }
 }
 
+void fillNoisePairs(const int16_t* noiseTable, uint32_t* noisePairs) {
+    for (int i = 0; i < kNoiseEntries; ++i)
+        noisePairs[i] = static_cast<uint16_t>(noiseTable[i]) |
+                        (uint32_t(static_cast<uint16_t>(noiseTable[(i + 29) & 2047])) << 16);
+}
+
+void fillWeightPairs(const int32_t* cellWeights, uint32_t* weightPairs) {
+    for (int i = 0; i < kCellWeightEntries; ++i)
+        weightPairs[i] = static_cast<uint16_t>(511 - cellWeights[i]) |
+                         (uint32_t(static_cast<uint16_t>(cellWeights[i])) << 16);
+}
+
 }  // namespace rx

@@ -76,12 +76,7 @@ private:
 
 }  // namespace
 
-std::string dumpRenderTables(const FilterSession& session) {
-    const SunParameters* record = sunParameters(session);
-    const WorkBuffer* work = session.workBuffer;
-    if (!record || !work) return "{}";
-    const SunParameters& p = *record;
-    const SunRenderTables& t = p.tables;
+std::string dumpRenderTables(const SunTables& t) {
     JsonWriter j;
     j.open('{');
     j.key("haloRamp");
@@ -91,41 +86,41 @@ std::string dumpRenderTables(const FilterSession& session) {
     j.key("sunRamp");
     j.channels(t.sunRamp, 256);
     j.key("spikeRamp");
-    j.channels(work->spikeRamp[0], work->spikeRamp[1], work->spikeRamp[2], 600);
+    j.channels(t.spikeRamp[0], t.spikeRamp[1], t.spikeRamp[2], 600);
     j.key("ringRamp");
-    j.channels(work->ringRamp[0], work->ringRamp[1], work->ringRamp[2], 201);
+    j.channels(t.ringRamp[0], t.ringRamp[1], t.ringRamp[2], 201);
     j.key("spikeProfile");
-    j.array(session.spikeProfile, 301);
+    j.array(t.spikeProfile, 301);
     j.key("spikeLines");
     j.open('{');
     j.key("a");
-    j.array(session.spikeLines.a, 255);
+    j.array(t.spikeLines.a, 255);
     j.key("b");
-    j.array(session.spikeLines.b, 255);
+    j.array(t.spikeLines.b, 255);
     j.key("c");
-    j.array(session.spikeLines.c, 255);
+    j.array(t.spikeLines.c, 255);
     j.key("e");
-    j.array(session.spikeLines.e, 255);
+    j.array(t.spikeLines.e, 255);
     j.close('}');
     j.key("flareAngles");
-    j.array(work->flareAngles, 101);
+    j.array(t.flareAngles, 101);
     j.key("lensTable");
     {
         // Entries 0..lensLast, as the signed 16-bit values the compositor reads.
-        int last = session.lensLast;
-        if (!session.lensTable) last = -1;
-        if (last > session.lensCapacity - 1) last = session.lensCapacity - 1;
+        int last = t.lensLast;
+        if (!t.lensTable) last = -1;
+        if (last > t.lensCapacity - 1) last = t.lensCapacity - 1;
         j.open('[');
         for (int i = 0; i <= last; ++i)
-            j.value(static_cast<long long>(static_cast<int16_t>(session.lensTable[i])));
+            j.value(static_cast<long long>(static_cast<int16_t>(t.lensTable[i])));
         j.close(']');
     }
     j.key("lensLast");
-    j.value(session.lensLast);
+    j.value(t.lensLast);
     j.key("cellWeights");
     j.array(t.cellWeights, kCellWeightEntries);
     j.key("noiseTable");
-    j.array(work->noiseTable, kNoiseEntries);
+    j.array(t.noiseTable, kNoiseEntries);
     j.key("noiseSource");
     j.array(noiseSource, kNoiseEntries);
     j.key("swirlCenterH");
@@ -133,21 +128,21 @@ std::string dumpRenderTables(const FilterSession& session) {
     j.key("swirlCenterV");
     j.array(t.swirlCenterV, 100);
     j.key("spikeAngle");
-    j.value(p.spikeAngle);
+    j.value(t.spikeAngle);
     j.key("flareAngle");
-    j.value(p.flareAngle);
+    j.value(t.flareAngle);
     j.key("spikeSpread");
-    j.value(p.spikeSpread);
+    j.value(t.spikeSpread);
     j.key("flareSpread");
-    j.value(p.flareSpread);
+    j.value(t.flareSpread);
     j.key("smearStep");
-    j.value(p.smearStep);
+    j.value(t.smearStep);
     j.key("swirlReach");
-    j.value(p.swirlReach);
+    j.value(t.swirlReach);
     j.key("swirlForce");
-    j.value(p.swirlForce);
+    j.value(t.swirlForce);
     j.key("surfaceOctaves");
-    j.value(p.surfaceOctaves);
+    j.value(t.surfaceOctaves);
     j.close('}');
     return j.take();
 }

@@ -4,15 +4,14 @@
 
 #include <string>
 
-#include "host/types/filter_session.h"
+#include "render/sun_tables.h"
 
 namespace rx {
 
-// The tables of a session after prepareSunTables: haloRamp, flareRamp, sunRamp, spikeRamp,
+// The tables after prepareSunTables: haloRamp, flareRamp, sunRamp, spikeRamp,
 // ringRamp ({"R":[...],"G":[...],"B":[...]}), spikeProfile, spikeLines (a, b, c, e: slots
 // 0..254), flareAngles (0..100), lensTable (0..lensLast), lensLast, cellWeights,
-// noiseTable, noiseSource, swirlCenterH, swirlCenterV and the derived scalars. Returns "{}"
-// when the session has no settings record or work buffer.
-std::string dumpRenderTables(const FilterSession& session);
+// noiseTable, noiseSource, swirlCenterH, swirlCenterV and the derived scalars.
+std::string dumpRenderTables(const SunTables& tables);
 
 }  // namespace rx

@@ -35,7 +35,7 @@ LinearRgb chromaticityToRgb(float xf, float yf, float zf) {
     return out;
 }
 
-void shapeSpectrum(WorkBuffer& work, SpectrumShaping shaping) {
+void shapeSpectrum(SunTables& work, SpectrumShaping shaping) {
     const float scale = 185.78f;
     for (int i = 0; i < kLocusEntries; ++i) {
         const int lambda = 380 + 5 * i;
@@ -62,7 +62,7 @@ void shapeSpectrum(WorkBuffer& work, SpectrumShaping shaping) {
     }
 }
 
-void spectrumSample(const WorkBuffer& work, int32_t w, int32_t& r, int32_t& g, int32_t& b) {
+void spectrumSample(const SunTables& work, int32_t w, int32_t& r, int32_t& g, int32_t& b) {
     const int32_t v = w - 3800;
     const int32_t q = v / 50;
     const int32_t rem = v - 50 * q;  // takes the sign of v: 375.1..379.9 nm extrapolate
@@ -75,7 +75,7 @@ void spectrumSample(const WorkBuffer& work, int32_t w, int32_t& r, int32_t& g, i
     }
 }
 
-void buildSpikeRamp(WorkBuffer& work, const SunParameters& p) {
+void buildSpikeRamp(SunTables& work, const SunParameters& p) {
     shapeSpectrum(work, SpectrumShaping::Spike);
     // Fade 380..405 nm and 730..780 nm to 0 at the ends.
     for (int c = 0; c < kChannels; ++c) {
@@ -98,7 +98,7 @@ void buildSpikeRamp(WorkBuffer& work, const SunParameters& p) {
     }
 }
 
-void buildRingBase(WorkBuffer& work, const SunParameters& p) {
+void buildRingBase(SunTables& work, const SunParameters& p) {
     shapeSpectrum(work, SpectrumShaping::Ring);
     const int32_t tint[kChannels] = {p.sunColor.red >> 9, p.sunColor.green >> 9,
                                      p.sunColor.blue >> 9};
@@ -130,7 +130,7 @@ void buildRingBase(WorkBuffer& work, const SunParameters& p) {
     }
 }
 
-void fillRingRamp(WorkBuffer& work, const SunParameters& p) {
+void fillRingRamp(SunTables& work, const SunParameters& p) {
     for (int c = 0; c < kChannels; ++c) {
         int16_t* ramp = work.ringRamp[c];
         const int32_t* base = work.spectrumBase[c];

@@ -5,8 +5,8 @@
 
 #include <cstdint>
 
-#include "host/types/filter_session.h"
 #include "host/types/sun_parameters.h"
+#include "render/sun_tables.h"
 
 namespace rx {
 
@@ -30,17 +30,17 @@ LinearRgb chromaticityToRgb(float x, float y, float z);
 enum class SpectrumShaping { Spike, Ring };
 
 // Fills spectrumBase entries 0..80 with the shaped colour of each wavelength.
-void shapeSpectrum(WorkBuffer& work, SpectrumShaping shaping);
+void shapeSpectrum(SunTables& work, SpectrumShaping shaping);
 
 // Adds the spectrumBase colour at wavelength w (tenths of a nanometre), interpolated between
 // the 5 nm entries, to r, g and b. Wavelengths outside 375.1..784.9 nm add nothing.
-void spectrumSample(const WorkBuffer& work, int32_t w, int32_t& r, int32_t& g, int32_t& b);
+void spectrumSample(const SunTables& work, int32_t w, int32_t& r, int32_t& g, int32_t& b);
 
 // spikeRamp from the spike shaping (overwrites spectrumBase).
-void buildSpikeRamp(WorkBuffer& work, const SunParameters& p);
+void buildSpikeRamp(SunTables& work, const SunParameters& p);
 // spectrumBase as the 93-entry bow profile (overwrites the spike shaping).
-void buildRingBase(WorkBuffer& work, const SunParameters& p);
+void buildRingBase(SunTables& work, const SunParameters& p);
 // ringRamp from the bow profile in spectrumBase, smeared by bowSmear.
-void fillRingRamp(WorkBuffer& work, const SunParameters& p);
+void fillRingRamp(SunTables& work, const SunParameters& p);
 
 }  // namespace rx

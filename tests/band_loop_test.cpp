@@ -5,11 +5,14 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <vector>
 
 #include "app/memory_host.h"
 #include "host/band_loop.h"
+#include "host/render_run.h"
 #include "host/session.h"
-#include "composite_rig.h"
 
 namespace rx {
 namespace {
@@ -118,14 +121,33 @@ OSErr RX_CDECL scriptedAdvance() {
     return i < 8 ? gAdvanceResults[i] : 0;
 }
 
-struct LoopRig : testing::CompositeRig {
-    LoopRig(int32_t w, int32_t h) : CompositeRig(w, h, 3) {
-        session.lensTable = nullptr;  // start obtains it
-        session.lensTableId = nullptr;
+// A hand-built RGB session for a w x h filter rectangle at (5, 10), prepared; start makes
+// the settings record and obtains the lens buffer.
+struct LoopRig {
+    std::unique_ptr<SunParameters> params{new SunParameters()};
+    char* paramsPointer = nullptr;
+    std::unique_ptr<WorkBuffer> work{new WorkBuffer()};
+    FilterRecord rec{};
+    FilterSession session{};
+    int16_t result = 0;
+    int32_t width;
+    std::vector<uint8_t> in, out;
+
+    LoopRig(int32_t w, int32_t h) : width(w) {
+        std::memset(params.get(), 0, sizeof(SunParameters));
+        paramsPointer = reinterpret_cast<char*>(params.get());
+        rec.parameters = &paramsPointer;
+        rec.planes = 3;
         rec.filterRect = Rect{10, 5, int16_t(10 + h), int16_t(5 + w)};
+        session.result = &result;
+        session.filterRecord = &rec;
+        session.workBuffer = work.get();
         session.savedFilterRect = rec.filterRect;
+        in.assign(size_t(w) * h * 3, 0);
+        out.assign(in.size(), 0);
         PrepareBands(session);
     }
+    SunParameters& p() { return *reinterpret_cast<SunParameters*>(*rec.parameters); }
 };
 
 TEST(BandLoop, RowRequestsAllPlanesAndMaskRowsAroundTheRowCutToTheRect) {
@@ -211,6 +233,30 @@ TEST(BandLoop, NullInDataStopsWithMemFullAndReleasesTheBuffer) {
     ContinueRun(rig.session);
     expectEnded(rig, memFullErr);
     EXPECT_EQ(rig.session.busy, 0);
+}
+
+TEST(BandLoop, ThreadsOfARunTheHostDropsEndAtTheNextStartAtFinishAndAtUnload) {
+    ::setenv("RADIANTIX_THREADS", "3", 1);
+    LoopRig rig(8, 6);
+    StartRun(rig.session);
+    ASSERT_EQ(rig.result, 0);
+    ASSERT_EQ(liveRenderRunCount(), 1);
+    EXPECT_EQ(rig.session.renderRun->threads(), 3);
+    // The host starts again without ending the first run: still one run.
+    StartRun(rig.session);
+    EXPECT_EQ(liveRenderRunCount(), 1);
+    HandleFinish(rig.session);
+    EXPECT_EQ(liveRenderRunCount(), 0);
+    EXPECT_EQ(rig.session.renderRun, nullptr);
+    // Unloaded with a run open: the session keeps an address the module no longer knows.
+    StartRun(rig.session);
+    endAllRenderRuns();
+    EXPECT_EQ(liveRenderRunCount(), 0);
+    StartRun(rig.session);
+    EXPECT_EQ(liveRenderRunCount(), 1);
+    EndRun(rig.session);
+    EXPECT_EQ(liveRenderRunCount(), 0);
+    ::unsetenv("RADIANTIX_THREADS");
 }
 
 TEST(BandLoop, PreviewRenderingSilencesProgressAndAbort) {

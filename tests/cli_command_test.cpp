@@ -530,7 +530,9 @@ TEST_F(CliCommand, CtrlCAndTermEndEveryPhaseWithoutAnOutputFile) {
     usleep(1500 * 1000);
     kill(pid, SIGINT);
     Outcome r = finish(pid);
-    EXPECT_TRUE(r.status == kExitInterrupted || r.status == kExitOk) << r.status << r.err;
+    // (Or, on a machine slow to start the program, ended before its handler was set up.)
+    EXPECT_TRUE(r.status == kExitInterrupted || r.status == kExitOk || r.status == 256 + SIGINT)
+        << r.status << r.err;
     if (r.status == kExitInterrupted) {
         EXPECT_EQ(r.err.rfind("radiantix: interrupted; ", 0), 0u) << r.err;
     }

@@ -38,20 +38,12 @@ private:
 // One image, its settings and render tables, composited by either path.
 struct Scene : testing::CompositeRig {
     Scene() : CompositeRig(1, 1, 1) {}
-    std::vector<uint8_t> outStart, mask;
+    std::vector<uint8_t> outStart, maskBytes;
     std::string description;
 
     std::vector<uint8_t> render(RowCompositor composite) {
-        std::vector<uint8_t> out = outStart;
-        CompositeTables t;
-        EXPECT_TRUE(compositeTablesOf(session, t)) << description;
-        const bool preview = params->previewRendering != 0;
-        for (int32_t y = 0; y < height; ++y) {
-            const size_t row = size_t(y) * width * planes;
-            const uint8_t* maskRow =
-                preview && rec.haveMask && rec.maskData ? &mask[size_t(y) * width] : nullptr;
-            composite(t, rowRequestOf(session, y), &in[row], &out[row], maskRow);
-        }
+        out = outStart;
+        all(composite);
         return out;
     }
 };
@@ -84,7 +76,6 @@ void randomSettings(Dice& dice, SunParameters& p) {
 
 void buildScene(Dice& dice, Scene& sc) {
     std::memset(sc.params.get(), 0, sizeof(SunParameters));
-    std::memset(sc.work.get(), 0, sizeof(WorkBuffer));
     SunParameters& p = *sc.params;
     ApplyDefaults(p);
     randomSettings(dice, p);
@@ -117,56 +108,45 @@ void buildScene(Dice& dice, Scene& sc) {
     p.previewOriginH = preview ? dice.between(0, 400) : 0;
     p.previewOriginV = preview ? dice.between(0, 400) : 0;
 
-    sc.rec.planes = int16_t(sc.planes);
-    sc.rec.inLoPlane = sc.rec.outLoPlane = 0;
-    sc.rec.inHiPlane = sc.rec.outHiPlane = int16_t(sc.planes - 1);
-    sc.rec.outRect = Rect{0, 0, 1, int16_t(sc.width)};
-    sc.rec.inRect = sc.rec.outRect;
-    sc.rec.inRowBytes = sc.rec.outRowBytes = sc.width * sc.planes;
     sc.lens.assign(size_t(std::max(sc.width, sc.height) + 4 + 3 * sc.width + 2184), 0);
-    sc.session.lensTable = sc.lens.data();
-    sc.session.lensCapacity = int32_t(sc.lens.size());
-    sc.session.renderWidth = sc.width;
-    sc.session.renderHeight = sc.height;
-    sc.session.firstRow = 0;
-    sc.session.lastRow = sc.height - 1 - (dice.chance(20) ? dice.below(3) : 0);
-    sc.session.lastColumn = sc.width - 1 - (dice.chance(20) ? dice.below(5) : 0);
-    prepareSunTables(sc.session);
+    sc.t().lensTable = sc.lens.data();
+    sc.t().lensCapacity = int32_t(sc.lens.size());
+    sc.lastRow = sc.height - 1 - (dice.chance(20) ? dice.below(3) : 0);
+    sc.lastColumn = sc.width - 1 - (dice.chance(20) ? dice.below(5) : 0);
+    sc.prepare();
 
     // Tables beyond anything the set-up makes: huge spike coefficients wrap around in 32
     // bits within a row, odd profiles and radii of the lens table.
     if (dice.chance(15)) {
         for (int k = 0; k < 255; ++k) {
             if (!dice.chance(30)) continue;
-            int32_t* coefficient[4] = {&sc.session.spikeLines.a[k], &sc.session.spikeLines.b[k],
-                                       &sc.session.spikeLines.c[k], &sc.session.spikeLines.e[k]};
+            SpikeLines& s = sc.t().spikeLines;
+            int32_t* coefficient[4] = {&s.a[k], &s.b[k], &s.c[k], &s.e[k]};
             *coefficient[dice.below(4)] =
                 dice.chance(50) ? int32_t(dice.bits()) : dice.between(-300000, 300000);
         }
         if (dice.chance(30))
-            for (int16_t& w : sc.session.spikeProfile) w = int16_t(dice.bits());
+            for (int16_t& w : sc.t().spikeProfile) w = int16_t(dice.bits());
     }
 
     sc.in.resize(size_t(sc.width) * sc.height * sc.planes);
     for (uint8_t& b : sc.in) b = uint8_t(dice.bits());
     sc.outStart.resize(sc.in.size());
     for (uint8_t& b : sc.outStart) b = uint8_t(dice.bits());
-    sc.rec.haveMask = preview && dice.chance(50) ? 1 : 0;
-    if (sc.rec.haveMask) {
-        sc.mask.resize(size_t(sc.width) * sc.height);
-        for (uint8_t& b : sc.mask) b = uint8_t(dice.bits());
-        sc.rec.maskData = dice.chance(90) ? sc.mask.data() : nullptr;
-        sc.rec.maskRowBytes = sc.width;
-        sc.session.maskBandTop = 0;
+    sc.haveMask = preview && dice.chance(50);
+    sc.mask = nullptr;
+    if (sc.haveMask) {
+        sc.maskBytes.resize(size_t(sc.width) * sc.height);
+        for (uint8_t& b : sc.maskBytes) b = uint8_t(dice.bits());
+        if (dice.chance(90)) sc.mask = sc.maskBytes.data();
     }
 
     std::ostringstream text;
     text << sc.width << "x" << sc.height << " planes " << sc.planes << " scale " << scale
-         << (preview ? " preview" : " final") << (sc.rec.haveMask ? " mask" : "") << " centre "
-         << cx << "," << cy << " blend " << p.blendMode << " lighting " << p.lightingMode
-         << " sunRadius " << p.sunRadius << " spikes " << p.spikeCount << " width " << p.spikeWidth
-         << " flares " << p.flareCount << " flareRadius " << p.flareRadius << " swirls "
-         << p.swirlCount;
+         << (preview ? " preview" : " final") << (sc.haveMask ? " mask" : "") << " centre " << cx
+         << "," << cy << " blend " << p.blendMode << " lighting " << p.lightingMode << " sunRadius "
+         << p.sunRadius << " spikes " << p.spikeCount << " width " << p.spikeWidth << " flares "
+         << p.flareCount << " flareRadius " << p.flareRadius << " swirls " << p.swirlCount;
     sc.description = text.str();
 }
 
@@ -203,16 +183,12 @@ void fixedScene(Scene& sc, uint32_t seed, int32_t w, int32_t h, int32_t planes, 
     p.previewScale = 1;
     p.sunRadius = 0;
     adjust(p);
-    sc.rec.haveMask = 0;
+    sc.haveMask = false;
+    sc.mask = nullptr;
     sc.width = w, sc.height = h, sc.planes = planes;
-    sc.rec.planes = int16_t(planes);
-    sc.rec.inHiPlane = sc.rec.outHiPlane = int16_t(planes - 1);
-    sc.rec.outRect = Rect{0, 0, 1, int16_t(w)};
-    sc.session.renderWidth = w;
-    sc.session.renderHeight = h;
-    sc.session.lastRow = h - 1;
-    sc.session.lastColumn = w - 1;
-    prepareSunTables(sc.session);
+    sc.lastRow = h - 1;
+    sc.lastColumn = w - 1;
+    sc.prepare();
     sc.in.assign(size_t(w) * h * planes, 90);
     sc.outStart.assign(sc.in.size(), 0);
 }
@@ -227,12 +203,12 @@ TEST(CompositeFast, SpikesAlongTheRowAndThroughItsEndsMatchTheReference) {
         p.sunCenterY = 3;
         p.spikeCount = 4;
     });
-    for (int16_t& w : sc.session.spikeProfile) w = 200;
+    for (int16_t& w : sc.t().spikeProfile) w = 200;
     const int32_t lines[4][4] = {{100, 0, 0, 800},       // along the row
                                  {0, 7, 0, 1},           // |7 dx| <= 300: dx -42..42
                                  {0, 301, 50, 0},        // one column: dx = 0
                                  {0, 107374182, 0, 0}};  // 40 b wraps to -16
-    SpikeLines& s = sc.session.spikeLines;
+    SpikeLines& s = sc.t().spikeLines;
     for (int k = 0; k < 4; ++k)
         s.a[k] = lines[k][0], s.b[k] = lines[k][1], s.c[k] = lines[k][2], s.e[k] = lines[k][3];
     EXPECT_EQ(sc.render(&compositeRowReference), sc.render(&compositeRow));
@@ -253,7 +229,7 @@ TEST(CompositeFast, PixelsJustInsideTheOuterRadiusAreComposited) {
         p.masterBrightness = 25;
     });
     for (int z = 0; z < 3; ++z)
-        for (int32_t& v : sc.params->tables.haloRamp[z]) v = 200;
+        for (int32_t& v : sc.t().haloRamp[z]) v = 200;
     const std::vector<uint8_t> reference = sc.render(&compositeRowReference);
     EXPECT_EQ(reference, sc.render(&compositeRow));
     EXPECT_EQ(reference[28], 200);  // row 0, offset (12, 12)

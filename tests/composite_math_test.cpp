@@ -21,15 +21,21 @@ bool isRootOf(int32_t r, uint32_t n) {
 TEST(IntegerSquareRoot, ExactAtSquareBoundariesAndFromAnySeed) {
     for (uint32_t v : {0u, 1u, 4u, 5u, 0x7FFFFFFFu, 0xFFFFFFFFu})
         EXPECT_TRUE(isRootOf(isqrt(v), v));
-    for (uint32_t r = 1; r < 65536; r += 37) {
-        EXPECT_EQ(isqrt(r * r), int32_t(r));
-        EXPECT_EQ(isqrt(r * r - 1), int32_t(r - 1));
+    for (uint32_t v : {0u, 1u, 2u, 0xFFFFFFFEu, 0xFFFFFFFFu}) EXPECT_EQ(rootFloor(v), isqrt(v));
+    for (uint32_t r = 1; r < 65536; ++r) {  // every square and its predecessor
+        ASSERT_EQ(rootFloor(r * r), int32_t(r));
+        ASSERT_EQ(rootFloor(r * r - 1), int32_t(r - 1));
+        if (r % 37 == 0) {
+            EXPECT_EQ(isqrt(r * r), int32_t(r));
+            EXPECT_EQ(isqrt(r * r - 1), int32_t(r - 1));
+        }
     }
     const int32_t seeds[] = {-5, 0, 1, 2, 7, 100, 46340, 46341, 65535, 70000, INT_MAX};
     uint32_t n = 12345;
     for (int i = 0; i < 4000; ++i) {
         n = n * 1664525u + 1013904223u;
         const uint32_t v = (i & 1) ? n : (n >> (i % 31));
+        ASSERT_TRUE(isRootOf(rootFloor(v), v)) << v;
         for (int32_t seed : seeds)
             ASSERT_TRUE(isRootOf(isqrtSeeded(v, seed), v)) << v << " " << seed;
     }
@@ -169,19 +175,19 @@ TEST(CompositeFrame, RadiiAndDerivedQuantities) {
         if (row == 1) p.sunRadius = p.haloRadius = p.flareDetail = p.flareWidth = 0;
         if (row == 2) p.flareDetail = 100, p.previewScale = 3;
         if (row == 3) p.previewScale = 100, p.bowRadius = p.bowWidth = 0;
-        const CompositeFrame f = deriveFrame(p);
+        const CompositeFrame f = deriveFrame(p, p.previewScale);
         for (int k = 0; k < 13; ++k)
             EXPECT_TRUE(rows[row][k] == x || f.*fields[k] == rows[row][k])
                 << row << ", " << k << ": " << f.*fields[k];
     }
-    const CompositeFrame d = deriveFrame(frameSettings());
+    const CompositeFrame d = deriveFrame(frameSettings(), 1);
     EXPECT_EQ(d.flareGain, 256);
     EXPECT_EQ(d.spikeStep, 50);
     EXPECT_EQ(d.level, 25);
     // Counts beyond the filled table slots are cut to them.
     p.spikeCount = 1000;
     p.flareCount = 500;
-    const CompositeFrame f = deriveFrame(p);
+    const CompositeFrame f = deriveFrame(p, p.previewScale);
     EXPECT_EQ(f.spikeCount, 255);
     EXPECT_EQ(f.flareCount, 101);
 }

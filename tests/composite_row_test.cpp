@@ -22,11 +22,11 @@ struct StreakRig : CompositeRig {
         q.flareCount = 1;
         q.flareWidth = 50;  // arc 2048, h 1024
         q.lightingMode = lightingEclipse;
-        for (int i = 0; i < 2048; ++i) work->noiseTable[i] = 200;
-        for (int j = 0; j < 256; ++j) q.tables.flareRamp[0][j] = j;
+        for (int i = 0; i < 2048; ++i) t().noiseTable[i] = 200;
+        for (int j = 0; j < 256; ++j) t().flareRamp[0][j] = j;
     }
     std::vector<uint8_t> renderWithStreakAt(int16_t a) {
-        work->flareAngles[0] = a;
+        t().flareAngles[0] = a;
         all();
         return out;
     }
@@ -67,8 +67,8 @@ TEST(CompositeRow, PreviewOffsetsRowsFadesAndCentresByScale) {
     final.p().lightingMode = lightingFlat;
     final.p().flareRadius = 30;
     for (int z = 0; z < 3; ++z) {
-        final.p().tables.sunRamp[z][255] = 255;
-        for (int j = 0; j < 256; ++j) final.p().tables.haloRamp[z][j] = j / (z + 1);
+        final.t().sunRamp[z][255] = 255;
+        for (int j = 0; j < 256; ++j) final.t().haloRamp[z][j] = j / (z + 1);
     }
     final.p().haloRadius = 10;
     for (size_t i = 0; i < final.in.size(); ++i) final.in[i] = uint8_t(i);
@@ -76,15 +76,11 @@ TEST(CompositeRow, PreviewOffsetsRowsFadesAndCentresByScale) {
 
     CompositeRig preview(32, 16, 3);
     *preview.params = *final.params;
+    *preview.tables = *final.tables;
+    preview.tables->lensTable = preview.lens.data();
     preview.in = final.in;
     preview.p().previewRendering = 1;
-    preview.rec.inData = preview.in.data();
-    preview.rec.outData = preview.out.data();
-    preview.rec.inRowBytes = preview.rec.outRowBytes = 32 * 3;
-    for (int32_t y = 0; y < 16; ++y) {
-        preview.session.currentRow = y;
-        testing::compositeSessionRow(preview.session, preview.session.currentRow);
-    }
+    preview.all();
     for (size_t i = 0; i < final.out.size(); ++i)
         ASSERT_EQ(preview.out[i], (final.out[i] * 255) >> 8) << i;
 
@@ -92,25 +88,22 @@ TEST(CompositeRow, PreviewOffsetsRowsFadesAndCentresByScale) {
     std::vector<uint8_t> mask(32 * 16, 255);
     mask[3 * 32 + 9] = 0;   // (9, 3): (9 ^ 3) & 8 = 8, dark square
     mask[3 * 32 + 20] = 0;  // (20, 3): (20 ^ 3) & 8 = 0, light square
-    preview.rec.haveMask = 1;
-    preview.rec.maskData = mask.data();
-    preview.rec.maskRowBytes = 32;
-    preview.session.maskBandTop = 0;
-    preview.session.currentRow = 3;
-    testing::compositeSessionRow(preview.session, preview.session.currentRow);
+    preview.haveMask = true;
+    preview.mask = mask.data();
+    preview.row(3);
     EXPECT_EQ(preview.outAt(9, 3)[0], 203);
     EXPECT_EQ(preview.outAt(20, 3)[1], 254);
     EXPECT_EQ(preview.outAt(21, 3)[1], (final.outAt(21, 3)[1] * 255) >> 8);
 
     // At scale 2 with the origin moved, the centre lands at ((cx - ox) / 2, (cy - oy) / 2).
-    preview.rec.haveMask = 0;
+    preview.haveMask = false;
+    preview.mask = nullptr;
     preview.p().previewScale = 2;
     preview.p().sunCenterX = 40;
     preview.p().sunCenterY = 20;
     preview.p().previewOriginH = 10;
     preview.p().previewOriginV = 6;
-    preview.session.currentRow = 7;
-    testing::compositeSessionRow(preview.session, preview.session.currentRow);
+    preview.row(7);
     EXPECT_EQ(preview.outAt(15, 7)[0], 254);  // the flat core, white, faded by 255
     EXPECT_EQ(preview.outAt(15, 7)[2], 254);
 }

@@ -14,6 +14,8 @@ namespace {
 struct Noise {
     int16_t table[2048];
     int32_t weights[512];
+    uint32_t noisePairs[2048];
+    uint32_t weightPairs[512];
     Noise() {
         uint32_t v = 2024;
         for (int i = 0; i < 2048; ++i) {
@@ -21,11 +23,15 @@ struct Noise {
             table[i] = int16_t((v >> 16) & 255);
         }
         fillCellWeights(weights);
+        fillNoisePairs(table, noisePairs);
+        fillWeightPairs(weights, weightPairs);
     }
     SurfaceInputs surface() const {
         SurfaceInputs in{};
         in.noiseTable = table;
         in.cellWeights = weights;
+        in.noisePairs = noisePairs;
+        in.weightPairs = weightPairs;
         in.octaves = 0;
         in.smearStep = 1;
         in.swirlReach = 100;
@@ -66,7 +72,7 @@ TEST(SmearWalk, StridesMayOvershootTheEnd) {
     Noise n;
     SurfaceInputs in = n.surface();
     auto sn = [&](int32_t x, int32_t y) {
-        return surfaceNoise(n.table, n.weights, in.octaves, x, y);
+        return surfaceNoiseReference(n.table, n.weights, in.octaves, x, y);
     };
     in.smearStep = 1;
     EXPECT_EQ(smearLine(in, 7, 9, 10, 9), (sn(7, 9) + sn(8, 9) + sn(9, 9) + sn(10, 9)) / 4);

@@ -1,14 +1,11 @@
-// A session with default settings for exercising the render set-up without a host: a
-// FilterRecord whose parameters handle holds a SunParameters, a work buffer and a lens
-// table of the size the band setup gives a 1000-pixel-wide image.
+// Default settings and the render tables made from them, without a host or a session: a lens
+// buffer of the size the band setup gives a 1000-pixel-wide image.
 #pragma once
 
-#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "host/types/filter_session.h"
 #include "host/default_record.h"
 #include "render/sun_tables.h"
 #include "render/table_dump.h"
@@ -17,33 +14,22 @@ namespace rx::testing {
 
 struct RenderRig {
     std::unique_ptr<SunParameters> params{new SunParameters()};
-    char* paramsPointer = nullptr;
-    std::unique_ptr<WorkBuffer> work{new WorkBuffer()};
+    std::unique_ptr<SunTables> tables{new SunTables{}};
     std::vector<int32_t> lens;
-    FilterRecord rec{};
-    FilterSession session{};
-    int16_t result = 0;
 
     explicit RenderRig(int32_t lensCapacity = 3 * 1000 + 2184) {
         MakeDefaultRecord(*params);
-        std::memset(work.get(), 0, sizeof(WorkBuffer));
-        paramsPointer = reinterpret_cast<char*>(params.get());
-        rec.parameters = &paramsPointer;
         lens.assign(size_t(lensCapacity), 0);
-        session.result = &result;
-        session.filterRecord = &rec;
-        session.workBuffer = work.get();
-        session.lensTable = lens.empty() ? nullptr : lens.data();
-        session.lensCapacity = lensCapacity;
-        session.renderHeight = 100;
+        tables->lensTable = lens.empty() ? nullptr : lens.data();
+        tables->lensCapacity = lensCapacity;
     }
 
     SunParameters& p() { return *params; }
-    WorkBuffer& w() { return *work; }
+    SunTables& t() { return *tables; }
 
     std::string prepareAndDump() {
-        prepareSunTables(session);
-        return dumpRenderTables(session);
+        prepareSunTables(*params, params->previewScale, *tables);
+        return dumpRenderTables(*tables);
     }
 };
 

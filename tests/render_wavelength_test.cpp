@@ -13,8 +13,7 @@ namespace {
 using rx::testing::RenderRig;
 
 TEST(Spectrum, SampleInterpolatesAndStopsAtTheEnds) {
-    std::unique_ptr<rx::WorkBuffer> work(new rx::WorkBuffer());
-    std::memset(work.get(), 0, sizeof(rx::WorkBuffer));
+    std::unique_ptr<rx::SunTables> work(new rx::SunTables{});
     for (int i = 0; i < 81; ++i) {
         work->spectrumBase[0][i] = 100 + i;
         work->spectrumBase[1][i] = 10 * i;
@@ -40,9 +39,9 @@ TEST(RingRamp, InvertSmearAndBlackSun) {
     rig.p().bowSmear = 0;
     rig.p().bowInvert = 0;
     rig.p().bowBrightness = 100;
-    rx::buildRingBase(rig.w(), rig.p());
+    rx::buildRingBase(rig.t(), rig.p());
     int32_t base[3][93];
-    std::memcpy(base, rig.w().spectrumBase, sizeof base);
+    std::memcpy(base, rig.t().spectrumBase, sizeof base);
     for (int c = 0; c < 3; ++c) {
         EXPECT_EQ(base[c][0], 0);   // an empty average
         EXPECT_EQ(base[c][92], 0);  // only 780 nm, whose weight is 0
@@ -50,29 +49,29 @@ TEST(RingRamp, InvertSmearAndBlackSun) {
 
     // bowInvert: entry i becomes the former entry 92 - i.
     rig.p().bowInvert = 1;
-    rx::buildRingBase(rig.w(), rig.p());
+    rx::buildRingBase(rig.t(), rig.p());
     for (int c = 0; c < 3; ++c)
-        for (int i = 0; i < 93; ++i) ASSERT_EQ(rig.w().spectrumBase[c][i], base[c][92 - i]);
+        for (int i = 0; i < 93; ++i) ASSERT_EQ(rig.t().spectrumBase[c][i], base[c][92 - i]);
 
     // bowSmear 0, and 1 (only zero weights): entries 0..92 copied, 93..200 zero.
     rig.p().bowInvert = 0;
-    rx::buildRingBase(rig.w(), rig.p());
+    rx::buildRingBase(rig.t(), rig.p());
     for (int32_t smear : {0, 1}) {
         rig.p().bowSmear = smear;
-        rx::fillRingRamp(rig.w(), rig.p());
+        rx::fillRingRamp(rig.t(), rig.p());
         for (int c = 0; c < 3; ++c)
             for (int i = 0; i < 201; ++i)
-                ASSERT_EQ(rig.w().ringRamp[c][i], i < 93 ? base[c][i] : 0) << smear << " " << i;
+                ASSERT_EQ(rig.t().ringRamp[c][i], i < 93 ? base[c][i] : 0) << smear << " " << i;
     }
 
     // A black sun colour empties the bow whatever the other settings.
     rig.p().sunColor = rx::RGB16{0, 0, 0};
     rig.p().bowSmear = 37;
     rig.p().bowInvert = 1;
-    rx::buildRingBase(rig.w(), rig.p());
-    rx::fillRingRamp(rig.w(), rig.p());
+    rx::buildRingBase(rig.t(), rig.p());
+    rx::fillRingRamp(rig.t(), rig.p());
     for (int c = 0; c < 3; ++c)
-        for (int i = 0; i < 201; ++i) ASSERT_EQ(rig.w().ringRamp[c][i], 0);
+        for (int i = 0; i < 201; ++i) ASSERT_EQ(rig.t().ringRamp[c][i], 0);
 }
 
 }  // namespace

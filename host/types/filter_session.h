@@ -1,5 +1,5 @@
 // FilterSession: the working block of one host session, kept by the host in its `data`
-// value as a handle and locked on every call. WorkBuffer: the block of tables kept beside
+// value as a handle and locked on every call. WorkBuffer: the dialog's state kept beside
 // the session in the same handle.
 #pragma once
 
@@ -11,25 +11,10 @@
 namespace rx {
 
 constexpr int kControlCount = 150;
-constexpr int kSpectrumEntries = 93;
 
-// The render tables kept outside the settings record and the dialog's enabled flags.
-// Zero-filled when the session is created.
+// The dialog's enabled flags. Zero-filled when the session is created.
 struct WorkBuffer {
-    int16_t noiseTable[2048];
-    int16_t spikeRamp[3][600];
-    int16_t ringRamp[3][201];
-    int32_t spectrumBase[3][kSpectrumEntries];
-    int32_t spectrumScratch[3][kSpectrumEntries];
-    int16_t flareAngles[104];
     int32_t controlEnabled[kControlCount];
-};
-
-struct SpikeLines {
-    int32_t a[256];
-    int32_t b[256];
-    int32_t c[256];
-    int32_t e[256];
 };
 
 class RenderRun;
@@ -53,13 +38,8 @@ struct FilterSession {
     int32_t* lensTable;  // lensCapacity entries; only the low signed 16 bits of each are read
     BufferID lensTableId;
 
-    // Render tables kept in the session.
-    SpikeLines spikeLines;
-    int16_t spikeProfile[301];
-    int32_t lensLast;
-
-    // The compositor's tables and worker threads, from the first render of a run (or of
-    // the dialog's preview) to the end of the run; null otherwise.
+    // The render tables, the compositor's tables and the worker threads, from the first
+    // render of a run (or of the dialog's preview) to the end of the run; null otherwise.
     RenderRun* renderRun;
 };
 

@@ -17,17 +17,6 @@ struct Vector3f {
     float x, y, z;
 };
 
-// Render tables that the render set-up fills and the compositor reads, kept in the
-// settings record after the derived values.
-struct SunRenderTables {
-    int32_t haloRamp[3][256];
-    int32_t flareRamp[3][256];
-    int32_t sunRamp[3][256];
-    int16_t swirlCenterH[100];
-    int16_t swirlCenterV[100];
-    int32_t cellWeights[512];
-};
-
 constexpr int kPresetFolderSize = 520;
 constexpr int kPresetNameSize = 260;
 
@@ -98,20 +87,7 @@ struct SunParameters {
     int32_t sunCenterX;
     int32_t sunCenterY;
 
-    // Derived by the render set-up.
-    int32_t smearStep;
-    int32_t swirlReach;
-    int32_t swirlForce;
-    int32_t surfaceOctaves;
-
     int32_t seed;
-
-    int32_t spikeAngle;
-    int32_t flareAngle;
-    float spikeSpread;
-    float flareSpread;
-
-    SunRenderTables tables;
 
     char presetFolder[kPresetFolderSize];
     char presetName[kPresetNameSize];

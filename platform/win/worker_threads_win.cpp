@@ -24,6 +24,7 @@ struct WorkerThreads::Impl {
     void* context = nullptr;
     uint64_t generation = 0;
     int32_t busy = 0;
+    int32_t running = 0;  // threads not yet past their last lock
     bool stopping = false;
 
     Impl() {
@@ -49,6 +50,8 @@ struct WorkerThreads::Impl {
             EnterCriticalSection(&m.lock);
             if (--m.busy == 0) WakeConditionVariable(&m.done);
         }
+        --m.running;
+        WakeAllConditionVariable(&m.done);
         LeaveCriticalSection(&m.lock);
         return 0;
     }
@@ -56,8 +59,16 @@ struct WorkerThreads::Impl {
 
 WorkerThreads::WorkerThreads(int32_t count) : impl_(new Impl) {
     for (int32_t i = 0; i < count; ++i) {
+        EnterCriticalSection(&impl_->lock);
+        ++impl_->running;
+        LeaveCriticalSection(&impl_->lock);
         HANDLE t = CreateThread(nullptr, 0, &Impl::main, impl_, 0, nullptr);
-        if (!t) break;
+        if (!t) {
+            EnterCriticalSection(&impl_->lock);
+            --impl_->running;
+            LeaveCriticalSection(&impl_->lock);
+            break;
+        }
         impl_->threads.push_back(t);
     }
 }
@@ -66,11 +77,14 @@ WorkerThreads::~WorkerThreads() {
     EnterCriticalSection(&impl_->lock);
     impl_->stopping = true;
     WakeAllConditionVariable(&impl_->wake);
+    while (impl_->running > 0) SleepConditionVariableCS(&impl_->done, &impl_->lock, INFINITE);
     LeaveCriticalSection(&impl_->lock);
-    for (HANDLE t : impl_->threads) {
-        WaitForSingleObject(t, INFINITE);
-        CloseHandle(t);
-    }
+    // Every thread is past its last use of the shared state. Its exit is waited for only a
+    // while: when the module is being unloaded the loader lock is held, and a thread cannot
+    // finish exiting until it is released; by then it has long left the module's code.
+    const DWORD count = DWORD(impl_->threads.size());
+    if (count > 0) WaitForMultipleObjects(count, impl_->threads.data(), TRUE, 250);
+    for (HANDLE t : impl_->threads) CloseHandle(t);
     delete impl_;
 }
 

@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "host/types/filter_session.h"
 #include "host/setting_table.h"
 #include "render/sun_tables.h"
 #include "render/table_dump.h"
@@ -81,17 +80,10 @@ int main(int argc, char** argv) {
         return 1;
     }
     std::unique_ptr<rx::SunParameters> params(new rx::SunParameters());
-    std::unique_ptr<rx::WorkBuffer> work(new rx::WorkBuffer());
-    char* pointer = reinterpret_cast<char*>(params.get());
-    rx::FilterRecord record{};
-    record.parameters = &pointer;
+    std::unique_ptr<rx::SunTables> tables(new rx::SunTables{});
     std::vector<int32_t> lens(3 * 1000 + 2184);
-    rx::FilterSession session{};
-    session.filterRecord = &record;
-    session.workBuffer = work.get();
-    session.lensTable = lens.data();
-    session.lensCapacity = static_cast<int32_t>(lens.size());
-    session.renderHeight = 600;
+    tables->lensTable = lens.data();
+    tables->lensCapacity = static_cast<int32_t>(lens.size());
 
     size_t count = 0;
     const rx::SettingInfo* table = rx::settingTable(&count);
@@ -99,7 +91,6 @@ int main(int argc, char** argv) {
         for (int32_t seed : kSeeds)
             for (int32_t scale : kScales) {
                 std::memset(params.get(), 0, sizeof(rx::SunParameters));
-                std::memset(work.get(), 0, sizeof(rx::WorkBuffer));
                 for (size_t i = 0; i < count; ++i) {
                     const rx::SettingInfo& s = table[i];
                     if (!s.hasDefault) continue;
@@ -111,8 +102,8 @@ int main(int argc, char** argv) {
                 params->seed = seed;
                 params->previewScale = scale;
                 c.apply(*params);
-                rx::prepareSunTables(session);
-                const std::string dump = rx::dumpRenderTables(session);
+                rx::prepareSunTables(*params, scale, *tables);
+                const std::string dump = rx::dumpRenderTables(*tables);
                 std::fprintf(out, "%s seed=%d scale=%d %s\n", c.name, static_cast<int>(seed),
                              static_cast<int>(scale), dump.c_str());
             }

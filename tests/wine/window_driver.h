@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <string>
@@ -201,7 +202,9 @@ inline int16_t runDialog(MemoryHost& host, const std::function<void(HWND)>& driv
 }
 
 inline const SunParameters& live(const MemoryHost& host) {
-    return *static_cast<const SunParameters*>(host.parameters());
+    const void* p = host.parameters();
+    if (!p) std::abort();  // no settings record: no run has made one
+    return *static_cast<const SunParameters*>(p);
 }
 
 // A smooth sky-like gradient, red and blue down, green across.
