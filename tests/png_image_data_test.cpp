@@ -42,9 +42,8 @@ TEST(PngImageData, BlocksJoinIntoOneStreamThatGivesBackEveryPixel) {
         {5, 9, 4, 3}, {7, 23, 3, 2}, {3, 33, 1, 1}, {301, 64, 3, 7}, {2000, 300, 3, 0},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(std::to_string(c.width) + " x " + std::to_string(c.height) + " x " +
-                     std::to_string(c.channels) + ", rows per block " +
-                     std::to_string(c.blockRows));
+        SCOPED_TRACE(::testing::Message() << c.width << " x " << c.height << " x " << c.channels
+                                          << ", rows per block " << c.blockRows);
         Image in;
         in.width = c.width, in.height = c.height, in.channels = c.channels;
         in.pixels.resize(size_t(c.width) * c.height * c.channels);
@@ -54,19 +53,9 @@ TEST(PngImageData, BlocksJoinIntoOneStreamThatGivesBackEveryPixel) {
             v = uint8_t((state >> 28) < 5 ? state >> 20 : 9);
         }
         static const uint8_t kColourTypes[] = {0, 0, 4, 2, 6};
-        const uint8_t ihdr[13] = {0,
-                                  0,
-                                  uint8_t(c.width >> 8),
-                                  uint8_t(c.width),
-                                  0,
-                                  0,
-                                  uint8_t(c.height >> 8),
-                                  uint8_t(c.height),
-                                  8,
-                                  kColourTypes[c.channels],
-                                  0,
-                                  0,
-                                  0};
+        uint8_t ihdr[13] = {0, 0, 0, 0, 0, 0, 0, 0, 8, kColourTypes[c.channels]};
+        ihdr[2] = uint8_t(c.width >> 8), ihdr[3] = uint8_t(c.width);
+        ihdr[6] = uint8_t(c.height >> 8), ihdr[7] = uint8_t(c.height);
         std::vector<uint8_t> file = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
         codec::appendPngChunk(file, "IHDR", ihdr, sizeof ihdr);
         ASSERT_TRUE(codec::appendPngImageData(in, file, c.blockRows));
@@ -90,9 +79,8 @@ TEST(PngImageData, BlocksJoinIntoOneStreamThatGivesBackEveryPixel) {
         ASSERT_TRUE(loadImage(path, fromFile, error)) << error;
         std::remove(path.c_str());
         for (const Image* out : {&fromMemory, &fromFile}) {
-            EXPECT_EQ(out->width, c.width);
-            EXPECT_EQ(out->height, c.height);
-            EXPECT_EQ(out->channels, c.channels);
+            EXPECT_EQ(std::vector<int32_t>({out->width, out->height, out->channels}),
+                      std::vector<int32_t>({c.width, c.height, c.channels}));
             EXPECT_TRUE(out->pixels == in.pixels);
         }
     }

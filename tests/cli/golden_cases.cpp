@@ -16,7 +16,7 @@
 
 namespace {
 
-bool writePng(const std::string& path, rx::cli::Image& image) {
+bool writePng(const std::string& path, const rx::cli::Image& image) {
     std::vector<uint8_t> bytes;
     std::string error;
     if (!rx::cli::encodeImage(image, rx::cli::ImageFormat::Png, bytes, error) ||
@@ -56,21 +56,15 @@ int main(int argc, char** argv) {
         return 1;
     }
     for (const rx::golden::GoldenCase& c : rx::golden::goldenMatrix()) {
-        rx::cli::Image image;
-        image.width = c.width;
-        image.height = c.height;
-        image.channels = c.planes + (c.alpha ? 1 : 0);
-        image.depth = c.depth;
-        image.pixels = rx::golden::goldenBytes(c);
-        if (!writePng(dir + "/" + c.name + ".png", image)) return 1;
+        const int32_t channels = c.planes + (c.alpha ? 1 : 0);
+        if (!writePng(dir + "/" + c.name + ".png",
+                      {c.width, c.height, channels, c.depth, rx::golden::goldenBytes(c), {}, {}}))
+            return 1;
         std::string line = c.name;
         if (c.mask) {
-            rx::cli::Image mask;
-            mask.width = c.width;
-            mask.height = c.height;
-            mask.channels = 1;
-            mask.pixels = rx::golden::goldenMask(c);
-            if (!writePng(dir + "/" + c.name + "_mask.png", mask)) return 1;
+            if (!writePng(dir + "/" + c.name + "_mask.png",
+                          {c.width, c.height, 1, 8, rx::golden::goldenMask(c), {}, {}}))
+                return 1;
             line += "\t--mask\t" + c.name + "_mask.png";
         }
         if (c.center)

@@ -10,14 +10,9 @@ failed=0
 # code  raise-SIGINT  status  message
 while read -r code raise want message; do
   out="$work/out_${code}_${raise}.png"
-  status=0
-  if [[ $raise == yes ]]; then
-    RADIANTIX_TEST_RESULT=$code RADIANTIX_TEST_RAISE=1 "$exe" render -q --module "$module" \
-      -o "$out" 2> "$work/err" || status=$?
-  else
-    RADIANTIX_TEST_RESULT=$code "$exe" render -q --module "$module" -o "$out" 2> "$work/err" ||
-      status=$?
-  fi
+  status=0 vars=(RADIANTIX_TEST_RESULT=$code)
+  [[ $raise == yes ]] && vars+=(RADIANTIX_TEST_RAISE=1)
+  env "${vars[@]}" "$exe" render -q --module "$module" -o "$out" 2> "$work/err" || status=$?
   got=$(cat "$work/err")
   if [[ $status -ne $want || $got != "radiantix: $message" || -e $out ]]; then
     echo "code $code, SIGINT $raise: status $status (want $want), said \"$got\"," \

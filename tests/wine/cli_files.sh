@@ -1,9 +1,7 @@
 #!/usr/bin/env bash
-# radiantix.exe's reader and writer of files under Wine: a folder, an oversized and a cut-short
-# file are refused with one line and status 1; writing over an existing output or preset
-# replaces it (a symbolic link itself, not the file it points to) and leaves no temporary
-# file. stb's JPEG reader reads a block whose inverse transform overflows and refuses a
-# Huffman table of more than 256 codes that the end of the file cuts short.
+# radiantix.exe's reader and writer of files under Wine: refusals in one line with status 1;
+# writing over an output or preset (a symbolic link itself) leaves no temporary file; stb's
+# JPEG reader takes an overflowing inverse transform and refuses an oversized Huffman table.
 # Arguments: wine64 radiantix.exe Radiantix.8bf work-folder folder-of-the-JPEG-files
 set -euo pipefail
 wine=$1 exe=$2 module=$3 work=$4 jpegs=$5
@@ -17,8 +15,7 @@ run() {  # status-wanted message-wanted radiantix-arguments...
   shift 2
   "$wine" "$exe" "$@" > "$work/stdout" 2> "$work/err" || status=$?
   local said
-  said=$(tr -d '\r' < "$work/err")
-  # Nothing said on success (-q); one line with the message on failure.
+  said=$(tr -d '\r' < "$work/err")  # nothing on success (-q), one line on failure
   if [[ $status -ne $want || ( -z $message && -n $said ) || $said != *"$message"* ||
         ( -n $message && $said == *$'\n'* ) ]]; then
     echo "radiantix $*: status $status (want $want), said: $said"

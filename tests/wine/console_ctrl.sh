@@ -2,12 +2,11 @@
 # The console Ctrl-C handler of radiantix.exe under Wine (console_ctrl_test.cpp): while the
 # run polls for it or writes the output, Ctrl-C only sets the flag; otherwise it ends the
 # process with status 130 and one line. Skipped (77) where Wine cannot send the Ctrl-C.
-# And the writer, stopped between two chunks, removes its temporary file.
 # Arguments: wine64 radiantix_console_ctrl_test.exe work-folder
 set -uo pipefail
 wine=$1 exe=$2 work=$3
 failed=0
-# The writer stopped between chunks: the old file stays and no temporary file is left.
+# The writer stopped between two chunks: the old file stays and no temporary file is left.
 rm -rf "$work" && mkdir -p "$work" && echo old > "$work/out.png"
 out=$("$wine" "$exe" stop "$work" 2>&1 | tr -d '\r')
 status=${PIPESTATUS[0]}

@@ -1,11 +1,6 @@
-// radiantix.exe's console Ctrl-C handler under Wine, one case per run:
-//   render  while the run polls for it, Ctrl-C only sets the flag: status 0
-//   write   while the output is written, likewise: status 0
-//   idle    otherwise it ends the process at once with status 130
-// Status 77 when Wine cannot send this process a console Ctrl-C.
-//   stop FOLDER   the writer told to stop after its first chunk over FOLDER/out.png: it
-//                 removes its temporary file and leaves out.png as it was (checked by the
-//                 caller)
+// radiantix.exe's console Ctrl-C handler under Wine, one case (render, write, idle) per run,
+// or `stop FOLDER`: the writer stopped after its first chunk over FOLDER/out.png. The cases
+// and what each must give are in console_ctrl.sh; status 77 when Wine cannot send a Ctrl-C.
 #include <windows.h>
 
 #include <cstdio>
