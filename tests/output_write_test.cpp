@@ -1,6 +1,5 @@
-// Writing the output over what is there: a symbolic link at the output's name is replaced
-// itself, never written through, and Ctrl-C pressed twice while the output is written leaves
-// the old file and no temporary file.
+// Writing over an output: a symbolic link is replaced, never written through; Ctrl-C pressed
+// twice while writing leaves the old file and no temporary file.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/stat.h>

@@ -1,7 +1,5 @@
-// PNG image data compressed in blocks of rows on several threads: the blocks join into one
-// zlib stream whose check value holds, and the file gives back every pixel, for blocks of
-// one row up to more blocks than a round of the threads takes, one-row and one-column
-// images; read back both from memory and from a file (whose chunks are joined in place).
+// PNG image data compressed in blocks of rows on several threads joins into one zlib stream
+// that gives back every pixel; files of other writers have every row filter undone.
 #include <gtest/gtest.h>
 #include <png.h>
 #include <zlib.h>
@@ -9,6 +7,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <fstream>
 
 #include "app/image_io.h"
 #include "app/png_image_data.h"
@@ -20,7 +19,6 @@ uint32_t bigEndian(const uint8_t* p) {
     return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3];
 }
 
-// The IDAT payloads of a PNG file, joined.
 std::vector<uint8_t> imageData(const std::vector<uint8_t>& file) {
     std::vector<uint8_t> data;
     for (size_t at = 8; at + 12 <= file.size();) {
@@ -44,9 +42,8 @@ TEST(PngImageData, BlocksJoinIntoOneStreamThatGivesBackEveryPixel) {
     for (const Case& c : cases) {
         SCOPED_TRACE(::testing::Message() << c.width << " x " << c.height << " x " << c.channels
                                           << ", rows per block " << c.blockRows);
-        Image in;
-        in.width = c.width, in.height = c.height, in.channels = c.channels;
-        in.pixels.resize(size_t(c.width) * c.height * c.channels);
+        Image in{c.width, c.height, c.channels, 8, {}, {}, {}};
+        in.pixels.resize(in.rowBytes() * size_t(c.height));
         uint32_t state = 7;
         for (uint8_t& v : in.pixels) {  // noise on runs, so both literals and runs occur
             state = state * 1664525u + 1013904223u;
@@ -70,9 +67,8 @@ TEST(PngImageData, BlocksJoinIntoOneStreamThatGivesBackEveryPixel) {
 
         // From memory the chunks' data is joined in a copy, from a file where it lies.
         const std::string path = ::testing::TempDir() + "png_image_data.png";
-        std::FILE* f = std::fopen(path.c_str(), "wb");
-        ASSERT_TRUE(f && std::fwrite(file.data(), 1, file.size(), f) == file.size());
-        std::fclose(f);
+        std::ofstream(path, std::ios::binary)
+            .write(reinterpret_cast<const char*>(file.data()), std::streamsize(file.size()));
         Image fromMemory, fromFile;
         std::string error;
         ASSERT_TRUE(decodeImage(file.data(), file.size(), fromMemory, error)) << error;
@@ -112,7 +108,6 @@ std::vector<uint8_t> libpngFile(const std::vector<uint8_t>& pixels, int32_t w, i
     return file;
 }
 
-// Other writers' files use every row filter; libpng wrote these.
 TEST(PngImageData, EveryRowFilterIsUndone) {
     const int filters[] = {PNG_FILTER_NONE, PNG_FILTER_SUB, PNG_FILTER_UP, PNG_FILTER_AVG,
                            PNG_FILTER_PAETH};
