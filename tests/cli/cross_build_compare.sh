@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
 # Renders the golden-image matrix with the native radiantix and with a Windows radiantix.exe
-# and its module (x64 or x86) under Wine, and requires the same pixels (the builds' PNG
-# encoders differ, so the files' bytes may).
+# and its module (x64 or x86) under Wine, and requires the same pixels.
 # Usage: cross_build_compare.sh WINE64 RADIANTIX_EXE MODULE_8BF WORK_FOLDER
 # RADIANTIX_NATIVE_BUILD names the native build folder (tools/test.sh sets it).
 set -uo pipefail

@@ -1,11 +1,7 @@
-// Writes the golden-image matrix as files for the command line: for every case its source
-// picture (<name>.png), its selection (<name>_mask.png) when it has one, and one line of
-// cases.txt: the case name, then the `radiantix render` arguments of its settings, all
-// separated by tabs. The cross-build test renders these with the native radiantix and with
-// radiantix.exe under Wine and compares the pictures.
-//
-// `radiantix_golden_cases --compare A B` exits 0 when two image files hold the same
-// pixels: the builds encode PNG with different libraries, so their files differ in bytes.
+// Writes the golden-image matrix for the cross-build test: per case <name>.png, <name>_mask.png
+// when it has a selection, and a line of cases.txt: the name, then its `radiantix render`
+// arguments, separated by tabs. `--compare A B` exits 0 when two image files hold the same
+// pixels (the builds encode PNG with different libraries, so the bytes may differ).
 #include <cstdio>
 #include <string>
 #include <vector>
