@@ -32,11 +32,7 @@ struct Noise {
         in.cellWeights = weights;
         in.noisePairs = noisePairs;
         in.weightPairs = weightPairs;
-        in.octaves = 0;
         in.smearStep = 1;
-        in.swirlReach = 100;
-        in.swirlForce = 400;
-        in.swirlCount = 0;
         in.vortices = true;
         in.monopoles = true;
         in.swirlCenterH = centreH;
@@ -74,7 +70,6 @@ TEST(SmearWalk, StridesMayOvershootTheEnd) {
     auto sn = [&](int32_t x, int32_t y) {
         return surfaceNoiseReference(n.table, n.weights, in.octaves, x, y);
     };
-    in.smearStep = 1;
     EXPECT_EQ(smearLine(in, 7, 9, 10, 9), (sn(7, 9) + sn(8, 9) + sn(9, 9) + sn(10, 9)) / 4);
     // Stride 4 over 10 pixels: 0, 4, 8 and 12, two pixels past the end.
     in.smearStep = 4;

@@ -14,43 +14,21 @@
 #include <map>
 #include <sstream>
 
-#include "app/memory_host.h"
-#include "app/setting_values.h"
-#include "golden/golden_matrix.h"
-#include "host/session.h"
+#include "golden/golden_render.h"
 
 namespace rx {
-namespace golden {
-void PrintTo(const GoldenCase& c, std::ostream* os) { *os << c.name; }
-}  // namespace golden
 namespace {
 
 using golden::GoldenCase;
 
 const std::string kHashFile = std::string(RADIANTIX_SOURCE_DIR) + "/tests/golden/hashes.txt";
 
-std::vector<uint8_t> renderCase(const GoldenCase& c, int16_t* result) {
-    HostImage img = HostImage::make(c.width, c.height, c.planes, c.alpha, c.depth);
-    img.pixels = golden::goldenBytes(c);
-    if (c.mask) img.mask = golden::goldenMask(c);
+// As the command renders: in place. The quirk tests render the same hashes from a host's
+// unchanged copy of the input.
+golden::Rendered renderCase(const GoldenCase& c) {
     MemoryHostOptions o;
-    o.exposeAlpha = c.alpha;
-    // As the command renders: in place. The quirk tests render the same hashes from a
-    // host's unchanged copy of the input.
     o.inputInPlace = true;
-    MemoryHost host(std::move(img), o);
-    host.afterPrepare = [&](MemoryHost& h) {
-        SunParameters& p = *static_cast<SunParameters*>(h.parameters());
-        std::string error;  // the command line's --set syntax
-        for (const std::string& s : c.settings)
-            ASSERT_TRUE(cli::applyAssignment(s, p, error)) << s << ": " << error;
-        if (c.center) {
-            p.sunCenterX = c.centerX;
-            p.sunCenterY = c.centerY;
-        }
-    };
-    *result = host.runFilter(&ENTRYPOINT);
-    return host.image().pixels;
+    return golden::renderGolden(c, golden::goldenBytes(c), o);
 }
 
 std::map<std::string, std::string> readHashes() {
@@ -73,13 +51,6 @@ void writeFailure(const GoldenCase& c, const std::vector<uint8_t>& px) {
         for (size_t z = 0; z < size_t(c.planes); ++z) out.put(char(px[i + z * sb + sb - 1]));
 }
 
-std::string hashOf(const GoldenCase& c) {
-    int16_t result = 0;
-    const std::vector<uint8_t> px = renderCase(c, &result);
-    EXPECT_EQ(result, 0) << c.name;
-    return golden::hashText(golden::goldenHash(px));
-}
-
 // One test per case, named after it; a case without a stored hash fails.
 class GoldenImage : public ::testing::TestWithParam<GoldenCase> {};
 
@@ -88,11 +59,10 @@ TEST_P(GoldenImage, MatchesItsStoredHash) {
     static const std::map<std::string, std::string> stored = readHashes();
     const auto it = stored.find(c.name);
     ASSERT_NE(it, stored.end()) << "no stored hash for golden case " << c.name;
-    int16_t result = 0;
-    const std::vector<uint8_t> px = renderCase(c, &result);
-    ASSERT_EQ(result, 0);
-    const std::string hash = golden::hashText(golden::goldenHash(px));
-    if (hash != it->second) writeFailure(c, px);
+    const golden::Rendered r = renderCase(c);
+    ASSERT_EQ(r.result, 0);
+    const std::string hash = golden::hashText(golden::goldenHash(r.pixels));
+    if (hash != it->second) writeFailure(c, r.pixels);
     EXPECT_EQ(hash, it->second) << "golden case " << c.name;
 }
 
@@ -112,7 +82,11 @@ TEST(GoldenImages, NamesAreUniqueAndEveryStoredHashHasItsCase) {
 TEST(GoldenImages, UpdateWhenAsked) {
     if (!std::getenv("RADIANTIX_UPDATE_GOLDEN")) GTEST_SKIP() << "RADIANTIX_UPDATE_GOLDEN unset";
     std::ostringstream fresh;
-    for (const GoldenCase& c : golden::goldenMatrix()) fresh << c.name << " " << hashOf(c) << "\n";
+    for (const GoldenCase& c : golden::goldenMatrix()) {
+        const golden::Rendered r = renderCase(c);
+        ASSERT_EQ(r.result, 0) << c.name;
+        fresh << c.name << " " << golden::hashText(golden::goldenHash(r.pixels)) << "\n";
+    }
     std::ofstream(kHashFile) << fresh.str();
     std::printf("golden hashes written to %s\n", kHashFile.c_str());
 }
