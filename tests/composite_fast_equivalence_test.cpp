@@ -163,22 +163,13 @@ TEST(CompositeFast, RandomScenesMatchTheReferenceByteForByte) {
     }
 }
 
-// A final render of a fixed size on the tables of a random scene, with `adjust` applied
-// to the settings before the tables are made.
+// A final render of a fixed size at full scale, on the default settings with `adjust` applied.
 template <typename F>
-void fixedScene(Scene& sc, uint32_t seed, int32_t w, int32_t h, int32_t planes, F adjust) {
-    Dice dice(seed);
-    buildScene(dice, sc);
-    SunParameters& p = *sc.params;
-    p.previewRendering = 0;
-    p.previewScale = 1;
-    p.sunRadius = 0;
-    adjust(p);
-    sc.haveMask = false;
-    sc.mask = nullptr;
-    sc.width = w, sc.height = h, sc.planes = planes;
-    sc.lastRow = h - 1;
-    sc.lastColumn = w - 1;
+void fixedScene(Scene& sc, int32_t w, int32_t h, int32_t planes, F adjust) {
+    ApplyDefaults(sc.p());
+    sc.p().sunRadius = 0;
+    adjust(sc.p());
+    sc.width = w, sc.height = h, sc.planes = planes, sc.lastRow = h - 1, sc.lastColumn = w - 1;
     sc.prepare();
     sc.in.assign(size_t(w) * h * planes, 90);
     sc.outStart.assign(sc.in.size(), 0);
@@ -189,7 +180,7 @@ TEST(CompositeFast, SpikesAlongTheRowAndThroughItsEndsMatchTheReference) {
     // row's first and last columns, one whose band is one pixel wide, one whose across
     // value reaches the 32-bit limit inside the row.
     Scene sc;
-    fixedScene(sc, 7, 81, 7, 3, [](SunParameters& p) {
+    fixedScene(sc, 81, 7, 3, [](SunParameters& p) {
         p.sunCenterX = 40;
         p.sunCenterY = 3;
         p.spikeCount = 4;
@@ -210,7 +201,7 @@ TEST(CompositeFast, PixelsJustInsideTheOuterRadiusAreComposited) {
     // and 12² + 12² = 17² - 1: the pixels at offsets (±12, ±12) lie a sixteenth of a
     // quarter pixel squared inside it (d = 67) and must get the halo.
     Scene sc;
-    fixedScene(sc, 11, 81, 25, 1, [](SunParameters& p) {
+    fixedScene(sc, 81, 25, 1, [](SunParameters& p) {
         p.sunCenterX = 40;
         p.sunCenterY = 12;
         p.sunRadius = 6;

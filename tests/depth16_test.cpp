@@ -119,12 +119,8 @@ TEST(Depth16, GradientBeyondTheSunKeepsAllItsLevels) {
     for (const char* mode : {"blendMode=10", "blendMode=5", "blendMode=11"}) {
         golden::GoldenCase c;
         c.name = mode;
-        c.width = 3000;
-        c.height = 3;
-        c.planes = 1;
-        c.center = true;
-        c.centerX = 2900;
-        c.centerY = 1;
+        c.width = 3000, c.height = 3, c.planes = 1;
+        c.center = true, c.centerX = 2900, c.centerY = 1;
         c.settings = {mode,          "sunRadius=5", "haloRadius=5", "flareRadius=5",
                       "bowRadius=5", "spikeCount=0"};
         std::vector<uint16_t> ramp(size_t(c.width) * c.height);
