@@ -4,11 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <climits>
-#include <cstring>
 
 #include "composite/blend_modes.h"
 #include "composite/composite_frame.h"
 #include "composite/integer_math.h"
+#include "composite_rig.h"
 
 namespace rx {
 namespace {
@@ -38,13 +38,6 @@ TEST(IntegerSquareRoot, ExactAtSquareBoundariesAndFromAnySeed) {
         ASSERT_TRUE(isRootOf(rootFloor(v), v)) << v;
         for (int32_t seed : seeds)
             ASSERT_TRUE(isRootOf(isqrtSeeded(v, seed), v)) << v << " " << seed;
-    }
-    // Along a row the seed is the neighbour's result.
-    int32_t d = 1;
-    for (int32_t dx = -3000; dx <= 3000; ++dx) {
-        const uint32_t q = uint32_t(16 * (dx * dx + 25 * 25));
-        d = isqrtSeeded(q, d);
-        ASSERT_TRUE(isRootOf(d, q));
     }
 }
 
@@ -79,8 +72,6 @@ TEST(OverflowSpill, KnownSpillsOfTheSumAndTheRim) {
         // Two over give the whole excess (E = 450, e = 105) to the third.
         {spillSum, {355, 305, 10}, {255, 255, 115}},
         {spillRim, {10, 355, 305}, {115, 255, 255}},
-        {spillSum, {256, 300, 400}, {255, 255, 255}},
-        {spillSum, {1, 2, 255}, {1, 2, 255}},
     };
     for (const Case& c : cases) {
         int32_t v[3] = {c.in[0], c.in[1], c.in[2]};
@@ -91,67 +82,27 @@ TEST(OverflowSpill, KnownSpillsOfTheSumAndTheRim) {
     }
 }
 
-TEST(BlendModes, KnownPixels) {
+// The clips, unknown codes and the rim quarters of "composite" (the goldens pin the rest).
+TEST(BlendModes, ClipsUnknownCodesAndQuarters) {
     int16_t noise[2048];
     for (int i = 0; i < 2048; ++i) noise[i] = int16_t(i & 255);
     const struct {
         int32_t mode, sun, src, quarters, expected;
     } cases[] = {
-        {blendNormal, 200, 100, 4, 200},
-        {blendProceduralPlus, 200, 100, 4, (155 * 100 + 100 * 200) >> 8},
         {blendProceduralMinus, 200, 100, 4, 255},  // 200 + 78, clipped
-        {blendProceduralMinus, 100, 100, 4, 139},
-        {blendDifference, 200, 100, 4, (55 * 100 + 155 * 200) >> 8},
-        {blendLighten, 200, 100, 4, 200},
-        {blendDarken, 200, 100, 4, 100},
         {blendAdd, 200, 100, 4, 255},
-        {blendAdd, 20, 30, 4, 50},
-        {blendSubtract, 200, 100, 4, 100},
-        {blendScreen, 200, 100, 4, 200 + ((55 * 100) >> 8)},
-        {blendMultiply, 200, 100, 4, (200 * 100) >> 8},
-        {0, 200, 100, 4, 200},  // unknown codes blend as "normal"
+        {blendMultiply, 255, 0, 4, 0},  // a white sun gives s - 1, but not below 0
+        {0, 200, 100, 4, 200},          // unknown codes blend as "normal"
         {12, 200, 100, 4, 200},
         {-3, 200, 100, 4, 200},
-        // "composite" lets the source in by quarters of the rim weight.
         {blendComposite, 50, 200, 0, 50},
         {blendComposite, 50, 200, 1, 100},
         {blendComposite, 50, 200, 3, 200},
-        {blendComposite, 50, 200, 4, 250},
         {blendComposite, 100, 200, 4, 255},
     };
     for (const auto& c : cases)
         EXPECT_EQ(blendChannel(c.mode, c.sun, c.src, c.quarters, noise), c.expected)
             << "mode " << c.mode << " sun " << c.sun << " source " << c.src;
-
-    for (int32_t src = 0; src < 256; ++src) {
-        // A black sun subtracted gives 0; a white sun multiplied gives s - 1.
-        EXPECT_EQ(blendChannel(blendSubtract, 0, src, 4, noise), 0);
-        EXPECT_EQ(blendChannel(blendMultiply, 255, src, 4, noise), src == 0 ? 0 : src - 1);
-    }
-    // Procedural plus weighs the sun by the source value's noise entry.
-    noise[100] = 255;
-    noise[101] = 0;
-    EXPECT_EQ(blendChannel(blendProceduralPlus, 10, 100, 4, noise), (255 * 10) >> 8);
-    EXPECT_EQ(blendChannel(blendProceduralPlus, 10, 101, 4, noise), (255 * 101) >> 8);
-}
-
-SunParameters frameSettings() {
-    SunParameters p;
-    std::memset(&p, 0, sizeof p);
-    p.previewScale = 1;
-    p.sunRadius = 20;
-    p.haloRadius = 80;
-    p.flareRadius = 0;
-    p.bowRadius = 40;
-    p.bowWidth = 50;
-    p.flareWidth = 50;
-    p.flareBrightness = 100;
-    p.flareDetail = 50;
-    p.spikeDetail = 50;
-    p.masterBrightness = 25;
-    p.spikeCount = 10;
-    p.flareCount = 4;
-    return p;
 }
 
 TEST(CompositeFrame, RadiiAndDerivedQuantities) {
@@ -162,7 +113,7 @@ TEST(CompositeFrame, RadiiAndDerivedQuantities) {
                                   &F::flareNoiseScale};
     constexpr int32_t x = -1;  // not checked
     const int32_t rows[][13] = {
-        // The settings above; flareNoiseScale is trunc(256 sqrt 2).
+        // The settings below; flareNoiseScale is trunc(256 sqrt 2).
         {164, 2728, 2564, 168, 164, 4, 644, 2008, 2652, 168, 134, 2048, 362},
         // The smallest settings: a core of one pixel radius.
         {4, 8, 4, x, x, x, x, x, x, 8, x, 0, 2048},
@@ -170,7 +121,10 @@ TEST(CompositeFrame, RadiiAndDerivedQuantities) {
         {1, x, x, x, x, x, x, x, x, x, x, x, 64 * 3},
         // A scale larger than every size: zero radii become 1, Rhalo = Rsun gives span 1.
         {0, 1, 1, 1, 1, 1, 1, 1, 1, 4, 3, x, x}};
-    SunParameters p = frameSettings();
+    testing::CompositeRig rig(1, 1, 1);
+    SunParameters& p = rig.p();
+    p.sunRadius = 20, p.haloRadius = 80, p.bowRadius = 40, p.bowWidth = 50;
+    p.spikeCount = 10, p.flareCount = 4;
     for (int row = 0; row < 4; ++row) {
         if (row == 1) p.sunRadius = p.haloRadius = p.flareDetail = p.flareWidth = 0;
         if (row == 2) p.flareDetail = 100, p.previewScale = 3;
@@ -180,10 +134,6 @@ TEST(CompositeFrame, RadiiAndDerivedQuantities) {
             EXPECT_TRUE(rows[row][k] == x || f.*fields[k] == rows[row][k])
                 << row << ", " << k << ": " << f.*fields[k];
     }
-    const CompositeFrame d = deriveFrame(frameSettings(), 1);
-    EXPECT_EQ(d.flareGain, 256);
-    EXPECT_EQ(d.spikeStep, 50);
-    EXPECT_EQ(d.level, 25);
     // Counts beyond the filled table slots are cut to them.
     p.spikeCount = 1000;
     p.flareCount = 500;

@@ -16,35 +16,19 @@ struct Noise {
     int32_t weights[512];
     uint32_t noisePairs[2048];
     uint32_t weightPairs[512];
+    int16_t centreH[100] = {};
+    int16_t centreV[100] = {};
     Noise() {
-        uint32_t v = 2024;
-        for (int i = 0; i < 2048; ++i) {
-            v = v * 1103515245u + 12345u;
-            table[i] = int16_t((v >> 16) & 255);
-        }
+        buildNoiseTable(table, 2024);
         fillCellWeights(weights);
         fillNoisePairs(table, noisePairs);
         fillWeightPairs(weights, weightPairs);
     }
+    // No octaves, stride 1, no swirls.
     SurfaceInputs surface() const {
-        SurfaceInputs in{};
-        in.noiseTable = table;
-        in.cellWeights = weights;
-        in.noisePairs = noisePairs;
-        in.weightPairs = weightPairs;
-        in.octaves = 0;
-        in.smearStep = 1;
-        in.swirlReach = 100;
-        in.swirlForce = 400;
-        in.swirlCount = 0;
-        in.vortices = true;
-        in.monopoles = true;
-        in.swirlCenterH = centreH;
-        in.swirlCenterV = centreV;
-        return in;
+        return SurfaceInputs{table, weights, noisePairs, weightPairs, 0,       1,       100, 400,
+                             0,     true,    true,       centreH,     centreV, nullptr, 0};
     }
-    int16_t centreH[100] = {};
-    int16_t centreV[100] = {};
 };
 
 TEST(StreakSampler, CoordinatesWrapToTwentyBitsAndZeroLengthIsSafe) {
@@ -74,8 +58,6 @@ TEST(SmearWalk, StridesMayOvershootTheEnd) {
     auto sn = [&](int32_t x, int32_t y) {
         return surfaceNoiseReference(n.table, n.weights, in.octaves, x, y);
     };
-    in.smearStep = 1;
-    EXPECT_EQ(smearLine(in, 7, 9, 10, 9), (sn(7, 9) + sn(8, 9) + sn(9, 9) + sn(10, 9)) / 4);
     // Stride 4 over 10 pixels: 0, 4, 8 and 12, two pixels past the end.
     in.smearStep = 4;
     EXPECT_EQ(smearLine(in, 0, 0, 10, 0), (sn(0, 0) + sn(4, 0) + sn(8, 0) + sn(12, 0)) / 4);

@@ -7,11 +7,8 @@
 #include <cstring>
 #include <set>
 
-#include "app/memory_host.h"
-#include "app/setting_values.h"
 #include "composite/blend16.h"
-#include "golden/golden_matrix.h"
-#include "host/session.h"
+#include "golden/golden_render.h"
 #include "ui/preview_core.h"
 
 namespace rx {
@@ -22,11 +19,8 @@ std::vector<uint16_t> samplesOf(const std::vector<uint8_t>& bytes) {
     std::memcpy(v.data(), bytes.data(), v.size() * 2);
     return v;
 }
-std::vector<uint8_t> bytesOf(const std::vector<uint16_t>& samples) {
-    std::vector<uint8_t> b(samples.size() * 2);
-    std::memcpy(b.data(), samples.data(), b.size());
-    return b;
-}
+using golden::Rendered;
+constexpr auto bytesOf = golden::sampleBytes;
 
 // Every mode, sun value and weight over a dense sweep of 16-bit sources: the 16-bit rule
 // reduced to 8 bits is the 8-bit rule on the reduced source within one step, and stays in
@@ -54,53 +48,27 @@ TEST(Depth16, BlendRulesMatchTheEightBitRulesWithinOneStep) {
     }
 }
 
-struct Rendered {
-    std::vector<uint8_t> pixels;
-    int16_t result;
-};
-
-Rendered render(const golden::GoldenCase& c, std::vector<uint8_t> pixels, int32_t depth,
-                OSType signature) {
-    HostImage img = HostImage::make(c.width, c.height, c.planes, c.alpha, depth);
-    img.pixels = std::move(pixels);
-    if (c.mask) img.mask = golden::goldenMask(c);
+// This host's range is 0..65535; under Photoshop's signature it is 0..32768.
+Rendered render(golden::GoldenCase c, std::vector<uint8_t> pixels, int32_t depth, int32_t range) {
+    c.depth = depth;
     MemoryHostOptions o;
-    o.exposeAlpha = c.alpha;
-    o.hostSignature = signature;
-    MemoryHost host(std::move(img), o);
-    host.afterPrepare = [&](MemoryHost& h) {
-        SunParameters& p = *static_cast<SunParameters*>(h.parameters());
-        std::string error;
-        for (const std::string& s : c.settings) ASSERT_TRUE(cli::applyAssignment(s, p, error));
-        if (c.center) {
-            p.sunCenterX = c.centerX;
-            p.sunCenterY = c.centerY;
-        }
-    };
-    Rendered r;
-    r.result = host.runFilter(&ENTRYPOINT);
-    r.pixels = std::move(host.image().pixels);
-    return r;
+    o.hostSignature = range == 65535 ? fourCC('R', 'X', 'M', 'H') : fourCC('8', 'B', 'I', 'M');
+    return golden::renderGolden(c, std::move(pixels), o);
 }
 
 // The whole matrix at 0..65535 (this host's range), every third case at Photoshop's
 // 0..32768.
 TEST(Depth16, RendersMatchTheEightBitRenderOfTheReducedSourceWithinOneStep) {
-    struct Host {
-        OSType signature;
-        int32_t range;
-    };
-    for (Host h :
-         {Host{fourCC('R', 'X', 'M', 'H'), 65535}, Host{fourCC('8', 'B', 'I', 'M'), 32768}}) {
+    for (const int32_t range : {65535, 32768}) {
         int32_t n = 0;
         for (const golden::GoldenCase& c : golden::goldenMatrix()) {
-            if (c.depth != 8 || (h.range != 65535 && n++ % 3 != 0)) continue;
-            const std::vector<uint16_t> deep = golden::goldenPixels16(c, h.range);
+            if (c.depth != 8 || (range != 65535 && n++ % 3 != 0)) continue;
+            const std::vector<uint16_t> deep = golden::goldenPixels16(c, range);
             std::vector<uint8_t> reduced(deep.size());
             for (size_t i = 0; i < deep.size(); ++i)
-                reduced[i] = uint8_t(reduceTo8(deep[i], h.range));
-            const Rendered r16 = render(c, bytesOf(deep), 16, h.signature);
-            const Rendered r8 = render(c, reduced, 8, h.signature);
+                reduced[i] = uint8_t(reduceTo8(deep[i], range));
+            const Rendered r16 = render(c, bytesOf(deep), 16, range);
+            const Rendered r8 = render(c, reduced, 8, range);
             ASSERT_EQ(r16.result, 0) << c.name;
             ASSERT_EQ(r8.result, 0) << c.name;
             const std::vector<uint16_t> out = samplesOf(r16.pixels);
@@ -112,10 +80,10 @@ TEST(Depth16, RendersMatchTheEightBitRenderOfTheReducedSourceWithinOneStep) {
                     ASSERT_EQ(out[i], deep[i]) << c.name;
                     continue;
                 }
-                const int32_t e = reduceTo8(out[i], h.range) - r8.pixels[i];
+                const int32_t e = reduceTo8(out[i], range) - r8.pixels[i];
                 worst = std::max(worst, e < 0 ? -e : e);
             }
-            EXPECT_LE(worst, 1) << c.name << " at range " << h.range;
+            EXPECT_LE(worst, 1) << c.name << " at range " << range;
         }
     }
 }
@@ -125,8 +93,6 @@ TEST(Depth16, RendersMatchTheEightBitRenderOfTheReducedSourceWithinOneStep) {
 // mode at both ranges.
 TEST(Depth16, PackedAndStridedRowsAgree) {
     for (int32_t range : {65535, 32768}) {
-        const OSType signature =
-            range == 65535 ? fourCC('R', 'X', 'M', 'H') : fourCC('8', 'B', 'I', 'M');
         for (int32_t mode = 1; mode <= 11; ++mode) {
             golden::GoldenCase plain;
             plain.name = "mode";
@@ -134,9 +100,9 @@ TEST(Depth16, PackedAndStridedRowsAgree) {
             golden::GoldenCase alpha = plain;
             alpha.alpha = true;
             const Rendered packed =
-                render(plain, bytesOf(golden::goldenPixels16(plain, range)), 16, signature);
+                render(plain, bytesOf(golden::goldenPixels16(plain, range)), 16, range);
             const Rendered strided =
-                render(alpha, bytesOf(golden::goldenPixels16(alpha, range)), 16, signature);
+                render(alpha, bytesOf(golden::goldenPixels16(alpha, range)), 16, range);
             const std::vector<uint16_t> a = samplesOf(packed.pixels), b = samplesOf(strided.pixels);
             int32_t differ = 0;
             for (size_t p = 0; p < a.size() / 3; ++p)
@@ -153,17 +119,13 @@ TEST(Depth16, GradientBeyondTheSunKeepsAllItsLevels) {
     for (const char* mode : {"blendMode=10", "blendMode=5", "blendMode=11"}) {
         golden::GoldenCase c;
         c.name = mode;
-        c.width = 3000;
-        c.height = 3;
-        c.planes = 1;
-        c.center = true;
-        c.centerX = 2900;
-        c.centerY = 1;
+        c.width = 3000, c.height = 3, c.planes = 1;
+        c.center = true, c.centerX = 2900, c.centerY = 1;
         c.settings = {mode,          "sunRadius=5", "haloRadius=5", "flareRadius=5",
                       "bowRadius=5", "spikeCount=0"};
         std::vector<uint16_t> ramp(size_t(c.width) * c.height);
         for (size_t i = 0; i < ramp.size(); ++i) ramp[i] = uint16_t((i % c.width) * 20);
-        const Rendered r = render(c, bytesOf(ramp), 16, fourCC('R', 'X', 'M', 'H'));
+        const Rendered r = render(c, bytesOf(ramp), 16, 65535);
         ASSERT_EQ(r.result, 0);
         const std::vector<uint16_t> out = samplesOf(r.pixels);
         std::set<uint16_t> levels;

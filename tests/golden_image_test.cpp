@@ -3,21 +3,17 @@
 // compared with tests/golden/hashes.txt. A case without a stored hash fails.
 //
 // To accept new pictures deliberately: RADIANTIX_UPDATE_GOLDEN=1 radiantix_tests
-// --gtest_filter='GoldenImages.UpdateWhenAsked' rewrites hashes.txt. Mismatching images are written
-// as PNM files to <build>/golden_failures/ for a look.
+// --gtest_filter='GoldenImages.UpdateWhenAsked' rewrites hashes.txt. To look at a case's picture,
+// radiantix_golden_cases writes its source and `radiantix render` arguments.
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <map>
 #include <sstream>
 
-#include "app/memory_host.h"
-#include "app/setting_values.h"
-#include "golden/golden_matrix.h"
-#include "host/session.h"
+#include "golden/golden_render.h"
 
 namespace rx {
 namespace golden {
@@ -29,28 +25,12 @@ using golden::GoldenCase;
 
 const std::string kHashFile = std::string(RADIANTIX_SOURCE_DIR) + "/tests/golden/hashes.txt";
 
-std::vector<uint8_t> renderCase(const GoldenCase& c, int16_t* result) {
-    HostImage img = HostImage::make(c.width, c.height, c.planes, c.alpha, c.depth);
-    img.pixels = golden::goldenBytes(c);
-    if (c.mask) img.mask = golden::goldenMask(c);
+// As the command renders: in place. The quirk tests render the same hashes from a host's
+// unchanged copy of the input.
+golden::Rendered renderCase(const GoldenCase& c) {
     MemoryHostOptions o;
-    o.exposeAlpha = c.alpha;
-    // As the command renders: in place. The quirk tests render the same hashes from a
-    // host's unchanged copy of the input.
     o.inputInPlace = true;
-    MemoryHost host(std::move(img), o);
-    host.afterPrepare = [&](MemoryHost& h) {
-        SunParameters& p = *static_cast<SunParameters*>(h.parameters());
-        std::string error;  // the command line's --set syntax
-        for (const std::string& s : c.settings)
-            ASSERT_TRUE(cli::applyAssignment(s, p, error)) << s << ": " << error;
-        if (c.center) {
-            p.sunCenterX = c.centerX;
-            p.sunCenterY = c.centerY;
-        }
-    };
-    *result = host.runFilter(&ENTRYPOINT);
-    return host.image().pixels;
+    return golden::renderGolden(c, golden::goldenBytes(c), o);
 }
 
 std::map<std::string, std::string> readHashes() {
@@ -61,25 +41,6 @@ std::map<std::string, std::string> readHashes() {
     return hashes;
 }
 
-void writeFailure(const GoldenCase& c, const std::vector<uint8_t>& px) {
-    const std::filesystem::path dir =
-        std::filesystem::path(RADIANTIX_BINARY_DIR) / "golden_failures";
-    std::filesystem::create_directories(dir);
-    // PNM of the colour planes; 16-bit samples by their high byte.
-    const size_t sb = c.depth == 16 ? 2 : 1, ch = size_t(c.planes + (c.alpha ? 1 : 0)) * sb;
-    std::ofstream out(dir / (c.name + (c.planes == 1 ? ".pgm" : ".ppm")), std::ios::binary);
-    out << (c.planes == 1 ? "P5\n" : "P6\n") << c.width << " " << c.height << "\n255\n";
-    for (size_t i = 0; i < px.size(); i += ch)
-        for (size_t z = 0; z < size_t(c.planes); ++z) out.put(char(px[i + z * sb + sb - 1]));
-}
-
-std::string hashOf(const GoldenCase& c) {
-    int16_t result = 0;
-    const std::vector<uint8_t> px = renderCase(c, &result);
-    EXPECT_EQ(result, 0) << c.name;
-    return golden::hashText(golden::goldenHash(px));
-}
-
 // One test per case, named after it; a case without a stored hash fails.
 class GoldenImage : public ::testing::TestWithParam<GoldenCase> {};
 
@@ -88,12 +49,9 @@ TEST_P(GoldenImage, MatchesItsStoredHash) {
     static const std::map<std::string, std::string> stored = readHashes();
     const auto it = stored.find(c.name);
     ASSERT_NE(it, stored.end()) << "no stored hash for golden case " << c.name;
-    int16_t result = 0;
-    const std::vector<uint8_t> px = renderCase(c, &result);
-    ASSERT_EQ(result, 0);
-    const std::string hash = golden::hashText(golden::goldenHash(px));
-    if (hash != it->second) writeFailure(c, px);
-    EXPECT_EQ(hash, it->second) << "golden case " << c.name;
+    const golden::Rendered r = renderCase(c);
+    ASSERT_EQ(r.result, 0);
+    EXPECT_EQ(golden::hashText(golden::goldenHash(r.pixels)), it->second) << c.name;
 }
 
 INSTANTIATE_TEST_SUITE_P(Matrix, GoldenImage, ::testing::ValuesIn(golden::goldenMatrix()),
@@ -112,7 +70,11 @@ TEST(GoldenImages, NamesAreUniqueAndEveryStoredHashHasItsCase) {
 TEST(GoldenImages, UpdateWhenAsked) {
     if (!std::getenv("RADIANTIX_UPDATE_GOLDEN")) GTEST_SKIP() << "RADIANTIX_UPDATE_GOLDEN unset";
     std::ostringstream fresh;
-    for (const GoldenCase& c : golden::goldenMatrix()) fresh << c.name << " " << hashOf(c) << "\n";
+    for (const GoldenCase& c : golden::goldenMatrix()) {
+        const golden::Rendered r = renderCase(c);
+        ASSERT_EQ(r.result, 0) << c.name;
+        fresh << c.name << " " << golden::hashText(golden::goldenHash(r.pixels)) << "\n";
+    }
     std::ofstream(kHashFile) << fresh.str();
     std::printf("golden hashes written to %s\n", kHashFile.c_str());
 }

@@ -110,52 +110,47 @@ inline std::vector<GoldenCase> goldenMatrix() {
 }
 
 // The source picture of a case: a smooth diagonal gradient with a little texture, so that
-// every blend mode meets varied source values. Interleaved, planes then alpha.
+// every blend mode meets varied source values. Interleaved, planes then alpha. `top` is the
+// gradient's full scale (folded back beyond it), `rows` its rise down the picture, `shift`
+// leaves the texture's top bits; samples are scaled from `top` to `range`.
+template <typename Sample>
+std::vector<Sample> gradientPicture(const GoldenCase& c, int64_t top, int64_t rows, int shift,
+                                    int64_t range) {
+    const int32_t ch = c.planes + (c.alpha ? 1 : 0);
+    std::vector<Sample> px(size_t(c.width) * c.height * ch);
+    for (int32_t y = 0; y < c.height; ++y)
+        for (int32_t x = 0; x < c.width; ++x)
+            for (int32_t z = 0; z < ch; ++z) {
+                const uint32_t texture = (uint32_t(x * 7 + y * 13 + z * 29) * 2654435761u) >> shift;
+                const int64_t v = (x * top) / (c.width > 1 ? c.width - 1 : 1) * (z + 1) / 3 +
+                                  (y * rows) / (c.height > 1 ? c.height - 1 : 1) * (3 - z) / 4 +
+                                  int64_t(texture);
+                const int64_t folded = v > top ? (2 * top - v < 0 ? 0 : 2 * top - v) : v;
+                px[(size_t(y) * c.width + x) * ch + z] = Sample(folded * range / top);
+            }
+    return px;
+}
+
 inline std::vector<uint8_t> goldenPixels(const GoldenCase& c) {
-    const int32_t ch = c.planes + (c.alpha ? 1 : 0);
-    std::vector<uint8_t> px(size_t(c.width) * c.height * ch);
-    for (int32_t y = 0; y < c.height; ++y)
-        for (int32_t x = 0; x < c.width; ++x)
-            for (int32_t z = 0; z < ch; ++z) {
-                const uint32_t texture = (uint32_t(x * 7 + y * 13 + z * 29) * 2654435761u) >> 27;
-                const int32_t v = (x * 255) / (c.width > 1 ? c.width - 1 : 1) * (z + 1) / 3 +
-                                  (y * 200) / (c.height > 1 ? c.height - 1 : 1) * (3 - z) / 4 +
-                                  int32_t(texture);
-                px[(size_t(y) * c.width + x) * ch + z] =
-                    uint8_t(v > 255 ? 510 - v < 0 ? 0 : 510 - v : v);
-            }
-    return px;
+    return gradientPicture<uint8_t>(c, 255, 200, 27, 255);
 }
 
-// The 16-bit source picture of a case on a 16-bit range: the same gradient at full
-// precision, its texture in the low bits as well.
+// The 16-bit source picture on a 16-bit range: the same gradient at full precision, its
+// texture in the low bits as well.
 inline std::vector<uint16_t> goldenPixels16(const GoldenCase& c, int32_t range) {
-    const int32_t ch = c.planes + (c.alpha ? 1 : 0);
-    std::vector<uint16_t> px(size_t(c.width) * c.height * ch);
-    for (int32_t y = 0; y < c.height; ++y)
-        for (int32_t x = 0; x < c.width; ++x)
-            for (int32_t z = 0; z < ch; ++z) {
-                const uint32_t texture = (uint32_t(x * 7 + y * 13 + z * 29) * 2654435761u) >> 19;
-                const int64_t v =
-                    (int64_t(x) * 65535) / (c.width > 1 ? c.width - 1 : 1) * (z + 1) / 3 +
-                    (int64_t(y) * 51400) / (c.height > 1 ? c.height - 1 : 1) * (3 - z) / 4 +
-                    int64_t(texture);
-                const int64_t folded = v > 65535 ? (131070 - v < 0 ? 0 : 131070 - v) : v;
-                px[(size_t(y) * c.width + x) * ch + z] = uint16_t(folded * range / 65535);
-            }
-    return px;
+    return gradientPicture<uint16_t>(c, 65535, 51400, 19, range);
 }
 
-// The source picture's bytes at the case's depth (16-bit samples in the machine's order).
-inline std::vector<uint8_t> goldenBytes(const GoldenCase& c) {
-    if (c.depth != 16) return goldenPixels(c);
-    const std::vector<uint16_t> samples = goldenPixels16(c, 65535);
+// 16-bit samples as bytes in the machine's order.
+inline std::vector<uint8_t> sampleBytes(const std::vector<uint16_t>& samples) {
     std::vector<uint8_t> bytes(samples.size() * 2);
-    for (size_t i = 0; i < samples.size(); ++i) {
-        const uint16_t v = samples[i];
-        std::memcpy(&bytes[i * 2], &v, 2);
-    }
+    std::memcpy(bytes.data(), samples.data(), bytes.size());
     return bytes;
+}
+
+// The source picture's bytes at the case's depth.
+inline std::vector<uint8_t> goldenBytes(const GoldenCase& c) {
+    return c.depth == 16 ? sampleBytes(goldenPixels16(c, 65535)) : goldenPixels(c);
 }
 
 // The selection of a case with a mask: a soft-edged disc left of the middle.
