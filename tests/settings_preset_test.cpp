@@ -143,7 +143,7 @@ TEST(PresetFile, VectorsKeepTwoDecimalsTruncatedTowardZero) {
     } known[] = {{0.7f, 70},           {-0.7f, -70},
                  {0.567f, 56},         {0.29f, 29},
                  {-0.01f, -1},         {-0.567f, -56},
-                 {0.6999f, 69},        {1999.99f, 199999},
+                 {0.6999f, 69},        {1024.07f, 102407},
                  {-1234.56f, -123456}, {-1e30f, -2147483647 - 1},
                  {std::nanf(""), 0},   {1e30f, 2147483647}};
     for (const auto& k : known) EXPECT_EQ(presetVectorValue(k.v), k.stored) << k.v;
