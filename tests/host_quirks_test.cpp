@@ -44,7 +44,6 @@ TEST_F(HostQuirks, EachQuirkRendersTheGoldenPictureShowsTheDialogWhenAskedAndBou
     const std::string expected = storedHash(c.name);
     ASSERT_FALSE(expected.empty());
     const std::vector<Quirk> quirks = {
-        {"plain host", [](MemoryHostOptions&) {}},
         {"getSizeProc answers 0", [](MemoryHostOptions& o) { o.sizeAnswersZero = true; }},
         {"no getSizeProc", [](MemoryHostOptions& o) { o.sizeProc = false; }},
         {"parameters not kept", [](MemoryHostOptions& o) { o.keepParameters = false; }},

@@ -234,20 +234,14 @@ TEST(PreviewRender, RowCursorLeftBeyondASmallerAreaStartsAtTheTop) {
 // rounding).
 TEST(PreviewRender, SixteenBitPreviewShowsTheEightBitPreview) {
     auto shown = [](int32_t depth, bool plainCopy) {
-        HostImage narrow = patternImage(900, 700, 3);
+        const HostImage narrow = patternImage(900, 700, 3);
+        HostImage img = HostImage::make(900, 700, 3, false, depth);
         for (int32_t y = 0; y < 700; ++y)
             for (int32_t x = 0; x < 900; ++x)
-                narrow.mask.push_back(
-                    uint8_t(std::min(255, std::abs(x - 450) + std::abs(y - 350))));
-        HostImage img = HostImage::make(900, 700, 3, false, depth);
-        img.mask = narrow.mask;
+                img.mask.push_back(uint8_t(std::min(255, std::abs(x - 450) + std::abs(y - 350))));
         for (size_t i = 0; i < narrow.pixels.size(); ++i) {
-            if (depth == 8) {
-                img.pixels[i] = narrow.pixels[i];
-                continue;
-            }
-            const uint16_t v = uint16_t(narrow.pixels[i] * 257);
-            std::memcpy(&img.pixels[i * 2], &v, 2);
+            const uint16_t v = uint16_t(narrow.pixels[i] * 257);  // n in either byte
+            std::memcpy(&img.pixels[i * depth / 8], &v, size_t(depth / 8));
         }
         PreviewRig rig(std::move(img));
         rig.p().sunRadius = 40;

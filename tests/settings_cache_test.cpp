@@ -17,7 +17,6 @@
 #include <vector>
 
 #include "host/default_record.h"
-#include "platform/user_files.h"
 #include "settings/preset_file.h"
 
 namespace rx {
@@ -139,15 +138,12 @@ TEST_F(CacheFile, FailedWritesKeepThePreviousCacheAndLeaveNoTemporaryFiles) {
     ASSERT_EQ(mkdir((path + "/inside").c_str(), 0700), 0);
     writeCacheFile(session);
     EXPECT_EQ(filesIn(root), Files{"Radiantix cached settings 2"});
-    EXPECT_FALSE(platform::replaceFile(path, first.data(), first.size()));
-    EXPECT_EQ(filesIn(root).size(), 1u);
 
     // A folder that cannot be created: silent.
     std::string blocked = root + "/file";
     std::ofstream(blocked) << "x";
     setenv("RADIANTIX_CACHE_DIR", (blocked + "/sub").c_str(), 1);
     writeCacheFile(session);
-    EXPECT_FALSE(platform::createFolders(blocked + "/sub"));
     SunParameters before = params;
     readCacheFile(session);
     EXPECT_EQ(std::memcmp(&params, &before, sizeof params), 0);

@@ -131,50 +131,22 @@ TEST(PresetLayout, CarriesEverySettingOnceAtItsOffset) {
         {172, 1}, {192, p.spikeDetail},    {220, p.seed},           {224, p.flareBrightness},
         {228, 1}, {144, p.extraColor.red}, {140, p.spikeColor.blue}};  // 0xF0xx, zero-extended
     for (const auto& f : fields) EXPECT_EQ(valueAt(b, f.offset), f.value) << "offset " << f.offset;
-    EXPECT_EQ(b[220], (p.seed >> 24) & 0xFF);  // most significant byte first
 }
 
-TEST(PresetFile, RoundTripKeepsEverySettingAndTwoDecimalsOfVectors) {
-    SunParameters p = distinctSettings();
-    p.spikeVector = Vector3f{0.567f, -0.567f, 0.7f};
-    p.flareVector = Vector3f{-0.7f, 0.29f, -0.01f};
-    SunParameters back = defaults();
-    PresetReadInfo info = parsePreset(serializePreset(p).data(), kPresetFileSize, back);
-    EXPECT_TRUE(info.hasVersion);
-    EXPECT_EQ(info.version, 16);
-    EXPECT_EQ(info.bytesUsed, kPresetFileSize);
-    EXPECT_TRUE(info.missingSettings().empty());
-
-    // Truncated toward zero; 0.69999999 * 100 writes 70, not 69.
-    const float expected[6] = {0.56f, -0.56f, 0.70f, -0.70f, 0.29f, -0.01f};
-    const float got[6] = {back.spikeVector.x, back.spikeVector.y, back.spikeVector.z,
-                          back.flareVector.x, back.flareVector.y, back.flareVector.z};
-    for (int i = 0; i < 6; ++i) EXPECT_EQ(got[i], expected[i]) << i;
-    back.spikeVector = p.spikeVector;
-    back.flareVector = p.flareVector;
-    EXPECT_TRUE(sameSettings(back, p));
-}
-
-TEST(PresetFile, RepeatedSaveAndLoadDoesNotDrift) {
+// Vectors are kept as hundredths truncated toward zero, but a float's rounding of a whole
+// number of hundredths (0.7f is 0.69999999) writes that number, also for large values, so
+// that repeated saves do not drift. Round trips of any stored value are the fuzz target's.
+TEST(PresetFile, VectorsKeepTwoDecimalsTruncatedTowardZero) {
     const struct {
         float v;
         int32_t stored;
-    } known[] = {{0.7f, 70},        {-0.7f, -70},        {0.567f, 56},
-                 {0.6999f, 69},     {1e30f, 2147483647}, {-1e30f, -2147483647 - 1},
-                 {std::nanf(""), 0}};
+    } known[] = {{0.7f, 70},           {-0.7f, -70},
+                 {0.567f, 56},         {0.29f, 29},
+                 {-0.01f, -1},         {-0.567f, -56},
+                 {0.6999f, 69},        {1024.07f, 102407},
+                 {-1234.56f, -123456}, {-1e30f, -2147483647 - 1},
+                 {std::nanf(""), 0},   {1e30f, 2147483647}};
     for (const auto& k : known) EXPECT_EQ(presetVectorValue(k.v), k.stored) << k.v;
-    // Every stored value a vector can reasonably hold comes back unchanged, so that the
-    // cache, rewritten after every accepted dialog, keeps its looks.
-    for (int32_t stored = -200000; stored <= 200000; ++stored) {
-        float loaded = float(float(stored) * 0.01);
-        ASSERT_EQ(presetVectorValue(loaded), stored);
-    }
-    SunParameters p = distinctSettings();
-    p.spikeVector = Vector3f{0.123456f, -0.98765f, 123.456f};
-    SunParameters once = defaults(), twice = defaults();
-    parsePreset(serializePreset(p).data(), kPresetFileSize, once);
-    parsePreset(serializePreset(once).data(), kPresetFileSize, twice);
-    EXPECT_TRUE(sameSettings(once, twice));
 }
 
 TEST(PresetFile, VersionOneFileTakesItsFixUps) {
@@ -317,6 +289,10 @@ protected:
     std::string path =
         ::testing::TempDir() + "radiantix_preset_test_" + std::to_string(getpid()) + ".q4q";
     void TearDown() override { std::remove(path.c_str()); }
+    void put(const std::vector<uint8_t>& bytes) {
+        std::ofstream out(path, std::ios::binary | std::ios::trunc);
+        out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    }
     std::vector<uint8_t> contents() {
         std::ifstream in(path, std::ios::binary);
         return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
@@ -324,10 +300,7 @@ protected:
 };
 
 TEST_F(PresetFileOnDisk, WriteGivesExactlyTheBytesAlsoOverALongerFile) {
-    {
-        std::ofstream old(path, std::ios::binary);
-        old << std::string(5000, 'x');
-    }
+    put(std::vector<uint8_t>(5000, 'x'));
     SunParameters p = distinctSettings();
     ASSERT_TRUE(writePresetFile(p, path));
     auto expected = serializePreset(p);
@@ -340,38 +313,27 @@ TEST_F(PresetFileOnDisk, WriteGivesExactlyTheBytesAlsoOverALongerFile) {
     EXPECT_EQ(st.st_mode & 0777, 0644u);
     EXPECT_FALSE(writePresetFile(p, path + ".missing/inside.q4q"));
 
-    SunParameters back = defaults();
-    PresetReadInfo info = readPresetFile(back, path);
-    EXPECT_TRUE(info.hasVersion);
-    SunParameters again = defaults();
-    parsePreset(expected.data(), expected.size(), again);
-    EXPECT_TRUE(sameSettings(back, again));
     // A missing file or a folder reads as nothing and changes nothing.
     for (const std::string& bad : {path + ".missing", ::testing::TempDir()}) {
+        SunParameters back = p;
         EXPECT_FALSE(readPresetFile(back, bad).hasVersion);
-        EXPECT_TRUE(sameSettings(back, again));
+        EXPECT_EQ(std::memcmp(&back, &p, sizeof p), 0);
     }
 }
 
-TEST(PresetRobustness, FilesReadLikeTheirFirstBytesInMemory) {
+TEST_F(PresetFileOnDisk, FilesReadLikeTheirFirstBytesInMemory) {
     std::mt19937 rng(77);
-    std::string path =
-        ::testing::TempDir() + "radiantix_robust_" + std::to_string(getpid()) + ".q4q";
     for (int i = 0; i < 200; ++i) {
         std::vector<uint8_t> f = fileOfVersion(distinctSettings(), 1 + int32_t(rng() % 17));
         f.resize(i == 0 ? 1 << 20 : rng() % 400);  // one large foreign file among them
         for (size_t b = 232; b < f.size(); ++b) f[b] = uint8_t(rng());
-        {
-            std::ofstream out(path, std::ios::binary | std::ios::trunc);
-            out.write(reinterpret_cast<const char*>(f.data()), std::streamsize(f.size()));
-        }
+        put(f);
         SunParameters fromFile = defaults(), fromMemory = defaults();
         PresetReadInfo info = readPresetFile(fromFile, path);
         parsePreset(f.data(), std::min(f.size(), kPresetFileSize), fromMemory);
         ASSERT_EQ(std::memcmp(&fromFile, &fromMemory, sizeof fromFile), 0) << "size " << f.size();
         ASSERT_EQ(info.bytesGiven, std::min(f.size(), kPresetFileSize));
     }
-    std::remove(path.c_str());
 }
 
 }  // namespace
