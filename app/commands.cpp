@@ -14,7 +14,7 @@
 #include "app/setting_values.h"
 #include "app/system.h"
 #include "host/default_record.h"
-#include "host/setting_table.h"
+#include "host/types/setting_table.h"
 #include "platform/user_files.h"
 #include "settings/preset_file.h"
 #include "settings/random_settings.h"

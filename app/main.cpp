@@ -11,7 +11,7 @@
 #include "app/image_io.h"
 #include "app/setting_values.h"
 #include "app/system.h"
-#include "host/setting_table.h"
+#include "host/types/setting_table.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <utility>
 
 #include "app/memory_host.h"
-#include "host/setting_table.h"
+#include "host/types/setting_table.h"
 
 namespace rx::cli {
 

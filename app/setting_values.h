@@ -1,5 +1,5 @@
 // Settings as text: `field=value` assignments of the command line and the JSON form of a
-// settings record. Both read the one table of settings (host/setting_table.h), so field
+// settings record. Both read the one table of settings (host/types/setting_table.h), so field
 // names, kinds and ranges are never repeated here.
 //
 // Value syntax by kind:
@@ -13,7 +13,7 @@
 
 #include <string>
 
-#include "host/setting_table.h"
+#include "host/types/setting_table.h"
 
 namespace rx::cli {
 

@@ -7,7 +7,7 @@
 
 #include "app/commands.h"
 #include "app/image_io.h"
-#include "host/setting_table.h"
+#include "host/types/setting_table.h"
 #include "render/sun_tables.h"
 #include "render/table_dump.h"
 

@@ -6,7 +6,7 @@
 #include <memory>
 #include <vector>
 
-#include "host/setting_table.h"
+#include "host/types/setting_table.h"
 #include "render/sun_tables.h"
 
 namespace {

@@ -34,7 +34,7 @@
 #include "host/band_loop.h"
 #include "host/default_record.h"
 #include "host/session.h"
-#include "host/setting_table.h"
+#include "host/types/setting_table.h"
 #include "render/sun_tables.h"
 #include "ui/preview_core.h"
 

@@ -13,7 +13,7 @@
 #include "host/render_view.h"
 #include "host/sample_depth.h"
 #include "host/session.h"
-#include "host/setting_table.h"
+#include "host/types/setting_table.h"
 #include "host/settings_dialog.h"
 #include "platform/clock.h"
 #include "settings/cache_file.h"

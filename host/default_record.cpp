@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "host/setting_table.h"
+#include "host/types/setting_table.h"
 
 namespace rx {
 

@@ -8,7 +8,7 @@
 #include "host/default_record.h"
 #include "host/host_memory.h"
 #include "host/types/plugin_api_layout.h"
-#include "host/setting_table.h"
+#include "host/types/setting_table.h"
 #include "host/settings_dialog.h"
 #include "platform/clock.h"
 #include "platform/memory.h"

@@ -4,7 +4,7 @@
 //   lens table  12 swirl centres
 #include "render/sun_tables.h"
 
-#include "host/setting_table.h"
+#include "host/types/setting_table.h"
 #include "render/exact_math.h"
 #include "render/noise.h"
 #include "render/wavelength_tables.h"

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "host/setting_table.h"
+#include "host/types/setting_table.h"
 #include "platform/user_files.h"
 
 namespace rx {

@@ -10,7 +10,7 @@
 #include "app/pipl.h"
 #include "app/setting_values.h"
 #include "host/default_record.h"
-#include "host/setting_table.h"
+#include "host/types/setting_table.h"
 
 namespace rx::cli {
 namespace {

@@ -12,7 +12,7 @@
 
 #include "composite_rig.h"
 #include "host/default_record.h"
-#include "host/setting_table.h"
+#include "host/types/setting_table.h"
 #include "render/sun_tables.h"
 
 namespace rx {

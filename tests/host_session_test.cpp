@@ -9,7 +9,7 @@
 #include "host/default_record.h"
 #include "host/host_memory.h"
 #include "host/session.h"
-#include "host/setting_table.h"
+#include "host/types/setting_table.h"
 #include "host_test_support.h"
 #include "platform/memory.h"
 #include "settings/cache_file.h"

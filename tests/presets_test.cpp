@@ -17,7 +17,7 @@
 #include "app/setting_values.h"
 #include "host/default_record.h"
 #include "host/session.h"
-#include "host/setting_table.h"
+#include "host/types/setting_table.h"
 #include "settings/preset_file.h"
 
 namespace rx {

@@ -6,7 +6,7 @@
 #include <limits>
 #include <string>
 
-#include "host/setting_table.h"
+#include "host/types/setting_table.h"
 #include "render/noise.h"
 #include "tests/render_rig.h"
 

@@ -20,7 +20,7 @@
 #include <vector>
 
 #include "host/default_record.h"
-#include "host/setting_table.h"
+#include "host/types/setting_table.h"
 
 namespace rx {
 namespace {

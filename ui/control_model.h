@@ -13,7 +13,7 @@
 
 #include <cstdint>
 
-#include "host/setting_table.h"
+#include "host/types/setting_table.h"
 #include "host/types/filter_session.h"
 #include "host/types/sun_parameters.h"
 #include "ui/control_ids.h"

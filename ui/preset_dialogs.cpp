@@ -11,7 +11,7 @@
 #include <cstring>
 
 #include "host/default_record.h"
-#include "host/setting_table.h"
+#include "host/types/setting_table.h"
 #include "settings/preset_file.h"
 
 namespace rx::ui {

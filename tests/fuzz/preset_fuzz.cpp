@@ -8,7 +8,7 @@
 #include <cstring>
 #include <vector>
 
-#include "host/setting_table.h"
+#include "host/types/setting_table.h"
 #include "settings/preset_file.h"
 
 using namespace rx;

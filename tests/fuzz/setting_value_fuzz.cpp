@@ -6,7 +6,7 @@
 #include <string>
 
 #include "app/setting_values.h"
-#include "host/setting_table.h"
+#include "host/types/setting_table.h"
 
 using namespace rx;
 

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "host/setting_table.h"
+#include "host/types/setting_table.h"
 
 namespace rx::golden {
 

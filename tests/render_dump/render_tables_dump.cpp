@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "host/setting_table.h"
+#include "host/types/setting_table.h"
 #include "render/sun_tables.h"
 #include "render/table_dump.h"
 

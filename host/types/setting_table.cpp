@@ -1,4 +1,4 @@
-#include "host/setting_table.h"
+#include "host/types/setting_table.h"
 
 #include <cstring>
 
