@@ -172,9 +172,11 @@ int renderFile(const RenderRun& run, const RenderTarget& t) {
         if (t.output == "-") {
             if (!writeStandardOutput(bytes, error)) return failed(error, kExitFailure);
         } else {
+            // From here on a signal only sets the flag: once the file is in place the run has
+            // succeeded, and a Ctrl-C in the moment before the program ends must not report
+            // "nothing written" over a written file.
             if (!run.batch) setInterruptPolled(true);
             const bool written = writeFileAtomically(t.output, bytes, error);
-            if (!run.batch) setInterruptPolled(false);
             if (!written)
                 return failed(error, error == kInterrupted ? kExitInterrupted : kExitFailure);
         }
