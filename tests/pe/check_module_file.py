@@ -79,14 +79,10 @@ class PE:
         if not rva:
             raise ValueError('no export directory')
         name = self.cstr(self.u32(rva + 12))
-        base = self.u32(rva + 16)
-        nfunc, nnames = self.u32(rva + 20), self.u32(rva + 24)
-        funcs, names, ords = self.u32(rva + 28), self.u32(rva + 32), self.u32(rva + 36)
-        table = {}
-        for i in range(nnames):
-            n = self.cstr(self.u32(names + 4 * i))
-            idx = self.u16(ords + 2 * i)
-            table[n] = (base + idx, self.u32(funcs + 4 * idx))
+        base, nfunc, nnames, _, names, ords = struct.unpack_from('<6I', self.b, self.off(rva + 16))
+        # Each exported name with its ordinal.
+        table = {self.cstr(self.u32(names + 4 * i)): base + self.u16(ords + 2 * i)
+                 for i in range(nnames)}
         return name, nfunc, table
 
     def imports(self):
@@ -149,10 +145,8 @@ def check(path, arch):
     for export, ordinal in (('ENTRYPOINT', 1), ('DissolveProc', 2)):
         if export not in table:
             errors.append('%s is not exported by name' % export)
-        elif table[export][0] != ordinal:
-            errors.append('%s has ordinal %d, expected %d' % (export, table[export][0], ordinal))
-        elif table[export][1] == 0:
-            errors.append('%s has no address' % export)
+        elif table[export] != ordinal:
+            errors.append('%s has ordinal %d, expected %d' % (export, table[export], ordinal))
     if nfunc != 2 or len(table) != 2:
         errors.append('exports %d functions (%s), expected exactly 2' % (nfunc, sorted(table)))
 
@@ -163,17 +157,9 @@ def check(path, arch):
 
     pipls = pe.resource('PIPL', 16000)
     expected = pipl_expected(arch)
-    if len(pipls) != 1:
-        errors.append('%d PIPL 16000 resources, expected 1' % len(pipls))
-    else:
-        got = pipls[0]
-        if got != expected:
-            if len(got) != len(expected):
-                errors.append('PIPL is %d bytes, expected %d' % (len(got), len(expected)))
-            for i, (a, b) in enumerate(zip(got, expected)):
-                if a != b:
-                    errors.append('PIPL byte %d is %#04x, expected %#04x' % (i, a, b))
-                    break
+    if pipls != [expected]:
+        errors.append('PIPL 16000 resources %s, expected exactly one:\n  %s'
+                      % ([p.hex() for p in pipls], expected.hex()))
     return errors
 
 

@@ -26,6 +26,7 @@
 #include "host/default_record.h"
 #include "host/types/filter_session.h"
 #include "settings/preset_file.h"
+#include "stb_image_write.h"
 #include "window_driver.h"
 
 using namespace rx;
@@ -69,7 +70,6 @@ struct Pspi {
 // [SECTION] Test images
 
 struct Layout {
-    ImageType type;
     int channels;   // bytes a pixel as pspiHost is handed them
     int colour;     // colour channels (the rest is alpha)
     bool reversed;  // blue first
@@ -77,7 +77,7 @@ struct Layout {
 
 Layout layoutOf(ImageType t) {
     const int colour = t == kGray ? 1 : 3;
-    return {t, t == kBGRA || t == kRGBA ? 4 : colour, colour, t == kBGR || t == kBGRA};
+    return {t == kBGRA || t == kRGBA ? 4 : colour, colour, t == kBGR || t == kBGRA};
 }
 
 constexpr int kWidth = 240, kHeight = 180;
@@ -158,6 +158,23 @@ int differingBytes(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b)
 }
 
 // [SECTION] Runs
+
+// The dialog as the screen shows it, a PNG in the output folder: docs/hosts.md points at it
+// for this host's preview.
+void screenshot(HWND w, const char* name) {
+    RECT r;
+    GetClientRect(w, &r);
+    MapWindowPoints(w, nullptr, reinterpret_cast<POINT*>(&r), 2);
+    const int width = r.right - r.left, height = r.bottom - r.top;
+    HDC screen = GetDC(nullptr);
+    const std::vector<uint32_t> pixels = capture(screen, r.left, r.top, width, height);
+    ReleaseDC(nullptr, screen);
+    std::vector<uint8_t> rgb(pixels.size() * 3);
+    for (size_t i = 0; i < pixels.size(); ++i)
+        for (int c = 0; c < 3; ++c) rgb[i * 3 + c] = uint8_t(pixels[i] >> (16 - 8 * c));
+    CHECK(
+        stbi_write_png((gOutputDir + "/" + name).c_str(), width, height, 3, rgb.data(), width * 3));
+}
 
 // Runs `call` on this thread while a helper waits for the settings dialog and
 // presses the button `button` (3 OK, 2 Cancel) as a user would. Returns whether
@@ -253,8 +270,6 @@ void aboutBox(const Pspi& pspi, HWND editor) {
             HWND box = waitForWindow("#32770", "About", 200);
             if (!box) return;
             seen = true;
-            Sleep(300);
-            CHECK(screenshot(box, "about_box.png"));
             SendMessageA(box, WM_COMMAND, IDCANCEL, 0);
         },
         [&] { result = pspi.about(editor); });

@@ -1,8 +1,6 @@
 // What the Windows dialog test programs share: failure counting, loading the
 // module, the filter run on the host's thread while a helper thread drives its
-// dialog with mouse messages, screenshots, and the read-back of what every
-// control shows. Each program defines STB_IMAGE_WRITE_IMPLEMENTATION once
-// before this.
+// dialog with mouse messages, and the read-back of what every control shows.
 #pragma once
 
 #include <windows.h>
@@ -18,14 +16,13 @@
 
 #include "app/memory_host.h"
 #include "host/types/sun_parameters.h"
-#include "stb_image_write.h"
 #include "ui/control_model.h"
 #include "ui/shown_state_win.h"
 
 namespace rx::wine_test {
 
 inline int gFailures = 0;
-inline std::string gOutputDir;  // screenshots go here
+inline std::string gOutputDir;  // the cache folders go here
 inline HMODULE gModule = nullptr;
 inline PluginEntryProc gEntry = nullptr;
 // Window pixels of 32-bit programs read black under WoW64 Wine: checks of
@@ -61,8 +58,6 @@ inline HWND waitForWindow(const char* className, const char* title, int tries = 
 // the next message.
 inline void settle() { Sleep(150); }
 
-inline LPARAM at(int x, int y) { return MAKELPARAM(x, y); }
-
 // The screen's own pointer is put where the sent message says the mouse is: a
 // window holding the capture also receives moves of the real pointer, which
 // would otherwise move a slider or a popup's highlight to wherever the pointer
@@ -74,16 +69,16 @@ inline void placePointer(HWND w, int x, int y) {
 }
 inline void press(HWND w, int x, int y) {
     placePointer(w, x, y);
-    SendMessageA(w, WM_LBUTTONDOWN, MK_LBUTTON, at(x, y));
+    SendMessageA(w, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
     settle();
 }
 inline void moveTo(HWND w, int x, int y) {
     placePointer(w, x, y);
-    SendMessageA(w, WM_MOUSEMOVE, MK_LBUTTON, at(x, y));
+    SendMessageA(w, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(x, y));
 }
 inline void release(HWND w, int x, int y) {
     placePointer(w, x, y);
-    SendMessageA(w, WM_LBUTTONUP, 0, at(x, y));
+    SendMessageA(w, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
     settle();
 }
 inline void click(HWND w, int x, int y) {
@@ -146,28 +141,6 @@ inline std::vector<uint32_t> capture(HWND w, int left, int top, int right, int b
     return pixels;
 }
 
-// A screen area as a PNG under gOutputDir (the dialog with any windows over
-// it).
-inline bool screenshotScreen(const RECT& area, const std::string& name) {
-    const int width = area.right - area.left, height = area.bottom - area.top;
-    HDC screen = GetDC(nullptr);
-    const std::vector<uint32_t> pixels = capture(screen, area.left, area.top, width, height);
-    ReleaseDC(nullptr, screen);
-    std::vector<uint8_t> rgb(pixels.size() * 3);
-    for (size_t i = 0; i < pixels.size(); ++i)
-        for (int c = 0; c < 3; ++c) rgb[i * 3 + c] = uint8_t(pixels[i] >> (16 - 8 * c));
-    const std::string path = gOutputDir + "/" + name;
-    std::printf("screenshot: %s\n", path.c_str());
-    return stbi_write_png(path.c_str(), width, height, 3, rgb.data(), width * 3) != 0;
-}
-// A window's client area as a PNG.
-inline bool screenshot(HWND w, const std::string& name) {
-    RECT r;
-    GetClientRect(w, &r);
-    MapWindowPoints(w, nullptr, reinterpret_cast<POINT*>(&r), 2);
-    return screenshotScreen(r, name);
-}
-
 // ---------------------------------------------------------------------------------------
 // Runs
 
@@ -220,9 +193,6 @@ inline HostImage gradientImage(int32_t w, int32_t h) {
     return image;
 }
 
-// The program's arguments MODULE_FILE OUTPUT_DIR: loads the module (gModule,
-// gEntry) and points the settings cache at a fresh folder under the output
-// folder.
 // Points the settings cache at an empty folder `name` under gOutputDir (before the module
 // loads: its runtime reads the environment then); returns the cache file's path.
 inline std::string useCacheFolder(const char* name) {
@@ -235,6 +205,8 @@ inline std::string useCacheFolder(const char* name) {
     return file;
 }
 
+// The program's arguments MODULE_FILE OUTPUT_DIR: loads the module (gModule, gEntry) with
+// the settings cache in a fresh folder `cacheName` under OUTPUT_DIR.
 inline bool startProgram(int argc, char** argv, const char* cacheName) {
     if (argc < 3) return false;
     char outputDir[MAX_PATH];
