@@ -100,17 +100,6 @@ TEST(BandLoop, AbortAfterRowKEndsCleanlyAndLeavesLaterRows) {
     }
 }
 
-TEST(BandLoop, WithoutAdvanceStateTheHostDeliversAndThePictureIsTheSame) {
-    MemoryHost with(testImage(33, 21, 3));
-    MemoryHostOptions o;
-    o.advanceState = false;
-    MemoryHost without(testImage(33, 21, 3), o);
-    ASSERT_EQ(with.runFilter(&ENTRYPOINT), 0);
-    ASSERT_EQ(without.runFilter(&ENTRYPOINT), 0);
-    EXPECT_EQ(with.image().pixels, without.image().pixels);
-    EXPECT_NE(with.image().pixels, testImage(33, 21, 3).pixels);
-}
-
 // ---- step by step on a hand-built record --------------------------------------------
 
 int16_t gAdvanceResults[8];
@@ -255,26 +244,6 @@ TEST(BandLoop, ThreadsOfARunTheHostDropsEndAtTheNextStartAtFinishAndAtUnload) {
     EndRun(rig.session);
     EXPECT_EQ(liveRenderRunCount(), 0);
     ::unsetenv("RADIANTIX_THREADS");
-}
-
-TEST(BandLoop, PreviewRenderingSilencesProgressAndAbort) {
-    LoopRig rig(8, 6);
-    static int progressCalls, abortCalls;
-    progressCalls = abortCalls = 0;
-    rig.rec.progressProc = [](int32_t, int32_t) { ++progressCalls; };
-    rig.rec.abortProc = []() -> Boolean {
-        ++abortCalls;
-        return 1;
-    };
-    rig.p().previewRendering = 1;
-    ReportProgress(rig.session, 1, 2);
-    EXPECT_FALSE(TestAbort(rig.session));
-    EXPECT_EQ(progressCalls + abortCalls, 0);
-    rig.p().previewRendering = 0;
-    ReportProgress(rig.session, 1, 2);
-    EXPECT_TRUE(TestAbort(rig.session));
-    EXPECT_EQ(progressCalls, 1);
-    EXPECT_EQ(abortCalls, 1);
 }
 
 }  // namespace

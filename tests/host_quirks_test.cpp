@@ -3,6 +3,7 @@
 // file on OK, so the file shows that it ran) and the handles the host had to make.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -59,6 +60,7 @@ TEST_F(HostQuirks, EachQuirkRendersTheGoldenPictureShowsTheDialogWhenAskedAndBou
          }},
         {"dispose frees nothing", [](MemoryHostOptions& o) { o.disposeFreesNothing = true; }},
         {"result code pre-set", [](MemoryHostOptions& o) { o.resultBeforeCall = -1; }},
+        {"no advanceState", [](MemoryHostOptions& o) { o.advanceState = false; }},
         {"like pspiHost",
          [](MemoryHostOptions& o) {
              o.sizeAnswersZero = o.disposeFreesNothing = true;
@@ -98,12 +100,14 @@ TEST_F(HostQuirks, EachQuirkRendersTheGoldenPictureShowsTheDialogWhenAskedAndBou
 
 TEST_F(HostQuirks, HostThatCannotTellSizesKeepsOneRecordWithItsSettings) {
     // The record made in the first call must serve every later call and run: the dialog
-    // flag of parameters reaches start, the centre of prepare reaches the render.
-    for (bool sizeProc : {true, false}) {
-        SCOPED_TRACE(sizeProc ? "getSizeProc answers 0" : "no getSizeProc");
+    // flag of parameters reaches start, the centre of prepare reaches the render. Also on a
+    // host without the quirk, which tells the record by its size.
+    for (int kind : {0, 1, 2}) {
+        SCOPED_TRACE(kind == 0 ? "sizes told" : kind == 1 ? "getSizeProc answers 0" : "none");
         MemoryHostOptions o;
-        o.sizeAnswersZero = true;
-        o.sizeProc = sizeProc;
+        o.sizeAnswersZero = kind > 0;
+        o.sizeProc = kind < 2;
+        const bool sizeProc = o.sizeProc;
         MemoryHost host(HostImage::make(61, 40, 3), o);
         ASSERT_EQ(host.call(&ENTRYPOINT, filterSelectorParameters), 0);
         Handle record = host.parametersHandle();
@@ -116,10 +120,16 @@ TEST_F(HostQuirks, HostThatCannotTellSizesKeepsOneRecordWithItsSettings) {
         ASSERT_EQ(host.runFilter(&ENTRYPOINT, true), 0);
         // The dialog ran; its cache file goes, so that only the record can keep the radius.
         EXPECT_TRUE(std::filesystem::remove(cacheFilePath()));
-        host.newSession();  // the record handed back to a new session keeps its settings
+        // The record handed back to a new session keeps its settings; prepare centres the
+        // sun again and the preview starts at the fit scale.
+        std::strcpy(p->presetName, "dawn.q4q");
+        p->sunCenterX = p->sunCenterY = p->previewScale = 4;
+        host.newSession();
         ASSERT_EQ(host.runFilter(&ENTRYPOINT), 0);
         EXPECT_EQ(host.parametersHandle(), record);
-        EXPECT_EQ(static_cast<SunParameters*>(host.parameters())->sunRadius, 71);
+        p = static_cast<SunParameters*>(host.parameters());
+        EXPECT_TRUE(p->sunRadius == 71 && p->sunCenterX == 30 && p->previewScale == 1);
+        EXPECT_STREQ(p->presetName, "dawn.q4q");
         EXPECT_EQ(host.liveHandles(), sizeProc ? 3u : 0u);  // two session blocks, one record
     }
 }

@@ -3,16 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <functional>
 
 #include "app/memory_host.h"
 #include "host/default_record.h"
-#include "host/host_memory.h"
 #include "host/session.h"
 #include "host/types/setting_table.h"
 #include "host_test_support.h"
 #include "platform/memory.h"
-#include "settings/cache_file.h"
 
 namespace rx {
 namespace {
@@ -43,15 +40,14 @@ bool sameSetting(const SunParameters& a, const SunParameters& b, const SettingIn
                        reinterpret_cast<const char*>(&b) + s.offset, size) == 0;
 }
 
-// The settings of the default record, whose values the golden pictures guard; `fresh`: also
-// the state fields as record creation leaves them (before any start).
-void expectDefaults(const SunParameters& p, bool fresh = true) {
+// The settings of the default record, whose values the golden pictures guard, and the state
+// fields as record creation leaves them (before any start).
+void expectDefaults(const SunParameters& p) {
     SunParameters d;
     MakeDefaultRecord(d);
     size_t n = 0;
     const SettingInfo* table = settingTable(&n);
     for (size_t i = 0; i < n; ++i) EXPECT_TRUE(sameSetting(p, d, table[i])) << table[i].name;
-    if (!fresh) return;
     EXPECT_EQ(p.dialogPending | p.previewRendering | p.hostPreview, 0u);
     EXPECT_TRUE(p.previewScale == 1 && p.autoPreview == 1 && !p.presetFolder[0] &&
                 !p.presetName[0]);
@@ -83,17 +79,6 @@ TEST_F(HostSession, SelectorsOutsideTheTableGiveBadParametersAndUnlock) {
     EXPECT_EQ(host.handleLocks(reinterpret_cast<Handle>(data)), 0);
 }
 
-TEST_F(HostSession, FirstPrepareCreatesTheRecordWithDefaultsAndCentresTheSun) {
-    MemoryHost host(greyImage(21, 10));
-    host.setFilterRect(Rect{2, 3, 9, 18});
-    ASSERT_EQ(host.call(&ENTRYPOINT, filterSelectorPrepare), 0);
-    SunParameters* p = recordOf(host);
-    ASSERT_NE(p, nullptr);
-    EXPECT_TRUE(host.ownsHandle(host.parametersHandle()));
-    expectDefaults(*p);
-    EXPECT_TRUE(p->sunCenterX == (18 - 3) / 2 && p->sunCenterY == (9 - 2) / 2);
-}
-
 TEST_F(HostSession, EveryCallRefreshesResultAndRecordPointers) {
     // Module handles only (no handle procedures), so the test can call the entry point
     // with records and result codes of its own.
@@ -117,56 +102,6 @@ TEST_F(HostSession, EveryCallRefreshesResultAndRecordPointers) {
     EXPECT_TRUE(b.parameters == a.parameters);
 }
 
-// Which suites count as usable is the host memory test's table; here the runs on the
-// module's own memory.
-TEST_F(HostSession, HostWithoutUsableHandleProceduresRunsFromModuleMemory) {
-    for (bool bufferProcs : {true, false}) {
-        MemoryHostOptions options;
-        options.handleProcs = false;
-        options.bufferProcs = bufferProcs;
-        MemoryHost host(greyImage(), options);
-        ASSERT_EQ(host.runFilter(&ENTRYPOINT), 0);
-        ASSERT_EQ(host.runFilter(&ENTRYPOINT), 0);
-        EXPECT_EQ(host.liveHandles() + host.liveBuffers(), 0u);
-        ASSERT_NE(host.sessionData(), 0);
-        ASSERT_NE(host.parametersHandle(), nullptr);
-        for (void* h : {reinterpret_cast<void*>(host.sessionData()),
-                        static_cast<void*>(host.parametersHandle())})
-            EXPECT_EQ(static_cast<ModuleHandleBlock*>(h)->signature, kModuleHandleSignature);
-        expectDefaults(*recordOf(host), false);
-    }
-}
-
-TEST_F(HostSession, HandedBackRecordKeepsSettingsWhilePrepareResetsTheCentre) {
-    MemoryHost host(greyImage(30, 12));
-    ASSERT_EQ(host.runFilter(&ENTRYPOINT), 0);
-    SunParameters* p = recordOf(host);
-    p->sunRadius = 77;
-    p->flareColor = RGB16{0x1200, 0x3400, 0x5600};
-    p->spikeVector = Vector3f{0.25f, -0.5f, 0.0f};
-    std::strcpy(p->presetName, "dawn.q4q");
-    p->sunCenterX = p->sunCenterY = 1;
-    p->previewScale = 4;
-    const SunParameters before = *p;
-    host.newSession();  // the host hands the record to a new session
-    bool checked = false;
-    host.afterPrepare = [&](MemoryHost& h) {
-        SunParameters* q = recordOf(h);
-        EXPECT_EQ(q, p);
-        EXPECT_TRUE(q->sunCenterX == 15 && q->sunCenterY == 6 && q->previewScale == 1);
-        for (const char* name : {"sunRadius", "flareColor", "spikeVector"})
-            EXPECT_TRUE(sameSetting(*q, before, *findSetting(name))) << name;
-        EXPECT_STREQ(q->presetName, "dawn.q4q");
-        // The new session got its own work buffer although the record already existed.
-        FilterSession* s = sessionOf(h.sessionData());
-        ASSERT_NE(s, nullptr);
-        EXPECT_NE(s->workBuffer, nullptr);
-        checked = true;
-    };
-    ASSERT_EQ(host.runFilter(&ENTRYPOINT), 0);
-    EXPECT_TRUE(checked);
-}
-
 TEST_F(HostSession, MemoryFailuresGiveMemFullErr) {
     // Host handles: the session block refused, then the settings record refused (a later
     // call recovers). Module handles: the session block's master or data block, then the
@@ -186,7 +121,8 @@ TEST_F(HostSession, MemoryFailuresGiveMemFullErr) {
         MemoryHostOptions o;
         o.handleProcs = c.hostHandles;
         if (c.hostHandles) o.failHandlesAfter = c.failAfter;
-        MemoryHost host(greyImage(), o);
+        MemoryHost host(greyImage(21, 10), o);
+        host.setFilterRect(Rect{2, 3, 9, 18});
         if (!c.hostHandles) platform::failMemoryAfter(c.failAfter);
         EXPECT_EQ(host.call(&ENTRYPOINT, c.selector), memFullErr);
         platform::failMemoryAfter(-1);
@@ -198,9 +134,13 @@ TEST_F(HostSession, MemoryFailuresGiveMemFullErr) {
                 EXPECT_EQ(host.handleLocks(reinterpret_cast<Handle>(host.sessionData())), 0);
             }
         }
+        // Then the first prepare that succeeds makes the record: defaults, the sun in the
+        // middle of the filter rectangle.
         host.options().failHandlesAfter = -1;
         ASSERT_EQ(host.call(&ENTRYPOINT, filterSelectorPrepare), 0);
-        expectDefaults(*recordOf(host));
+        SunParameters* p = recordOf(host);
+        expectDefaults(*p);
+        EXPECT_TRUE(p->sunCenterX == (18 - 3) / 2 && p->sunCenterY == (9 - 2) / 2);
     }
 }
 

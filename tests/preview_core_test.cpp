@@ -176,14 +176,18 @@ std::vector<uint8_t> finalRender(HostImage image, const SunParameters& settings)
     return host.image().pixels;
 }
 
+// The preview renders whole although the host's abort procedure says stop (a key the user
+// pressed for the host's own progress bar), and it shows no progress.
 TEST(PreviewRender, OneToOnePreviewShowsTheFinalRender) {
     PreviewRig rig(patternImage(180, 140, 3));
     rig.p().sunRadius = 30;
     rig.p().spikeCount = 6;
+    rig.host.onAbort = [] { return true; };
     startPreview(rig.session, kFrame);
     ASSERT_EQ(rig.p().previewScale, 1);
     renderPreviewRows(rig.session);
     ASSERT_EQ(rig.result, 0);
+    EXPECT_TRUE(rig.host.progressCalls().empty());
     const std::vector<uint8_t> expected = finalRender(patternImage(180, 140, 3), rig.p());
     size_t differing = 0, changed = 0;
     for (int32_t y = 0; y < 140; ++y)
