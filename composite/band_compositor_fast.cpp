@@ -455,6 +455,13 @@ void fastRow(const CompositeTables& t, const RowContext& c, RowSwirls& swirls) {
                 uint32_t step = 16u * uint32_t(1 - 2 * dx0);  // to the next column's
                 const uint32_t tableSpan = uint32_t(t.Rmax - tableFrom);
                 const uint32_t flareSpan = uint32_t(f.Rflare - f.RflareIn);
+                // Packed colour pixels are written four bytes at a time, one pixel late:
+                // the fourth byte lands on the next pixel's first, which is known by then to
+                // belong to this stretch and is written over in turn. The last pixel of the
+                // stretch is written three bytes wide.
+                const bool packed = Colour && c.dstStride == 3;
+                uint8_t* lastDst = nullptr;
+                const uint8_t* lastT = nullptr;
                 while (x < stop) {
                     if (anySpike && P[x - start] != 0) break;
                     const int32_t dd = rootFloor(n);
@@ -462,7 +469,11 @@ void fastRow(const CompositeTables& t, const RowContext& c, RowSwirls& swirls) {
                         uint32_t(dd - f.RflareIn) < flareSpan)
                         break;
                     const uint8_t* T = colours + size_t(dd) * 4;
-                    if (Colour) {
+                    if (packed) {
+                        if (lastDst) std::memcpy(lastDst, lastT, 4);
+                        lastDst = dst;
+                        lastT = T;
+                    } else if (Colour) {
                         dst[0] = T[0];
                         dst[1] = T[1];
                         dst[2] = T[2];
@@ -475,6 +486,7 @@ void fastRow(const CompositeTables& t, const RowContext& c, RowSwirls& swirls) {
                     n += step;
                     step += 32u;
                 }
+                if (lastDst) std::memcpy(lastDst, lastT, 3);
                 if (x != from) continue;  // the next pixel starts afresh
             }
             const uint32_t n = quarterDistanceSquared(wrapSub(c.cx, x), c.dy);
