@@ -514,8 +514,8 @@ void fastRow(const CompositeTables& t, const RowContext& c, RowSwirls& swirls) {
                     const int32_t* sum = sums + size_t(d) * 3;
                     for (int z = 0; z < 3; ++z) T[z] = wrapAdd(T[z], sum[z]);
                 }
-                for (int z = 0; z < 3; ++z) T[z] = wrapMul(f.level, T[z]) / 25;
-                spillSum(T);
+                for (int z = 0; z < 3; ++z) T[z] = levelled(f.level, T[z]);
+                spillIfOver(T);
                 if (Colour) {
                     for (int z = 0; z < 3; ++z)
                         out[z] =
