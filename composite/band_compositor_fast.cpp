@@ -364,6 +364,8 @@ void fastRow(const CompositeTables& t, const RowContext& c, RowSwirls& swirls) {
     const uint8_t* colours = haveTable ? t.distanceColours.data() : nullptr;
     const int32_t tableFrom = t.distanceColourFrom;
     const int32_t* sums = haveTable ? t.distanceSums.data() : nullptr;
+    const int32_t* spikeMixes = t.spikeMixes.data();
+    const size_t spikeMixCount = t.spikeMixes.size() / 3;
     const bool normal = c.blend < blendProceduralPlus || c.blend > blendComposite;
 
     int32_t P[kChunk];
@@ -509,7 +511,12 @@ void fastRow(const CompositeTables& t, const RowContext& c, RowSwirls& swirls) {
                 // A spike beyond the core and the flare: its colour plus the distance's halo
                 // and bow sum, then the level, the spill and the blend.
                 int32_t T[3];
-                spikeColour(c.tb, f, d, strength, T);
+                if (size_t(d) < spikeMixCount) {
+                    const int32_t* mix = spikeMixes + size_t(d) * 3;
+                    for (int z = 0; z < 3; ++z) T[z] = wrapMul(mix[z], strength) >> 10;
+                } else {
+                    spikeColour(c.tb, f, d, strength, T);
+                }
                 if (d < t.Rmax) {
                     const int32_t* sum = sums + size_t(d) * 3;
                     for (int z = 0; z < 3; ++z) T[z] = wrapAdd(T[z], sum[z]);
