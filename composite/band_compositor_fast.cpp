@@ -364,6 +364,8 @@ void fastRow(const CompositeTables& t, const RowContext& c, RowSwirls& swirls) {
     const uint8_t* colours = haveTable ? t.distanceColours.data() : nullptr;
     const int32_t tableFrom = t.distanceColourFrom;
     const int32_t* sums = haveTable ? t.distanceSums.data() : nullptr;
+    const int32_t* spikeMixes = t.spikeMixes.data();
+    const size_t spikeMixCount = t.spikeMixes.size() / 3;
     const bool normal = c.blend < blendProceduralPlus || c.blend > blendComposite;
 
     int32_t P[kChunk];
@@ -455,6 +457,13 @@ void fastRow(const CompositeTables& t, const RowContext& c, RowSwirls& swirls) {
                 uint32_t step = 16u * uint32_t(1 - 2 * dx0);  // to the next column's
                 const uint32_t tableSpan = uint32_t(t.Rmax - tableFrom);
                 const uint32_t flareSpan = uint32_t(f.Rflare - f.RflareIn);
+                // Packed colour pixels are written four bytes at a time, one pixel late:
+                // the fourth byte lands on the next pixel's first, which is known by then to
+                // belong to this stretch and is written over in turn. The last pixel of the
+                // stretch is written three bytes wide.
+                const bool packed = Colour && c.dstStride == 3;
+                uint8_t* lastDst = nullptr;
+                const uint8_t* lastT = nullptr;
                 while (x < stop) {
                     if (anySpike && P[x - start] != 0) break;
                     const int32_t dd = rootFloor(n);
@@ -462,7 +471,11 @@ void fastRow(const CompositeTables& t, const RowContext& c, RowSwirls& swirls) {
                         uint32_t(dd - f.RflareIn) < flareSpan)
                         break;
                     const uint8_t* T = colours + size_t(dd) * 4;
-                    if (Colour) {
+                    if (packed) {
+                        if (lastDst) std::memcpy(lastDst, lastT, 4);
+                        lastDst = dst;
+                        lastT = T;
+                    } else if (Colour) {
                         dst[0] = T[0];
                         dst[1] = T[1];
                         dst[2] = T[2];
@@ -475,6 +488,7 @@ void fastRow(const CompositeTables& t, const RowContext& c, RowSwirls& swirls) {
                     n += step;
                     step += 32u;
                 }
+                if (lastDst) std::memcpy(lastDst, lastT, 3);
                 if (x != from) continue;  // the next pixel starts afresh
             }
             const uint32_t n = quarterDistanceSquared(wrapSub(c.cx, x), c.dy);
@@ -497,13 +511,18 @@ void fastRow(const CompositeTables& t, const RowContext& c, RowSwirls& swirls) {
                 // A spike beyond the core and the flare: its colour plus the distance's halo
                 // and bow sum, then the level, the spill and the blend.
                 int32_t T[3];
-                spikeColour(c.tb, f, d, strength, T);
+                if (size_t(d) < spikeMixCount) {
+                    const int32_t* mix = spikeMixes + size_t(d) * 3;
+                    for (int z = 0; z < 3; ++z) T[z] = wrapMul(mix[z], strength) >> 10;
+                } else {
+                    spikeColour(c.tb, f, d, strength, T);
+                }
                 if (d < t.Rmax) {
                     const int32_t* sum = sums + size_t(d) * 3;
                     for (int z = 0; z < 3; ++z) T[z] = wrapAdd(T[z], sum[z]);
                 }
-                for (int z = 0; z < 3; ++z) T[z] = wrapMul(f.level, T[z]) / 25;
-                spillSum(T);
+                for (int z = 0; z < 3; ++z) T[z] = levelled(f.level, T[z]);
+                spillIfOver(T);
                 if (Colour) {
                     for (int z = 0; z < 3; ++z)
                         out[z] =

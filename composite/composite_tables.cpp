@@ -15,6 +15,8 @@ using namespace compositor;
 // Distances beyond this many quarter pixels get no table (settings keep every radius far
 // below it); such pixels take the full rule.
 constexpr int32_t kMaxTableDistance = 1 << 16;
+// Distances of the spike colour table: a quarter of them in pixels, most images' reach.
+constexpr int32_t kSpikeMixDistances = 1 << 14;
 
 UntouchedKind classify(const uint8_t (&bytes)[256]) {
     bool copy = true, zero = true, lessOne = true;
@@ -49,6 +51,13 @@ void prepareCompositeTables(CompositeTables& t) {
         t.spikeRowReach[k] =
             small && det != 0 ? int32_t((std::abs(e) * 300 + std::abs(b) * 32512) / std::abs(det))
                               : -1;
+    }
+
+    t.spikeMixes.clear();
+    if (f.spikeCount > 0) {
+        t.spikeMixes.resize(size_t(kSpikeMixDistances) * 3);
+        for (int32_t d = 0; d < kSpikeMixDistances; ++d)
+            spikeMix(t.tb, f, d, &t.spikeMixes[size_t(d) * 3]);
     }
 
     t.lensRising = t.core.lensTable != nullptr;

@@ -55,6 +55,9 @@ struct CompositeTables {
     // The same pixels' halo and bow sums before the level (R, G, B per distance), for
     // pixels a spike reaches as well.
     std::vector<int32_t> distanceSums;
+    // Per quarter-pixel distance d below its size / 3: spikeMix at d (R, G, B), for the
+    // spike pixels beyond the core and the flare; empty without spikes.
+    std::vector<int32_t> spikeMixes;
     // Per spike: the largest |cy - y| of a row the spike can reach, for offsets below 2^15
     // (where no product wraps); -1 for a spike whose coefficients are too large to tell.
     int32_t spikeRowReach[255];

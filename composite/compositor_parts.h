@@ -63,18 +63,22 @@ inline int32_t spikeStrength(const Tables& tb, int32_t count, int32_t dx, int32_
     return P;
 }
 
-inline void spikeColour(const Tables& tb, const CompositeFrame& f, int32_t d, int32_t P,
-                        int32_t out[3]) {
+// The spike ramp's colour at distance d, before the strength: spikeColour's mix.
+inline void spikeMix(const Tables& tb, const CompositeFrame& f, int32_t d, int32_t mix[3]) {
     const int32_t u = truncDiv(wrapMul(wrapMul(f.scale, f.spikeStep), d), 50);
     int32_t i = u >> 2;
     if (i > 599) i = 599;
     if (i < 0) i = 0;
     const int32_t i2 = i + 1 < 599 ? i + 1 : 599;
     const int32_t phi = u & 3;
-    for (int z = 0; z < 3; ++z) {
-        const int32_t mix = tb.spikeRamp[z][i] * (3 - phi) + tb.spikeRamp[z][i2] * phi;
-        out[z] = wrapMul(mix, P) >> 10;
-    }
+    for (int z = 0; z < 3; ++z) mix[z] = tb.spikeRamp[z][i] * (3 - phi) + tb.spikeRamp[z][i2] * phi;
+}
+
+inline void spikeColour(const Tables& tb, const CompositeFrame& f, int32_t d, int32_t P,
+                        int32_t out[3]) {
+    int32_t mix[3];
+    spikeMix(tb, f, d, mix);
+    for (int z = 0; z < 3; ++z) out[z] = wrapMul(mix[z], P) >> 10;
 }
 
 // Flare intensity index 0..255 of a pixel inside the flare zone; A is its diamond angle,
