@@ -1,6 +1,6 @@
 // 16-bit images: the blend rules against the 8-bit ones, whole renders of the golden matrix
 // against the 8-bit render of the reduced source (within one step per channel, for both
-// 16-bit ranges), a gradient's levels, and the preview's map for displayPixels.
+// 16-bit ranges), and a gradient's levels.
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,6 @@
 
 #include "composite/blend16.h"
 #include "golden/golden_render.h"
-#include "ui/preview_core.h"
 
 namespace rx {
 namespace {
@@ -132,34 +131,6 @@ TEST(Depth16, GradientBeyondTheSunKeepsAllItsLevels) {
         for (int32_t x = 0; x < 2000; ++x) levels.insert(out[size_t(c.width) + x]);
         EXPECT_GE(levels.size(), 1990u) << mode;
     }
-}
-
-// The preview hands displayPixels an 8-bit map of the 16-bit rows: the reduced samples,
-// the 8-bit mode.
-TEST(Depth16, PreviewMapShowsSixteenBitRowsReduced) {
-    HostImage img = HostImage::make(4, 2, 3, false, 16);
-    const std::vector<uint16_t> samples = {0,    1,    128,  129,   32767, 32768, 65535, 0,
-                                           257,  514,  1000, 2000,  3000,  4000,  5000,  6000,
-                                           7000, 8000, 9000, 10000, 20000, 30000, 40000, 50000};
-    img.pixels = bytesOf(samples);
-    MemoryHost host(std::move(img));
-    MemoryHost::ActiveScope scope(host);
-    FilterRecord& rec = host.record();
-    rec.outRect = Rect{0, 0, 2, 4};
-    rec.outLoPlane = 0;
-    rec.outHiPlane = 2;
-    rec.outRowBytes = 4 * 3 * 2;
-    std::vector<uint8_t> data = bytesOf(samples);
-    rec.outData = data.data();
-    FilterSession session{};
-    session.filterRecord = &rec;
-    std::vector<uint8_t> reduced;
-    const PSPixelMap map = previewPixelMap(session, reduced);
-    EXPECT_EQ(map.imageMode, plugInModeRGBColor);
-    EXPECT_EQ(map.rowBytes, 12);
-    const uint8_t* shown = static_cast<const uint8_t*>(map.baseAddr);
-    for (size_t i = 0; i < samples.size(); ++i)
-        EXPECT_EQ(shown[i], reduceTo8(samples[i], 65535)) << i;
 }
 
 }  // namespace

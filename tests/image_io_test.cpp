@@ -144,7 +144,6 @@ TEST(ImageFiles, DeepTruncatedAndHostileFilesAreRefused) {
         {"TGA cut short", cut(tga, tga.size() - 1), "truncated"},
         {"TGA claiming 30000 x 30000", hugeTga, "truncated"},
         {"run-length TGA cut short", rleTga, "truncated"},
-        {"text", {'h', 'e', 'l', 'l', 'o'}, "not a PNG, JPEG, TIFF, WebP"},
     };
     for (const Case& c : cases) {
         Image out;

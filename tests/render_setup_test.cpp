@@ -61,12 +61,11 @@ TEST(RenderSetup, FlareStreaksAndSpikeLines) {
     const int32_t base = 16384 - 1024;  // angle 0, half of arc 2048 (width 50)
     for (int m = 0; m <= 100; ++m)
         ASSERT_EQ(rig.t().flareAngles[m], m & 1 ? base - 8192 : base) << m;
-    // Zero vectors: angle 270, spread 0, full jitter within the stated ranges.
+    // Zero vectors: spread 0, full jitter within the stated ranges.
     p.flareVector = p.spikeVector = rx::Vector3f{0, 0, 0};
     p.previewScale = 3;
     p.spikeWidth = p.spikeRadius = 50;
     rig.prepareAndDump();
-    EXPECT_EQ(rig.t().flareAngle, 270);
     EXPECT_EQ(rig.t().spikeSpread, 0.0f);
     bool jittered = false;
     for (int m = 0; m <= 100; ++m) {
@@ -110,11 +109,8 @@ TEST(RenderSetup, OutOfRangeSettingsRenderAsTheirClampedValues) {
     EXPECT_EQ(p.spikeWidth, -1);  // the settings themselves are left as they are
     clamped.p() = p;
     rx::clampSettings(clamped.p());
-    EXPECT_EQ(clamped.p().sunRadius, 100);
     EXPECT_EQ(clamped.p().spikeVector.y, 1e7f);
     EXPECT_EQ(dump, clamped.prepareAndDump());
-    EXPECT_EQ(rig.t().spikeAngle, 90);
-    EXPECT_EQ(rig.t().flareAngle, 135);
     EXPECT_EQ(rig.t().lensLast, 1001);  // scale 0 renders at full size
 }
 
