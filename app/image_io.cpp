@@ -128,7 +128,11 @@ bool decodeBytes(const uint8_t* data, size_t size, Image& image, std::string& er
             error = "is not a PNG, JPEG, TIFF, WebP, BMP or TGA image";
         }
     } catch (const std::bad_alloc&) {
+        // A decoder that read the header has set the size it could not make room for.
         error = "does not fit in memory";
+        if (image.width > 0 && image.height > 0)
+            error += " (" + std::to_string(image.width) + " x " + std::to_string(image.height) +
+                     " pixels)";
         ok = false;
     }
     if (!ok) image = Image();

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # `radiantix render` short of memory (ulimit -v): status 1, one line that names what did not
-# fit, and nothing written: no output file and no temporary file beside it.
+# fit, and nothing written: no output file and no temporary file beside it. (The frame is
+# rendered where it lies, so an image that can be read can be rendered: the module's own
+# allocation failure, -108, is checked with the stand-in module in module_result_codes.sh.)
 # Arguments: radiantix radiantix.so work-folder
 set -euo pipefail
 exe=$1 module=$2 work=$3
@@ -23,7 +25,6 @@ with open(sys.argv[1], "wb") as f:
 PY
 }
 make_png "$work/huge.png" 30000 30000  # 2.7 GB of pixels
-make_png "$work/large.png" 10000 10000  # 300 MB, and as much again to render
 echo keep > "$work/out/old.png"
 failed=0
 # limit-in-KB  input  output  message (an extended regular expression)
@@ -41,7 +42,6 @@ while read -r limit input name message; do
 done <<'CASES'
 1000000 huge.png  new.png ".*huge.png" does not fit in memory \(30000 x 30000 pixels\)
 1000000 huge.png  old.png ".*huge.png" does not fit in memory \(30000 x 30000 pixels\)
-450000  large.png old.png not enough memory to render.*
 CASES
 files=$(cd "$work/out" && ls -A)
 [[ $files == old.png && $(cat "$work/out/old.png") == keep ]] ||
