@@ -33,8 +33,12 @@ namespace {
 // stb_image 2.27 does not check that a Huffman table holds at most 256 codes and writes
 // past its tables on such a file. Every DHT segment is checked here before stb sees it, one
 // cut short by the end of the file too: stb reads zeros past the end and builds it anyway.
+// Nor does stb check that a scan's tables were defined: it decodes with a table it never
+// built (uninitialised memory) and indexes outside it, so such a scan is refused too.
 bool huffmanTablesSound(const uint8_t* data, size_t size) {
     auto byteAt = [&](size_t i) -> size_t { return i < size ? data[i] : 0; };
+    bool defined[2][4] = {};  // [DC, AC][table]
+    bool progressive = false;
     size_t at = 2;
     while (at + 4 <= size) {
         if (data[at] != 0xff) {  // entropy-coded data: skip to the next marker
@@ -56,7 +60,24 @@ bool huffmanTablesSound(const uint8_t* data, size_t size) {
                 size_t codes = 0;
                 for (int i = 1; i <= 16; ++i) codes += byteAt(p + size_t(i));
                 if (codes > 256 || end - p - 17 < codes) return false;
+                const size_t kind = byteAt(p) >> 4, table = byteAt(p) & 15;
+                if (kind < 2 && table < 4) defined[kind][table] = true;
                 p += 17 + codes;
+            }
+        }
+        if (marker == 0xc2) progressive = true;
+        if (marker == 0xda) {
+            // Which tables the scan decodes with: a progressive DC scan only the DC table (on
+            // its first pass), a progressive AC scan only the AC table, any other scan both.
+            const size_t components = byteAt(at + 4);
+            const size_t spectralStart = byteAt(at + 5 + 2 * components);
+            const bool firstPass = (byteAt(at + 7 + 2 * components) >> 4) == 0;
+            const bool dc = !progressive || (spectralStart == 0 && firstPass);
+            const bool ac = !progressive || spectralStart != 0;
+            for (size_t c = 0; c < components; ++c) {
+                const size_t tables = byteAt(at + 6 + 2 * c);
+                if (dc && (tables >> 4) < 4 && !defined[0][tables >> 4]) return false;
+                if (ac && (tables & 15) < 4 && !defined[1][tables & 15]) return false;
             }
         }
         if (at + 2 + length > size) return true;  // nothing follows for stb to read
@@ -108,7 +129,9 @@ bool decodePng(const uint8_t* data, size_t size, Image& image, const ReadOptions
 bool decodeJpeg(const uint8_t* data, size_t size, Image& image, const ReadOptions& options,
                 std::string& error) {
     if (!huffmanTablesSound(data, size)) {
-        error = "is a damaged JPEG image (a Huffman table holds more than 256 codes)";
+        error =
+            "is a damaged JPEG image (a Huffman table holds more than 256 codes, or a scan "
+            "uses one it never defined)";
         return false;
     }
     return decodeWithStb(data, size, image, options, error);

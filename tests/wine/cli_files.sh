@@ -31,6 +31,8 @@ run 1 "is not a filter module" render -q --module "$work/cut.8bf" -o "$work/out/
 run 0 "" render -q --module "$module" "$jpegs/jpeg_idct_overflow.jpg" -o "$work/out/jpeg.png"
 run 1 "a Huffman table holds more than 256 codes" render -q --module "$module" \
   "$jpegs/jpeg_dht_past_end.jpg" -o "$work/out/b.png"
+run 1 "uses one it never defined" render -q --module "$module" \
+  "$jpegs/jpeg_scan_undefined_table.jpg" -o "$work/out/c.png"
 
 # Replacing: the same bytes as a fresh file, and nothing else left in the folder.
 run 0 "" render -q --module "$module" --set sunRadius=30 -o "$work/out/fresh.png"
