@@ -183,8 +183,13 @@ std::string outputProblem(const std::string& path) {
         return "cannot write \"" + path + "\": the folder \"" + folder.string() +
                "\" does not exist";
     // The render may take a while: try creating the temporary file now rather than after it.
+    // A Ctrl-C meanwhile only sets the flag (the run stops at its next check), so that the
+    // trial file is removed rather than left behind.
     std::string why;
-    if (!platform::canCreateBeside(path, why)) return "cannot write \"" + path + "\": " + why;
+    setOutputWriting(true);
+    const bool creatable = platform::canCreateBeside(path, why);
+    setOutputWriting(false);
+    if (!creatable) return "cannot write \"" + path + "\": " + why;
     return "";
 }
 

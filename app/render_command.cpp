@@ -249,6 +249,7 @@ int renderCommand(const RenderOptions& options) {
         error = outputProblem(t.output);
         if (!error.empty()) return fail(error, kExitFailure);
     }
+    if (interruptRequested()) return fail(kInterrupted, kExitInterrupted);
     setMemoryPhase("to read the mask");
     Image mask;
     if (!options.maskPath.empty()) {
