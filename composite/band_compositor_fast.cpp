@@ -464,6 +464,43 @@ void fastRow(const CompositeTables& t, const RowContext& c, RowSwirls& swirls) {
                 const bool packed = Colour && c.dstStride == 3;
                 uint8_t* lastDst = nullptr;
                 const uint8_t* lastT = nullptr;
+#if defined(__SSE2__)
+                if (packed) {
+                    // Four columns at a time while all four are the table's; the loop below
+                    // takes the rest and ends the stretch. The range tests are the unsigned
+                    // ones below, on lanes biased by 2^31.
+                    const __m128i bias = _mm_set1_epi32(INT32_MIN);
+                    const __m128i from = _mm_set1_epi32(tableFrom);
+                    const __m128i flareIn = _mm_set1_epi32(f.RflareIn);
+                    const __m128i tableEnd = _mm_set1_epi32(int32_t(tableSpan ^ 0x80000000u));
+                    const __m128i flareEnd = _mm_set1_epi32(int32_t(flareSpan ^ 0x80000000u));
+                    while (stop - x >= 4) {
+                        if (anySpike) {
+                            const int32_t* p = P + (x - start);
+                            if ((p[0] | p[1] | p[2] | p[3]) != 0) break;
+                        }
+                        const __m128i dd = rootFloor4(n, step);
+                        const __m128i inTable =
+                            _mm_cmplt_epi32(_mm_xor_si128(_mm_sub_epi32(dd, from), bias), tableEnd);
+                        const __m128i inFlare = _mm_cmplt_epi32(
+                            _mm_xor_si128(_mm_sub_epi32(dd, flareIn), bias), flareEnd);
+                        if (_mm_movemask_epi8(_mm_andnot_si128(inFlare, inTable)) != 0xFFFF) break;
+                        alignas(16) int32_t d[4];
+                        _mm_store_si128(reinterpret_cast<__m128i*>(d), dd);
+                        if (lastDst) std::memcpy(lastDst, lastT, 4);
+                        std::memcpy(dst, colours + size_t(d[0]) * 4, 4);
+                        std::memcpy(dst + 3, colours + size_t(d[1]) * 4, 4);
+                        std::memcpy(dst + 6, colours + size_t(d[2]) * 4, 4);
+                        lastDst = dst + 9;
+                        lastT = colours + size_t(d[3]) * 4;
+                        x += 4;
+                        src += 4 * c.srcStride;
+                        dst += 12;
+                        n += 4u * step + 192u;
+                        step += 128u;
+                    }
+                }
+#endif
                 while (x < stop) {
                     if (anySpike && P[x - start] != 0) break;
                     const int32_t dd = rootFloor(n);

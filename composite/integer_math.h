@@ -51,6 +51,20 @@ inline int32_t rootFloor(uint32_t n) {
 #endif
 }
 
+#if defined(__SSE2__)
+// rootFloor of the squared distances of four neighbouring columns: n, then n grown by step,
+// step + 32 and step + 64 in turn (uint32 arithmetic; each value below 2^31). Two lanes at
+// a time through the same correctly rounded double root and truncation as rootFloor, so
+// each lane equals rootFloor of its value.
+inline __m128i rootFloor4(uint32_t n, uint32_t step) {
+    const uint32_t n1 = n + step, n2 = n1 + step + 32u, n3 = n2 + step + 64u;
+    const __m128i v = _mm_setr_epi32(int32_t(n), int32_t(n1), int32_t(n2), int32_t(n3));
+    const __m128i lo = _mm_cvttpd_epi32(_mm_sqrt_pd(_mm_cvtepi32_pd(v)));
+    const __m128i hi = _mm_cvttpd_epi32(_mm_sqrt_pd(_mm_cvtepi32_pd(_mm_srli_si128(v, 8))));
+    return _mm_unpacklo_epi64(lo, hi);
+}
+#endif
+
 // The same result, found by a search that starts from `seed` (the result for a nearby n),
 // so that neighbouring pixels cost a few steps.
 int32_t isqrtSeeded(uint32_t n, int32_t seed);
