@@ -371,6 +371,21 @@ struct MemoryHost::Impl {
         return noErr;
     }
 
+    // After start: output handed out as a copy during start (where a preview may have
+    // written into it) is handed out again in place when it can be, so that the first band is
+    // not copied twice more. Nothing of the copy goes back into the image.
+    void outputInPlaceAfterStart() {
+        const FilterRecord& r = host.record_;
+        if (out.direct || out.bytes.empty() || out.rate != 1 || !running) return;
+        if (r.autoMask && !host.image_.mask.empty()) return;
+        const HostImage& img = host.image_;
+        if (deliver(out, out.rect, out.lo, out.hi, r.outputPadding, r.planes, img.channels(),
+                    img.pixels.data(), 1, true, img.sampleBytes()) == noErr)
+            publish();
+        else
+            clearDelivered();
+    }
+
     void clearDelivered() {
         in = Delivered{};
         out = Delivered{};
@@ -586,6 +601,8 @@ int16_t MemoryHost::call(PluginEntryProc entry, int16_t selector) {
         } else if (!r.advanceState || m.requestChanged()) {
             OSErr err = m.exchange();
             if (err != noErr && result_ == noErr) result_ = err;
+        } else if (selector == filterSelectorStart) {
+            m.outputInPlaceAfterStart();
         }
     }
     return result_;
