@@ -364,6 +364,7 @@ void fastRow(const CompositeTables& t, const RowContext& c, RowSwirls& swirls) {
     const uint8_t* colours = haveTable ? t.distanceColours.data() : nullptr;
     const int32_t tableFrom = t.distanceColourFrom;
     const int32_t* sums = haveTable ? t.distanceSums.data() : nullptr;
+    const uint8_t* coreColours = t.coreColours.empty() ? nullptr : t.coreColours.data();
     const int32_t* spikeMixes = t.spikeMixes.data();
     const size_t spikeMixCount = t.spikeMixes.size() / 3;
     const bool normal = c.blend < blendProceduralPlus || c.blend > blendComposite;
@@ -428,14 +429,27 @@ void fastRow(const CompositeTables& t, const RowContext& c, RowSwirls& swirls) {
                     const int32_t d = rootFloor(n);
                     n += step;
                     step += 32u;
-                    int32_t T[3] = {0, 0, 0};
-                    if (f.Rring <= d && d < f.RringOut) ringColour(c.tb, f, d, T);
+                    const bool bow = f.Rring <= d && d < f.RringOut;
                     if (swirls.perStretch && x > swirls.stretchEnd) swirlsFor(t, c, swirls, x);
-                    int32_t K[3];
-                    coreColour(c.core, d, wrapSub(x, c.cx), c.oy, K);
-                    for (int z = 0; z < 3; ++z) T[z] = levelled(f.level, T[z] + K[z]);
-                    spillIfOver(T);
-                    blendOut<Colour>(c, T, src, 0, out);
+                    if (coreColours && !bow) {
+                        const uint8_t* K =
+                            coreColours + size_t(coreIndex(c.core, d, wrapSub(x, c.cx), c.oy)) * 4;
+                        if (Colour) {
+                            out[0] = K[0];
+                            out[1] = K[1];
+                            out[2] = K[2];
+                        } else {
+                            out[0] = K[3];
+                        }
+                    } else {
+                        int32_t T[3] = {0, 0, 0};
+                        if (bow) ringColour(c.tb, f, d, T);
+                        int32_t K[3];
+                        coreColour(c.core, d, wrapSub(x, c.cx), c.oy, K);
+                        for (int z = 0; z < 3; ++z) T[z] = levelled(f.level, T[z] + K[z]);
+                        spillIfOver(T);
+                        blendOut<Colour>(c, T, src, 0, out);
+                    }
                     if (Preview) {
                         const int32_t m = previewSelection(c, x);
                         for (int z = 0; z < outCount; ++z) out[z] = previewFade(out[z], m, x, c.y);

@@ -41,25 +41,30 @@ struct CoreInputs {
     SurfaceInputs surface;
 };
 
+// Index into the sun ramp (0..255) of a core pixel at quarter-pixel distance d (< Rcore)
+// with offsets (ox, oy) = (x - cx, y - cy) from the centre, for every lighting mode but the
+// eclipse (which takes no colour from the ramp).
+inline int32_t coreIndex(const CoreInputs& in, int32_t d, int32_t ox, int32_t oy) {
+    if (in.lightingMode == lightingFlat) return 255;
+    // Sphere mapping: the lens table magnifies the surface texture towards the limb.
+    int32_t m = d / 4;
+    if (m > in.lensLast) m = in.lensLast;
+    const int32_t k = static_cast<int16_t>(in.lensTable[m]);
+    const int32_t u = wrapMul(k * 16, ox) >> 10;
+    const int32_t v = wrapMul(k * 16, oy) >> 10;
+    const int32_t index = coreSurface(in.surface, u, v);
+    if (d > in.Rfade) return ((in.Rcore - d) * index) / (in.Rcore - in.Rfade);
+    return index;
+}
+
 // Core colour K of a pixel at quarter-pixel distance d (< Rcore) with offsets (ox, oy) =
 // (x - cx, y - cy) from the centre.
 inline void coreColour(const CoreInputs& in, int32_t d, int32_t ox, int32_t oy, int32_t K[3]) {
-    int32_t index;
-    switch (in.lightingMode) {
-        case lightingFlat: index = 255; break;
-        case lightingEclipse: K[0] = K[1] = K[2] = 0; return;
-        default: {
-            // Sphere mapping: the lens table magnifies the surface texture towards the limb.
-            int32_t m = d / 4;
-            if (m > in.lensLast) m = in.lensLast;
-            const int32_t k = static_cast<int16_t>(in.lensTable[m]);
-            const int32_t u = wrapMul(k * 16, ox) >> 10;
-            const int32_t v = wrapMul(k * 16, oy) >> 10;
-            index = coreSurface(in.surface, u, v);
-            if (d > in.Rfade) index = ((in.Rcore - d) * index) / (in.Rcore - in.Rfade);
-            break;
-        }
+    if (in.lightingMode == lightingEclipse) {
+        K[0] = K[1] = K[2] = 0;
+        return;
     }
+    const int32_t index = coreIndex(in, d, ox, oy);
     K[0] = in.sunRamp[0][index];
     K[1] = in.sunRamp[1][index];
     K[2] = in.sunRamp[2][index];

@@ -64,6 +64,24 @@ void prepareCompositeTables(CompositeTables& t) {
     for (int32_t m = 1; m <= t.core.lensLast && t.lensRising; ++m)
         t.lensRising = int16_t(t.core.lensTable[m]) >= int16_t(t.core.lensTable[m - 1]);
 
+    // An interior pixel outside the bow is its core colour levelled, spilled and clipped:
+    // with the sun replacing the picture, its bytes depend on the ramp index alone.
+    t.coreColours.clear();
+    const bool replaces = t.blend < blendProceduralPlus || t.blend > blendComposite;
+    if (replaces && t.core.lightingMode != lightingEclipse && t.core.sunRamp) {
+        t.coreColours.resize(256 * 4);
+        for (int32_t i = 0; i < 256 && !t.coreColours.empty(); ++i) {
+            int32_t T[3];
+            for (int z = 0; z < 3; ++z) T[z] = wrapMul(f.level, t.core.sunRamp[z][i]) / 25;
+            spillSum(T);
+            uint8_t* entry = &t.coreColours[size_t(i) * 4];
+            for (int z = 0; z < 3; ++z) entry[z] = static_cast<uint8_t>(T[z]);
+            entry[3] = static_cast<uint8_t>(greyLevel(T));
+            // Ramps the set-up never makes; the bytes would not hold the colour.
+            if (T[0] < 0 || T[1] < 0 || T[2] < 0) t.coreColours.clear();
+        }
+    }
+
     t.Rmax = std::max(std::max(f.Rhalo, f.Rflare), std::max(f.RringOut, f.Rcore));
     // The colour of a pixel beyond the core that no spike and no flare streak reaches depends
     // on its distance alone: the halo and the bow, then the level, the spill and the clip,

@@ -55,6 +55,10 @@ struct CompositeTables {
     // The same pixels' halo and bow sums before the level (R, G, B per distance), for
     // pixels a spike reaches as well.
     std::vector<int32_t> distanceSums;
+    // Per sun ramp index (coreIndex): the levelled, spilled and clipped colour of a pixel of
+    // the core's interior that the bow does not reach (R, G, B, grey level), for the blend
+    // modes where the sun replaces the picture; empty for the others and for the eclipse.
+    std::vector<uint8_t> coreColours;
     // Per quarter-pixel distance d below its size / 3: spikeMix at d (R, G, B), for the
     // spike pixels beyond the core and the flare; empty without spikes.
     std::vector<int32_t> spikeMixes;
