@@ -365,6 +365,8 @@ void fastRow(const CompositeTables& t, const RowContext& c, RowSwirls& swirls) {
     const int32_t tableFrom = t.distanceColourFrom;
     const int32_t* sums = haveTable ? t.distanceSums.data() : nullptr;
     const uint8_t* coreColours = t.coreColours.empty() ? nullptr : t.coreColours.data();
+    const int32_t* bowColours = t.bowColours.empty() ? nullptr : t.bowColours.data();
+    const int32_t bowEnd = f.Rring + int32_t(t.bowColours.size() / 3);
     const int32_t* spikeMixes = t.spikeMixes.data();
     const size_t spikeMixCount = t.spikeMixes.size() / 3;
     const bool normal = c.blend < blendProceduralPlus || c.blend > blendComposite;
@@ -441,6 +443,17 @@ void fastRow(const CompositeTables& t, const RowContext& c, RowSwirls& swirls) {
                         } else {
                             out[0] = K[3];
                         }
+                    } else if (bow && bowColours && d < bowEnd) {
+                        // The bow's colour from its table, the core colour, then the level,
+                        // the spill and the blend, as below.
+                        const int32_t* ring = bowColours + size_t(d - f.Rring) * 3;
+                        int32_t K[3];
+                        coreColour(c.core, d, wrapSub(x, c.cx), c.oy, K);
+                        int32_t T[3] = {levelled(f.level, ring[0] + K[0]),
+                                        levelled(f.level, ring[1] + K[1]),
+                                        levelled(f.level, ring[2] + K[2])};
+                        spillIfOver(T);
+                        blendOut<Colour>(c, T, src, 0, out);
                     } else {
                         int32_t T[3] = {0, 0, 0};
                         if (bow) ringColour(c.tb, f, d, T);

@@ -82,6 +82,15 @@ void prepareCompositeTables(CompositeTables& t) {
         }
     }
 
+    // The bow's colour inside the core's interior, by distance.
+    t.bowColours.clear();
+    const int32_t bowEnd = std::min(f.RringOut, f.Rsun);
+    if (f.Rring >= 0 && bowEnd > f.Rring && bowEnd <= kMaxTableDistance) {
+        t.bowColours.resize(size_t(bowEnd - f.Rring) * 3);
+        for (int32_t d = f.Rring; d < bowEnd; ++d)
+            ringColour(t.tb, f, d, &t.bowColours[size_t(d - f.Rring) * 3]);
+    }
+
     t.Rmax = std::max(std::max(f.Rhalo, f.Rflare), std::max(f.RringOut, f.Rcore));
     // The colour of a pixel beyond the core that no spike and no flare streak reaches depends
     // on its distance alone: the halo and the bow, then the level, the spill and the clip,

@@ -59,6 +59,9 @@ struct CompositeTables {
     // the core's interior that the bow does not reach (R, G, B, grey level), for the blend
     // modes where the sun replaces the picture; empty for the others and for the eclipse.
     std::vector<uint8_t> coreColours;
+    // Per quarter-pixel distance d from Rring up to the end of the bow or the core's interior,
+    // whichever comes first: the bow's colour at d (R, G, B); empty when that is too far out.
+    std::vector<int32_t> bowColours;
     // Per quarter-pixel distance d below its size / 3: spikeMix at d (R, G, B), for the
     // spike pixels beyond the core and the flare; empty without spikes.
     std::vector<int32_t> spikeMixes;
