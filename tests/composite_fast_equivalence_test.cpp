@@ -196,6 +196,29 @@ TEST(CompositeFast, SpikesAlongTheRowAndThroughItsEndsMatchTheReference) {
     EXPECT_EQ(sc.render(&compositeRowReference), sc.render(&compositeRow));
 }
 
+TEST(CompositeFast, TheBowInsideTheCoreMatchesTheReferenceAtEveryDistance) {
+    // A core filling the image with the bow inside it: the interior's table paths (core
+    // colours by index, the bow by distance) meet every distance of the bow.
+    int bowsInside = 0;
+    for (int32_t bowRadius : {0, 15, 30, 60})
+        for (int32_t planes : {1, 3}) {
+            Scene sc;
+            fixedScene(sc, 121, 121, planes, [&](SunParameters& p) {
+                p.sunRadius = 100;
+                p.bowRadius = bowRadius;
+                p.sunCenterX = 60;
+                p.sunCenterY = 60;
+            });
+            for (size_t i = 0; i < sc.in.size(); ++i) sc.in[i] = uint8_t(i * 7);
+            CompositeTables t;
+            buildCompositeTables(sc.p(), sc.t(), t);
+            bowsInside += !t.bowColours.empty() && !t.coreColours.empty();
+            EXPECT_EQ(sc.render(&compositeRowReference), sc.render(&compositeRow))
+                << "bowRadius " << bowRadius << ", planes " << planes;
+        }
+    EXPECT_GT(bowsInside, 4);
+}
+
 TEST(CompositeFast, PixelsJustInsideTheOuterRadiusAreComposited) {
     // sunRadius 6 and haloRadius 11 put the halo's outer edge at 4 · 17 quarter pixels,
     // and 12² + 12² = 17² - 1: the pixels at offsets (±12, ±12) lie a sixteenth of a
