@@ -1,6 +1,6 @@
-// radiantix.exe's console Ctrl-C handler under Wine, one case (render, write, idle) per run,
-// or `stop FOLDER`: the writer stopped after its first chunk over FOLDER/out.png. The cases
-// and what each must give are in console_ctrl.sh; status 77 when Wine cannot send a Ctrl-C.
+// radiantix.exe's console Ctrl-C handler under Wine, one case (render, write, idle) per run, or
+// `stop FOLDER`: the writer stopped after its first chunk over FOLDER/out.png. The cases and what
+// each must give are in console_ctrl.sh; status 77 when Wine cannot send a Ctrl-C.
 #include <windows.h>
 
 #include <cstdio>

@@ -1,6 +1,5 @@
-// Answers the settings dialog of another process: waits for the window captioned
-// "Radiantix", then clicks OK (control 3) or Cancel. That Enter and Escape reach these
-// buttons is the dialog test's.
+// Answers the settings dialog of another process: waits for the window captioned "Radiantix", then
+// clicks OK (control 3) or Cancel. That Enter and Escape reach these buttons is the dialog test's.
 // Usage: dialog_window_driver ok|cancel
 #include <windows.h>
 

@@ -1,20 +1,20 @@
 // Our module run through pspiHost, a real third-party host library (the one a popular free Windows
 // editor runs .8bf filters through), as that editor drives it: image, selection, load, about, then
-// run after run with the settings dialog answered OK or Cancel from a helper thread. Every run
-// must show the dialog (this host sends the parameters selector each time); after OK the image
-// equals what `radiantix render` makes of it with the same settings and the sun in the middle,
-// through pspiHost's own selection blend; Cancel leaves it as it was. What the runs may leave
-// behind in memory is in docs/hosts.md and below.
+// run after run with the settings dialog answered OK or Cancel from a helper thread. Every run must
+// show the dialog (this host sends the parameters selector each time); after OK the image equals
+// what `radiantix render` makes of it with the same settings and the sun in the middle, through
+// pspiHost's own selection blend; Cancel leaves it as it was. What the runs may leave behind in
+// memory is in docs/hosts.md and below.
 //
 //   radiantix_pspihost_test PSPIHOST_DLL MODULE_FILE OUTPUT_DIR
 #include <windows.h>
 // after windows.h
 #include <psapi.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdint>
 #include <cstdio>
-#include <cstring>
 #include <functional>
 #include <string>
 #include <type_traits>
@@ -40,18 +40,13 @@ enum ImageType { kBGR = 0, kBGRA = 1, kRGB = 2, kRGBA = 3, kGray = 4 };
 constexpr int kFilterCanceled = 5;  // pspiHost's code for a run the user cancelled
 
 struct Pspi {
-    using SetImage = int(__cdecl*)(int type, int width, int height, void* pixels, int stride,
-                                   void* alpha, int alphaStride);
-    using SetMask = int(__cdecl*)(int width, int height, void* mask, int stride, bool byPlugIn);
-    using Load = int(__cdecl*)(const wchar_t* path);
-    using WindowCall = int(__cdecl*)(HWND parent);
-    using Version = const char*(__cdecl*)();
-
-    SetImage setImage = nullptr;
-    SetMask setMask = nullptr;
-    Load load = nullptr;
-    WindowCall about = nullptr, execute = nullptr;
-    Version version = nullptr;
+    int(__cdecl* setImage)(int type, int width, int height, void* pixels, int stride, void* alpha,
+                           int alphaStride) = nullptr;
+    int(__cdecl* setMask)(int width, int height, void* mask, int stride, bool byPlugIn) = nullptr;
+    int(__cdecl* load)(const wchar_t* path) = nullptr;
+    int(__cdecl* about)(HWND parent) = nullptr;
+    int(__cdecl* execute)(HWND parent) = nullptr;
+    const char*(__cdecl* version)() = nullptr;
 
     bool open(const char* path) {
         HMODULE dll = LoadLibraryA(path);
@@ -102,22 +97,18 @@ std::vector<uint8_t> sourcePixels(const Layout& l) {
     return px;
 }
 
-// A selection: nothing on the left, a ramp through partial values, fully
-// selected right.
+// A selection: nothing on the left, a ramp through partial values, fully selected right.
 std::vector<uint8_t> selectionMask() {
     std::vector<uint8_t> m(size_t(kWidth) * kHeight);
-    for (int y = 0; y < kHeight; ++y)
-        for (int x = 0; x < kWidth; ++x) {
-            const int v = (x - kWidth / 4) * 255 / (kWidth / 2);
-            m[size_t(y) * kWidth + x] = uint8_t(v < 0 ? 0 : v > 255 ? 255 : v);
-        }
+    for (size_t i = 0; i < m.size(); ++i)
+        m[i] = uint8_t(std::clamp((int(i % kWidth) - kWidth / 4) * 255 / (kWidth / 2), 0, 255));
     return m;
 }
 
 // [SECTION] The expected picture: the in-memory host of `radiantix render`
 
-// What `radiantix render` makes of `source` (in pspiHost's layout) with
-// `settings`, the sun in the middle, then pspiHost's selection blend.
+// What `radiantix render` makes of `source` (in pspiHost's layout) with `settings`, the sun in the
+// middle, then pspiHost's selection blend.
 std::vector<uint8_t> expectedPixels(PluginEntryProc entry, const SunParameters& settings,
                                     const Layout& l, const std::vector<uint8_t>& source,
                                     const std::vector<uint8_t>* mask) {
@@ -150,48 +141,38 @@ std::vector<uint8_t> expectedPixels(PluginEntryProc entry, const SunParameters& 
     return out;
 }
 
-int differingBytes(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b) {
-    if (a.size() != b.size()) return -1;
-    int n = 0;
-    for (size_t i = 0; i < a.size(); ++i) n += a[i] != b[i];
-    return n;
-}
-
 // [SECTION] Runs
 
-// The dialog as the screen shows it, a PNG in the output folder: docs/hosts.md points at it
-// for this host's preview.
+// The dialog as the screen shows it, a PNG in the output folder: docs/hosts.md points at it for
+// this host's preview.
 void screenshot(HWND w, const char* name) {
     RECT r;
     GetClientRect(w, &r);
-    MapWindowPoints(w, nullptr, reinterpret_cast<POINT*>(&r), 2);
-    const int width = r.right - r.left, height = r.bottom - r.top;
-    HDC screen = GetDC(nullptr);
-    const std::vector<uint32_t> pixels = capture(screen, r.left, r.top, width, height);
-    ReleaseDC(nullptr, screen);
+    const std::vector<uint32_t> pixels = capture(w, 0, 0, r.right, r.bottom);
     std::vector<uint8_t> rgb(pixels.size() * 3);
     for (size_t i = 0; i < pixels.size(); ++i)
         for (int c = 0; c < 3; ++c) rgb[i * 3 + c] = uint8_t(pixels[i] >> (16 - 8 * c));
-    CHECK(
-        stbi_write_png((gOutputDir + "/" + name).c_str(), width, height, 3, rgb.data(), width * 3));
+    CHECK(stbi_write_png((gOutputDir + "/" + name).c_str(), r.right, r.bottom, 3, rgb.data(),
+                         r.right * 3));
 }
 
-// Runs `call` on this thread while a helper waits for the settings dialog and
-// presses the button `button` (3 OK, 2 Cancel) as a user would. Returns whether
-// the dialog showed.
-bool answerDialog(int button, bool screenshotIt, const std::function<void()>& call) {
+// Runs `call` on this thread while a helper waits for the window captioned `title` and answers it
+// with the command `id` (the settings dialog: 3 OK, 2 Cancel) as a user would, after a screenshot
+// named `screenshotName` if one is given. Returns whether the window showed.
+bool answerWindow(const char* title, int id, const std::function<void()>& call,
+                  const char* screenshotName = nullptr) {
     std::atomic<bool> finished{false}, shown{false};
     withDriver(
         [&] {
             while (!finished) {
-                HWND dialog = FindWindowA("#32770", "Radiantix");
-                if (dialog && IsWindowVisible(dialog)) {
+                HWND w = FindWindowA("#32770", title);
+                if (w && IsWindowVisible(w)) {
                     shown = true;
-                    if (screenshotIt) {
+                    if (screenshotName) {
                         Sleep(800);  // every control and the first preview are drawn
-                        screenshot(dialog, "pspihost_dialog.png");
+                        screenshot(w, screenshotName);
                     }
-                    SendMessageA(GetDlgItem(dialog, button), BM_CLICK, 0, 0);
+                    SendMessageA(w, WM_COMMAND, id, 0);
                     return;
                 }
                 Sleep(30);
@@ -223,6 +204,14 @@ constexpr Case kCases[] = {
     {"grey selection cancelled", kGray, true, 2},
 };
 
+// The process's committed private memory. (Wine fills PagefileUsage, which Windows keeps equal to
+// PrivateUsage, from the process's anonymous resident and swapped pages.)
+size_t committedBytes() {
+    PROCESS_MEMORY_COUNTERS m{};
+    if (!GetProcessMemoryInfo(GetCurrentProcess(), &m, sizeof m)) return 0;
+    return m.PagefileUsage;
+}
+
 struct Runner {
     const Pspi& pspi;
     PluginEntryProc entry;
@@ -231,63 +220,39 @@ struct Runner {
     std::vector<uint8_t> mask = selectionMask();
     int runs = 0;
 
-    // One execute of `c`; `expected` is what the image must hold afterwards.
-    void run(const Case& c, const std::vector<uint8_t>& source,
-             const std::vector<uint8_t>& expected) {
-        const Layout l = layoutOf(c.type);
-        std::vector<uint8_t> image = source;
-        if (pspi.setImage(c.type, kWidth, kHeight, image.data(), strideOf(l), nullptr, 0) != 0 ||
-            pspi.setMask(c.masked ? kWidth : 0, c.masked ? kHeight : 0,
-                         c.masked ? mask.data() : nullptr, c.masked ? kWidth : 0, c.masked) != 0)
-            std::fprintf(stderr, "run %d: pspiHost refused the image or the mask\n", runs + 1);
-        int result = -1;
-        ++runs;
-        const bool shown =
-            answerDialog(c.button, runs == 2, [&] { result = pspi.execute(editor); });
-        const int diff = differingBytes(image, expected);
-        if (shown && result == (c.button == 3 ? 0 : kFilterCanceled) && diff == 0) return;
-        std::fprintf(stderr, "run %d (%s): dialog %s, result %d, %d bytes differ\n", runs, c.name,
-                     shown ? "shown" : "not shown", result, diff);
-        ++gFailures;
-    }
-
-    void runCase(const Case& c) {
+    // Runs `c` `times` times, each time an execute that must leave the image as expected;
+    // returns the committed memory that each run after the first added.
+    long long runCase(const Case& c, int times = 1) {
         const Layout l = layoutOf(c.type);
         const std::vector<uint8_t> source = sourcePixels(l);
         const std::vector<uint8_t> expected =
             c.button == 3 ? expectedPixels(entry, settings, l, source, c.masked ? &mask : nullptr)
                           : source;
         CHECK(!expected.empty());
-        run(c, source, expected);
+        long long before = 0;
+        for (int i = 0; i < times; ++i) {
+            if (i == 1) before = static_cast<long long>(committedBytes());
+            std::vector<uint8_t> image = source;
+            const int w = c.masked ? kWidth : 0, h = c.masked ? kHeight : 0;  // 0: no selection
+            CHECK(pspi.setImage(c.type, kWidth, kHeight, image.data(), strideOf(l), nullptr, 0) ==
+                  0);
+            CHECK(pspi.setMask(w, h, c.masked ? mask.data() : nullptr, w, c.masked) == 0);
+            int result = -1;
+            const bool shown = answerWindow(
+                "Radiantix", c.button, [&] { result = pspi.execute(editor); },
+                ++runs == 2 ? "pspihost_dialog.png" : nullptr);
+            const size_t diff = differing(image, expected);
+            if (shown && result == (c.button == 3 ? 0 : kFilterCanceled) && diff == 0) continue;
+            std::fprintf(stderr, "run %d (%s): dialog %s, result %d, %zu bytes differ\n", runs,
+                         c.name, shown ? "shown" : "not shown", result, diff);
+            ++gFailures;
+        }
+        CHECK(times == 1 || before > 0);
+        return times > 1 ? (static_cast<long long>(committedBytes()) - before) / (times - 1) : 0;
     }
 };
 
-void aboutBox(const Pspi& pspi, HWND editor) {
-    std::atomic<bool> seen{false};
-    int result = -1;
-    withDriver(
-        [&] {
-            HWND box = waitForWindow("#32770", "About", 200);
-            if (!box) return;
-            seen = true;
-            SendMessageA(box, WM_COMMAND, IDCANCEL, 0);
-        },
-        [&] { result = pspi.about(editor); });
-    CHECK(seen);
-    CHECK_EQ(result, 0);
-}
-
-// The process's committed private memory. (Wine fills PagefileUsage, which
-// Windows keeps equal to PrivateUsage, from the process's anonymous resident
-// and swapped pages.)
-size_t committedBytes() {
-    PROCESS_MEMORY_COUNTERS m{};
-    if (!GetProcessMemoryInfo(GetCurrentProcess(), &m, sizeof m)) return 0;
-    return m.PagefileUsage;
-}
-
-// The settings every run uses: defaults with a few changes that show in the
-// picture.
+// The settings every run uses: defaults with a few changes that show in the picture.
 SunParameters testSettings() {
     SunParameters p{};
     ApplyDefaults(p);
@@ -314,33 +279,27 @@ int main(int argc, char** argv) {
     // the test's settings, so the dialog opens with them and OK keeps them.
     const SunParameters settings = testSettings();
     const std::string cacheFile = useCacheFolder("pspihost_cache");
-    if (!writePresetFile(settings, cacheFile)) {
-        std::fprintf(stderr, "cannot write %s\n", cacheFile.c_str());
-        return 1;
-    }
-
     Pspi pspi;
-    if (!pspi.open(argv[1])) {
-        std::fprintf(stderr, "cannot load pspiHost from %s\n", argv[1]);
-        return 1;
-    }
-    std::string error;
-    auto module = cli::FilterModule::open(argv[2], error);
+    std::string error = "cannot write " + cacheFile + " or load pspiHost from " + argv[1];
+    auto module = writePresetFile(settings, cacheFile) && pspi.open(argv[1])
+                      ? cli::FilterModule::open(argv[2], error)
+                      : nullptr;
     if (!module) {
         std::fprintf(stderr, "%s\n", error.c_str());
         return 1;
     }
     std::printf("pspiHost %s, module %s\n", pspi.version(), argv[2]);
 
-    wchar_t modulePath[MAX_PATH];
+    wchar_t modulePath[MAX_PATH], fullPath[MAX_PATH];
     MultiByteToWideChar(CP_ACP, 0, argv[2], -1, modulePath, MAX_PATH);
-    wchar_t fullPath[MAX_PATH];
     GetFullPathNameW(modulePath, MAX_PATH, fullPath, nullptr);
     HWND editor = CreateWindowA("STATIC", "pspiHost test editor", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
                                 0, 0, 400, 300, nullptr, nullptr, nullptr, nullptr);
 
     CHECK_EQ(pspi.load(fullPath), 0);
-    aboutBox(pspi, editor);
+    int aboutResult = -1;
+    CHECK(answerWindow("About", IDCANCEL, [&] { aboutResult = pspi.about(editor); }));
+    CHECK_EQ(aboutResult, 0);
 
     Runner runner{pspi, module->entry(), settings, editor};
     for (const Case& c : kCases) runner.runCase(c);
@@ -349,30 +308,16 @@ int main(int argc, char** argv) {
     // record and the session block it asked the host for, which this host's dispose never frees.
     // One run comes first, outside the window: it leaves one-time costs that are no run's own,
     // chiefly pspiHost's copy of the image, which is larger than the previous case's.
-    const Case& repeated = kCases[1];
-    const Layout l = layoutOf(repeated.type);
-    const std::vector<uint8_t> source = sourcePixels(l);
-    const std::vector<uint8_t> expected =
-        expectedPixels(runner.entry, settings, l, source, nullptr);
-    runner.run(repeated, source, expected);
     constexpr int kRepeats = 20;
-    const size_t before = committedBytes();
-    CHECK(before > 0);
-    for (int i = 0; i < kRepeats; ++i) runner.run(repeated, source, expected);
-    const size_t after = committedBytes();
-    const long long perRun =
-        (static_cast<long long>(after) - static_cast<long long>(before)) / kRepeats;
-    // The two blocks (the session block holds the session and its work buffer), pspiHost's
-    // record of each handle, and one more 64 KB step by which Wine's heap commits memory.
-    const size_t sessionBlock = sizeof(FilterSession) + sizeof(WorkBuffer);
+    const long long perRun = runner.runCase(kCases[1], 1 + kRepeats);
+    // The two blocks (the session block holds the session and its work buffer), pspiHost's record
+    // of each handle, and one more 64 KB step by which Wine's heap commits memory.
     constexpr long long kHandleRecords = 2 * 64, kHeapStep = 65536;
-    const long long allowed = static_cast<long long>(sizeof(SunParameters) + sessionBlock) +
-                              kHandleRecords + kHeapStep / kRepeats;
-    std::printf(
-        "committed memory: %zu -> %zu bytes over %d runs, %lld bytes a run "
-        "(settings record %zu + session block %zu + handle records and a heap step = %lld "
-        "allowed)\n",
-        before, after, kRepeats, perRun, sizeof(SunParameters), sessionBlock, allowed);
+    const long long allowed =
+        static_cast<long long>(sizeof(SunParameters) + sizeof(FilterSession) + sizeof(WorkBuffer)) +
+        kHandleRecords + kHeapStep / kRepeats;
+    std::printf("committed memory: %lld bytes a run over %d runs (%lld allowed)\n", perRun,
+                kRepeats, allowed);
     CHECK(perRun <= allowed);
 
     DestroyWindow(editor);
