@@ -12,16 +12,15 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "app/commands.h"
 #include "app/image_io.h"
+#include "host_test_support.h"
 
 extern char** environ;
 
@@ -33,25 +32,19 @@ struct Outcome {
     std::string out, err;
 };
 
-std::string slurp(const std::string& path) {
-    std::ifstream f(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(f), {}};
-}
+using testing::fileBytes;
 
-class CliCommand : public ::testing::Test {
+// A private folder, also the cache's: the user's last settings must not reach these renders.
+class CliCommand : public testing::IsolatedCache {
 protected:
     std::string dir;
     // Where the next runs read stdin, write stdout and start; "" the usual.
     std::string stdinPath, stdoutPath, cwd;
 
     void SetUp() override {
-        char tmpl[] = "/tmp/radiantix-cli-XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
-        dir = tmpl;
-        // The user's cache of last settings must not reach these renders.
-        setenv("RADIANTIX_CACHE_DIR", (dir + "/cache").c_str(), 1);
+        IsolatedCache::SetUp();
+        dir = dir_.string();
     }
-    void TearDown() override { std::filesystem::remove_all(dir); }
 
     std::string path(const std::string& name) const { return dir + "/" + name; }
 
@@ -88,8 +81,8 @@ protected:
             usleep(10 * 1000);
         }
         r.status = WIFEXITED(ws) ? WEXITSTATUS(ws) : 256 + WTERMSIG(ws);
-        r.out = slurp(path("stdout"));
-        r.err = slurp(path("stderr"));
+        r.out = fileBytes(path("stdout"));
+        r.err = fileBytes(path("stderr"));
         return r;
     }
     Outcome run(const std::vector<std::string>& args,
@@ -156,7 +149,8 @@ TEST_F(CliCommand, EveryBadOrHostileInputFailsInOneLineWithoutWaitingAndWritesNo
     std::ofstream(path("huge.png")).close();
     ASSERT_EQ(truncate(path("huge.png").c_str(), 5ll << 30), 0);
     std::ofstream(path("big.q4q")) << std::string(2 << 20, '\0');
-    std::ofstream(path("cut.so"), std::ios::binary) << slurp(RADIANTIX_MODULE_FILE).substr(0, 8192);
+    std::ofstream(path("cut.so"), std::ios::binary)
+        << fileBytes(RADIANTIX_MODULE_FILE).substr(0, 8192);
     // about with no module where it looks (a copy of the program alone in a folder).
     const std::string lone = path("radiantix");
     std::filesystem::copy_file(RADIANTIX_CLI_EXE, lone);
@@ -236,8 +230,7 @@ TEST_F(CliCommand, EveryBadOrHostileInputFailsInOneLineWithoutWaitingAndWritesNo
         EXPECT_EQ(leftovers(dir, "out"), 0u) << "an output or temporary file was left behind";
     }
     // A FIFO where the settings cache lives is passed over, not waited on.
-    ASSERT_EQ(mkdir(path("cache").c_str(), 0700), 0);
-    ASSERT_EQ(mkfifo(path("cache/Radiantix cached settings 2").c_str(), 0600), 0);
+    ASSERT_EQ(mkfifo(path("Radiantix cached settings 2").c_str(), 0600), 0);
     EXPECT_EQ(render({in, "-o", o}).status, kExitOk);
     EXPECT_EQ(run({"about"}).status, kExitOk);
 }
@@ -266,7 +259,7 @@ TEST_F(CliCommand, OutputKeepsTheImageKindAndAlphaPassesThrough) {
                            "--quality", "70"});
     ASSERT_EQ(flat.status, 0) << flat.err;
     EXPECT_EQ(readImage("flat.png").channels, 3);
-    EXPECT_EQ(slurp(path("flat.png")).substr(0, 2), "\xff\xd8");
+    EXPECT_EQ(fileBytes(path("flat.png")).substr(0, 2), "\xff\xd8");
 }
 
 TEST_F(CliCommand, MaskSelectsWhereTheSunIsPainted) {
@@ -335,7 +328,7 @@ TEST_F(CliCommand, PresetsByFileAndByNameShowWriteAndList) {
         write.insert(write.end(), {"--set", a});
     Outcome w = run(write);
     ASSERT_EQ(w.status, 0) << w.err;
-    std::string bytes = slurp(q);
+    std::string bytes = fileBytes(q);
     EXPECT_EQ(bytes.size(), 232u);
     EXPECT_EQ(std::string(bytes, 0, 4), std::string("\0\0\0\x10", 4));
     Outcome s = run({"preset", "show", q, "--json"});
@@ -399,7 +392,7 @@ TEST_F(CliCommand, PresetsByFileAndByNameShowWriteAndList) {
 TEST_F(CliCommand, DiceIsNewEachRunAndWhatItDrewRendersTheSameLook) {
     ASSERT_EQ(run({"preset", "write", path("d1.q4q"), "--dice"}).status, 0);
     ASSERT_EQ(run({"preset", "write", path("d2.q4q"), "--dice"}).status, 0);
-    EXPECT_NE(slurp(path("d1.q4q")), slurp(path("d2.q4q"))) << "two runs drew the same";
+    EXPECT_NE(fileBytes(path("d1.q4q")), fileBytes(path("d2.q4q"))) << "two runs drew the same";
     writeImage("in.png", gradient(60, 40, 3));
     Outcome d = render({path("in.png"), "-o", path("dice.png"), "--dice", "--set", "blendMode=3",
                         "--save-preset", path("drawn.q4q")});

@@ -6,15 +6,16 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 
 #include "app/commands.h"
 #include "app/system.h"
+#include "host_test_support.h"
 
 namespace fs = std::filesystem;
+using rx::testing::fileBytes;
+using rx::testing::fileNames;
 
 namespace {
 
@@ -23,18 +24,6 @@ fs::path freshFolder(const char* name) {
     fs::remove_all(dir);
     fs::create_directories(dir);
     return dir;
-}
-
-std::string contents(const fs::path& p) {
-    std::ifstream f(p, std::ios::binary);
-    return {std::istreambuf_iterator<char>(f), {}};
-}
-
-std::vector<std::string> names(const fs::path& dir) {
-    std::vector<std::string> out;
-    for (const auto& e : fs::directory_iterator(dir)) out.push_back(e.path().filename().string());
-    std::sort(out.begin(), out.end());
-    return out;
 }
 
 TEST(OutputWrite, ReplacesASymbolicLinkNeverItsTarget) {
@@ -54,9 +43,9 @@ TEST(OutputWrite, ReplacesASymbolicLinkNeverItsTarget) {
         ASSERT_EQ(lstat(out.c_str(), &st), 0);
         EXPECT_TRUE(S_ISREG(st.st_mode));
         EXPECT_EQ(st.st_mode & 07777, 0666 & ~mask);  // not the linked file's 0600
-        EXPECT_EQ(contents(out), "new");
-        EXPECT_EQ(contents(dir / "other.png"), "precious");
-        EXPECT_EQ(names(dir), (std::vector<std::string>{"other.png", "out.png"}));
+        EXPECT_EQ(fileBytes(out), "new");
+        EXPECT_EQ(fileBytes(dir / "other.png"), "precious");
+        EXPECT_EQ(fileNames(dir), (std::vector<std::string>{"other.png", "out.png"}));
     }
 }
 
@@ -84,8 +73,8 @@ TEST(OutputWrite, CtrlCTwiceWhileWritingLeavesNoTemporaryFile) {
     int status = 0;
     ASSERT_EQ(waitpid(pid, &status, 0), pid);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "wait status " << status;
-    EXPECT_EQ(names(dir), std::vector<std::string>{"out.png"});
-    EXPECT_EQ(contents(out), "old");
+    EXPECT_EQ(fileNames(dir), std::vector<std::string>{"out.png"});
+    EXPECT_EQ(fileBytes(out), "old");
 }
 
 }  // namespace

@@ -14,22 +14,16 @@
 #include "host/band_loop.h"
 #include "host/default_record.h"
 #include "host/session.h"
+#include "host_test_support.h"
 #include "ui/preview_core.h"
 
 namespace rx {
 namespace {
 
+using testing::patternImage;
+
 // The dialog's preview frame (control 18) in client pixels.
 constexpr Rect kFrame = {0, 401, 253, 707};
-
-HostImage patternImage(int32_t w, int32_t h, int32_t planes) {
-    HostImage img = HostImage::make(w, h, planes);
-    for (int32_t y = 0; y < h; ++y)
-        for (int32_t x = 0; x < w; ++x)
-            for (int32_t c = 0; c < planes; ++c)
-                img.at(x, y)[c] = uint8_t((x * 7 + y * 13 + c * 50) & 0xFF);
-    return img;
-}
 
 // A session on the memory host's record as the start selector leaves it for the dialog:
 // settings with their defaults, a work buffer, the lens table sized by the prepare step.

@@ -6,14 +6,11 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <cstring>
 #include <fstream>
-#include <iterator>
 #include <random>
 #include <set>
 #include <string>
@@ -21,14 +18,14 @@
 
 #include "host/default_record.h"
 #include "host/types/setting_table.h"
+#include "host_test_support.h"
 
 namespace rx {
 namespace {
 
 SunParameters defaults() {
     SunParameters p;
-    std::memset(&p, 0, sizeof p);
-    ApplyDefaults(p);
+    MakeDefaultRecord(p);
     return p;
 }
 
@@ -79,17 +76,6 @@ bool same(const SunParameters& a, const SunParameters& b, const char* name) {
     const SettingInfo* s = findSetting(name);
     return std::memcmp(reinterpret_cast<const char*>(&a) + s->offset,
                        reinterpret_cast<const char*>(&b) + s->offset, settingSize(*s)) == 0;
-}
-
-bool sameSettings(const SunParameters& a, const SunParameters& b) {
-    size_t n = 0;
-    const SettingInfo* table = settingTable(&n);
-    for (size_t i = 0; i < n; ++i)
-        if (!same(a, b, table[i].name)) {
-            ADD_FAILURE() << "setting differs: " << table[i].name;
-            return false;
-        }
-    return true;
 }
 
 TEST(PresetLayout, CarriesEverySettingOnceAtItsOffset) {
@@ -220,7 +206,7 @@ TEST(PresetFile, NewerVersionsReadLikeSixteen) {
         SunParameters p = defaults();
         PresetReadInfo info = parsePreset(fileOfVersion(src, v).data(), kPresetFileSize, p);
         EXPECT_EQ(info.version, v);
-        EXPECT_TRUE(sameSettings(p, as16)) << "version " << v;
+        EXPECT_EQ(std::memcmp(&p, &as16, sizeof p), 0) << "version " << v;
     }
 }
 
@@ -249,19 +235,16 @@ TEST(PresetFile, WithoutAWholeVersionNothingIsReadAndNoFixUpApplies) {
     }
 }
 
-class PresetFileOnDisk : public ::testing::Test {
+class PresetFileOnDisk : public testing::IsolatedCache {
 protected:
-    // One name per process: ctest runs the cases side by side.
-    std::string path =
-        ::testing::TempDir() + "radiantix_preset_test_" + std::to_string(getpid()) + ".q4q";
-    void TearDown() override { std::remove(path.c_str()); }
-    void put(const std::vector<uint8_t>& bytes) {
-        std::ofstream out(path, std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    std::string path;
+    void SetUp() override {
+        IsolatedCache::SetUp();
+        path = (dir_ / "look.q4q").string();
     }
-    std::vector<uint8_t> contents() {
-        std::ifstream in(path, std::ios::binary);
-        return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+    void put(const std::vector<uint8_t>& bytes) {
+        std::ofstream(path, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
     }
 };
 
@@ -270,7 +253,7 @@ TEST_F(PresetFileOnDisk, WriteGivesExactlyTheBytesAlsoOverALongerFile) {
     SunParameters p = distinctSettings();
     ASSERT_TRUE(writePresetFile(p, path));
     auto expected = serializePreset(p);
-    EXPECT_EQ(contents(), std::vector<uint8_t>(expected.begin(), expected.end()));
+    EXPECT_EQ(testing::fileBytes(path), std::string(expected.begin(), expected.end()));
 
     // Written as a new file renamed into place: an ordinary document's mode, and a write
     // that cannot happen (no such folder) reports failure instead of leaving debris.
@@ -280,7 +263,7 @@ TEST_F(PresetFileOnDisk, WriteGivesExactlyTheBytesAlsoOverALongerFile) {
     EXPECT_FALSE(writePresetFile(p, path + ".missing/inside.q4q"));
 
     // A missing file or a folder reads as nothing and changes nothing.
-    for (const std::string& bad : {path + ".missing", ::testing::TempDir()}) {
+    for (const std::string& bad : {path + ".missing", dir_.string()}) {
         SunParameters back = p;
         EXPECT_FALSE(readPresetFile(back, bad).hasVersion);
         EXPECT_EQ(std::memcmp(&back, &p, sizeof p), 0);

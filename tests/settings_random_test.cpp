@@ -8,7 +8,6 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
-#include <iterator>
 #include <vector>
 
 #include "host/default_record.h"
@@ -37,8 +36,7 @@ int k(int offset) { return offset << 4; }  // randRange(lo, hi) gives lo + offse
 
 SunParameters defaults() {
     SunParameters p;
-    std::memset(&p, 0, sizeof p);
-    ApplyDefaults(p);
+    MakeDefaultRecord(p);
     return p;
 }
 
