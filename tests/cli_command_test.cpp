@@ -33,6 +33,7 @@ struct Outcome {
 };
 
 using testing::fileBytes;
+constexpr auto gradient = testing::imagePattern;
 
 // A private folder, also the cache's: the user's last settings must not reach these renders.
 class CliCommand : public testing::IsolatedCache {
@@ -119,12 +120,6 @@ protected:
         EXPECT_TRUE(output.empty() || !std::filesystem::exists(path(output))) << output;
     }
 };
-
-Image gradient(int32_t w, int32_t h, int32_t channels) {
-    Image img{w, h, channels, 8, std::vector<uint8_t>(size_t(w) * h * channels), {}, {}};
-    for (size_t i = 0; i < img.pixels.size(); ++i) img.pixels[i] = uint8_t((i * 37) ^ (i >> 5));
-    return img;
-}
 
 // Files whose names start with `name` and more: temporary files left behind.
 size_t leftovers(const std::string& dir, const std::string& name) {

@@ -1,5 +1,5 @@
 // Shared helpers of the tests: a private cache folder, so that record creation sees no cache
-// file unless a test writes one, and no memory faults left behind; a source image; files.
+// file unless a test writes one, and no memory faults left behind; source images; files.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -14,6 +14,7 @@
 
 #include <unistd.h>
 
+#include "app/image_io.h"
 #include "app/memory_host.h"
 #include "platform/memory.h"
 
@@ -45,6 +46,13 @@ inline HostImage patternImage(int32_t w, int32_t h, int32_t planes) {
         for (int32_t x = 0; x < w; ++x)
             for (int32_t c = 0; c < planes; ++c)
                 img.at(x, y)[c] = uint8_t((x * 7 + y * 13 + c * 50) & 0xFF);
+    return img;
+}
+
+// An 8-bit image file's picture with a pattern of varied values.
+inline cli::Image imagePattern(int32_t w, int32_t h, int32_t channels) {
+    cli::Image img{w, h, channels, 8, std::vector<uint8_t>(size_t(w) * h * channels), {}, {}};
+    for (size_t i = 0; i < img.pixels.size(); ++i) img.pixels[i] = uint8_t((i * 37) ^ (i >> 5));
     return img;
 }
 

@@ -7,15 +7,12 @@
 #include <cstring>
 
 #include "app/image_io.h"
+#include "host_test_support.h"
 
 namespace rx::cli {
 namespace {
 
-Image pattern(int32_t w, int32_t h, int32_t channels) {
-    Image img{w, h, channels, 8, std::vector<uint8_t>(size_t(w) * h * channels), {}, {}};
-    for (size_t i = 0; i < img.pixels.size(); ++i) img.pixels[i] = uint8_t((i * 37) ^ (i >> 5));
-    return img;
-}
+constexpr auto pattern = testing::imagePattern;
 
 std::vector<uint8_t> encode(const Image& img, ImageFormat format, WriteOptions options = {}) {
     std::vector<uint8_t> bytes;

@@ -54,12 +54,9 @@ SunParameters distinctSettings() {
     return p;
 }
 
+// Stores `v` big-endian at `offset`, as the file does.
 void putValue(std::vector<uint8_t>& b, size_t offset, int32_t v) {
-    uint32_t u = uint32_t(v);
-    b[offset] = uint8_t(u >> 24);
-    b[offset + 1] = uint8_t(u >> 16);
-    b[offset + 2] = uint8_t(u >> 8);
-    b[offset + 3] = uint8_t(u);
+    for (int i = 0; i < 4; ++i) b[offset + size_t(i)] = uint8_t(uint32_t(v) >> (24 - 8 * i));
 }
 
 // A complete version 16 file of `p` with another version number. Versions from 8 on lay

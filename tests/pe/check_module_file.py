@@ -137,13 +137,9 @@ def check(path, arch):
     name, nfunc, table = pe.exports()
     if name != 'KITEWORK.8bf':
         errors.append('export directory names %r, expected "KITEWORK.8bf"' % name)
-    for export, ordinal in (('ENTRYPOINT', 1), ('DissolveProc', 2)):
-        if export not in table:
-            errors.append('%s is not exported by name' % export)
-        elif table[export] != ordinal:
-            errors.append('%s has ordinal %d, expected %d' % (export, table[export], ordinal))
-    if nfunc != 2 or len(table) != 2:
-        errors.append('exports %d functions (%s), expected exactly 2' % (nfunc, sorted(table)))
+    if table != {'ENTRYPOINT': 1, 'DissolveProc': 2} or nfunc != 2:
+        errors.append('exports %d functions, by name and ordinal %s; expected exactly '
+                      'ENTRYPOINT at 1 and DissolveProc at 2' % (nfunc, sorted(table.items())))
 
     runtime = [d for d in pe.imports()
                if d.lower().startswith(('libgcc', 'libstdc++', 'libwinpthread'))]
