@@ -22,7 +22,6 @@ using Sent = MemoryHostOptions::ParametersSelector;
 struct Quirk {
     const char* name;
     std::function<void(MemoryHostOptions&)> set;
-    Sent sent = Sent::WhenAsked;
 };
 
 TEST_F(HostQuirks, EachQuirkRendersTheGoldenPictureShowsTheDialogWhenAskedAndBoundsHandles) {
@@ -35,9 +34,9 @@ TEST_F(HostQuirks, EachQuirkRendersTheGoldenPictureShowsTheDialogWhenAskedAndBou
         {"parameters not kept", [](MemoryHostOptions& o) { o.keepParameters = false; }},
         {"new session every run", [](MemoryHostOptions& o) { o.keepSession = false; }},
         {"parameters selector never sent",
-         [](MemoryHostOptions& o) { o.parametersSelector = Sent::Never; }, Sent::Never},
+         [](MemoryHostOptions& o) { o.parametersSelector = Sent::Never; }},
         {"parameters selector on every run",
-         [](MemoryHostOptions& o) { o.parametersSelector = Sent::EveryRun; }, Sent::EveryRun},
+         [](MemoryHostOptions& o) { o.parametersSelector = Sent::EveryRun; }},
         {"filterRect changed after prepare",
          [](MemoryHostOptions& o) {
              o.moveFilterRectAfterPrepare = true;
@@ -52,21 +51,21 @@ TEST_F(HostQuirks, EachQuirkRendersTheGoldenPictureShowsTheDialogWhenAskedAndBou
              o.keepParameters = o.keepSession = false;
              o.parametersSelector = Sent::EveryRun;
              o.resultBeforeCall = 1;
-         },
-         Sent::EveryRun},
+         }},
     };
     constexpr int kRuns = 100;
     for (const Quirk& q : quirks) {
         SCOPED_TRACE(q.name);
         MemoryHostOptions o;
         q.set(o);
+        const Sent sent = o.parametersSelector;
         MemoryHost host(HostImage::make(c.width, c.height, c.planes), o);
         const std::vector<uint8_t> source = golden::goldenPixels(c);
         for (int run = 0; run < kRuns; ++run) {
             host.image().pixels = source;
             const bool asked = run % 3 == 1;
             const bool dialogExpected =
-                q.sent == Sent::EveryRun || (q.sent == Sent::WhenAsked && asked);
+                sent == Sent::EveryRun || (sent == Sent::WhenAsked && asked);
             ASSERT_EQ(host.runFilter(&ENTRYPOINT, asked), 0) << run;
             ASSERT_EQ(std::filesystem::remove(cacheFilePath()), dialogExpected) << run;
             if (run < 3 || run == kRuns - 1) {

@@ -5,7 +5,6 @@
 #include <cstring>
 
 #include "app/memory_host.h"
-#include "host/default_record.h"
 #include "host/session.h"
 #include "host_test_support.h"
 #include "platform/memory.h"
@@ -107,8 +106,7 @@ TEST_F(HostSession, MemoryFailuresGiveMemFullErr) {
         // preview on, the rest zero), the sun in the middle of the filter rectangle.
         host.options().failHandlesAfter = -1;
         ASSERT_EQ(host.call(&ENTRYPOINT, filterSelectorPrepare), 0);
-        SunParameters fresh;
-        MakeDefaultRecord(fresh);
+        SunParameters fresh = testing::defaults();
         EXPECT_TRUE(fresh.previewScale == 1 && fresh.autoPreview == 1 && !fresh.presetName[0] &&
                     !fresh.presetFolder[0] && !fresh.dialogPending && !fresh.previewRendering &&
                     !fresh.hostPreview);

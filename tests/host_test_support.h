@@ -1,5 +1,5 @@
 // Shared helpers of the tests: a private cache folder, so that record creation sees no cache
-// file unless a test writes one, and no memory faults left behind; source images; files.
+// file unless a test writes one, and no memory faults left behind; records, images, files.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -16,6 +16,7 @@
 
 #include "app/image_io.h"
 #include "app/memory_host.h"
+#include "host/default_record.h"
 #include "platform/memory.h"
 
 namespace rx::testing {
@@ -38,6 +39,13 @@ protected:
     }
     std::filesystem::path dir_;
 };
+
+// A settings record as a new one starts.
+inline SunParameters defaults() {
+    SunParameters p;
+    MakeDefaultRecord(p);
+    return p;
+}
 
 // A smooth pattern whose planes differ.
 inline HostImage patternImage(int32_t w, int32_t h, int32_t planes) {

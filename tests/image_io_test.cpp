@@ -209,14 +209,6 @@ std::vector<uint8_t> exifBlock(bool big, int orientation, bool linked) {
     return out;
 }
 
-// A JPEG with an EXIF block and a colour profile. The writer stores both as given (it does
-// not turn the picture), so the orientation is the reader's alone to apply.
-std::vector<uint8_t> jpegWithMetadata(Image img, const std::vector<uint8_t>& icc,
-                                      const std::vector<uint8_t>& exif) {
-    img.iccProfile = icc, img.exif = exif;
-    return encode(img, ImageFormat::Jpeg);
-}
-
 // JPEG files stand as their EXIF orientation says (in either byte order, with and without a
 // link to IFD1); the profile and the EXIF block, set upright, reach every format that holds
 // them, so no reader turns the picture a second time.
@@ -233,9 +225,12 @@ TEST(ImageFiles, JpegStandsAsItsExifOrientationSaysAndItsMetadataPassesOn) {
     const std::vector<uint8_t> icc = iccProfile(70000);  // two APP2 pieces in a JPEG
     for (int o = 1; o <= 8; ++o) {
         SCOPED_TRACE(o);
+        // The writer stores the EXIF block and the profile as given (it does not turn the
+        // picture), so the orientation is the reader's alone to apply.
         const bool big = o % 2 == 1;
-        Image in;
-        ASSERT_EQ(decode(jpegWithMetadata(img, icc, exifBlock(big, o, o % 4 < 2)), in), "");
+        Image tagged = img, in;
+        tagged.iccProfile = icc, tagged.exif = exifBlock(big, o, o % 4 < 2);
+        ASSERT_EQ(decode(encode(tagged, ImageFormat::Jpeg), in), "");
         const bool turned = o >= 5;
         ASSERT_EQ(in.width, turned ? 64 : 32);
         ASSERT_EQ(in.height, turned ? 32 : 64);

@@ -14,7 +14,6 @@
 
 #include "app/image_io.h"
 #include "app/memory_host.h"
-#include "app/setting_values.h"
 #include "host/default_record.h"
 #include "host/session.h"
 #include "host/types/setting_table.h"

@@ -58,7 +58,6 @@ struct PreviewRig {
     ~PreviewRig() { EndRender(session); }
     SunParameters& p() { return *params; }
     FilterRecord& rec() { return host.record(); }
-    int32_t enabled(int id) const { return work->controlEnabled[id]; }
     int32_t width(const Rect& r) const { return r.right - r.left; }
     const uint8_t* outAt(int32_t x, int32_t y) {
         const FilterRecord& r = host.record();
@@ -109,7 +108,8 @@ TEST(PreviewSource, SmallImagesAndHostsWithoutSamplingStayAtOneToOne) {
         EXPECT_EQ(rig.session.fitScale, 1);
         EXPECT_EQ(int32_t(rig.rec().inputRate), 1 << 16);
         updateZoomFlags(rig.session);
-        EXPECT_EQ(rig.enabled(ui::idZoomIn) | rig.enabled(ui::idZoomOut), 0);
+        EXPECT_EQ(rig.work->controlEnabled[ui::idZoomIn] | rig.work->controlEnabled[ui::idZoomOut],
+                  0);
         const int64_t before = rig.host.advanceStateCalls();
         // A small image still re-renders on reset; a fixed zoom has nothing to change.
         EXPECT_EQ(zoomCommand(rig.session, ui::idZoomReset), sampling);
