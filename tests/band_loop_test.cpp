@@ -130,7 +130,6 @@ struct LoopRig {
         out.assign(in.size(), 0);
         PrepareBands(session);
     }
-    SunParameters& p() { return *reinterpret_cast<SunParameters*>(*rec.parameters); }
 };
 
 TEST(BandLoop, RowRequestsAllPlanesAndMaskRowsAroundTheRowCutToTheRect) {

@@ -124,10 +124,8 @@ protected:
 // Files whose names start with `name` and more: temporary files left behind.
 size_t leftovers(const std::string& dir, const std::string& name) {
     size_t n = 0;
-    for (const auto& e : std::filesystem::directory_iterator(dir)) {
-        const std::string f = e.path().filename().string();
+    for (const std::string& f : testing::fileNames(dir))
         n += f.size() > name.size() && f.compare(0, name.size(), name) == 0;
-    }
     return n;
 }
 

@@ -38,8 +38,8 @@ SunParameters distinctSettings() {
     for (size_t i = 0; i < n; ++i) {
         const SettingInfo& s = table[i];
         if (s.kind == SettingKind::Colour) {
-            RGB16& c = *settingColour(p, s);
-            c = RGB16{uint16_t(0x1000 + i), uint16_t(0x2000 + i), uint16_t(0xF000 + i)};
+            *settingColour(p, s) =
+                RGB16{uint16_t(0x1000 + i), uint16_t(0x2000 + i), uint16_t(0xF000 + i)};
         } else if (s.kind == SettingKind::Vector) {
             *settingVector(p, s) = Vector3f{0.25f + float(i), -0.5f, 0.13f};
         } else {
