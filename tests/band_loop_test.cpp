@@ -96,7 +96,6 @@ TEST(BandLoop, AbortAfterRowKEndsCleanlyAndLeavesLaterRows) {
     }
 }
 
-// ---- step by step on a hand-built record --------------------------------------------
 
 int16_t gAdvanceResults[8];
 int gAdvanceCalls = 0;
@@ -190,7 +189,7 @@ void expectEnded(const LoopRig& rig, int16_t result) {
                 rig.rec.maskRect.right == 0);
 }
 
-TEST(BandLoop, AdvanceStateFailureEndsTheRunWithItsCode) {
+TEST(BandLoop, AdvanceStateFailureOrNoInputEndsTheRunWithItsCode) {
     // Start's advance, then rows 0, 1; the fourth fails. A failure at start's own advance
     // ends the run there.
     for (int failing : {3, 0}) {
@@ -202,9 +201,7 @@ TEST(BandLoop, AdvanceStateFailureEndsTheRunWithItsCode) {
         EXPECT_EQ(drive(rig), failing);
         expectEnded(rig, int16_t(-1234 + failing));
     }
-}
-
-TEST(BandLoop, NullInDataStopsWithMemFullAndReleasesTheBuffer) {
+    // A host that hands no input: memFullErr.
     LoopRig rig(8, 6);
     StartRun(rig.session);
     ASSERT_EQ(rig.result, 0);

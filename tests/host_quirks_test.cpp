@@ -90,7 +90,6 @@ TEST_F(HostQuirks, HostThatCannotTellSizesKeepsOneRecordWithItsSettings) {
         MemoryHostOptions o;
         o.sizeAnswersZero = kind > 0;
         o.sizeProc = kind < 2;
-        const bool sizeProc = o.sizeProc;
         MemoryHost host(HostImage::make(61, 40, 3), o);
         ASSERT_EQ(host.call(&ENTRYPOINT, filterSelectorParameters), 0);
         Handle record = host.parametersHandle();
@@ -113,7 +112,7 @@ TEST_F(HostQuirks, HostThatCannotTellSizesKeepsOneRecordWithItsSettings) {
         p = static_cast<SunParameters*>(host.parameters());
         EXPECT_TRUE(p->sunRadius == 71 && p->sunCenterX == 30 && p->previewScale == 1);
         EXPECT_STREQ(p->presetName, "dawn.q4q");
-        EXPECT_EQ(host.liveHandles(), sizeProc ? 3u : 0u);  // two session blocks, one record
+        EXPECT_EQ(host.liveHandles(), o.sizeProc ? 3u : 0u);  // two session blocks, one record
     }
 }
 
