@@ -96,7 +96,6 @@ TEST(BandLoop, AbortAfterRowKEndsCleanlyAndLeavesLaterRows) {
     }
 }
 
-
 int16_t gAdvanceResults[8];
 int gAdvanceCalls = 0;
 OSErr RX_CDECL scriptedAdvance() {
