@@ -38,16 +38,10 @@ constexpr auto gradient = testing::imagePattern;
 // A private folder, also the cache's: the user's last settings must not reach these renders.
 class CliCommand : public testing::IsolatedCache {
 protected:
-    std::string dir;
     // Where the next runs read stdin, write stdout and start; "" the usual.
     std::string stdinPath, stdoutPath, cwd;
 
-    void SetUp() override {
-        IsolatedCache::SetUp();
-        dir = dir_.string();
-    }
-
-    std::string path(const std::string& name) const { return dir + "/" + name; }
+    std::string path(const std::string& name) const { return (dir_ / name).string(); }
 
     // Starts radiantix (or a copy of it); stdout and stderr go to files.
     pid_t start(const std::vector<std::string>& args,
@@ -220,7 +214,7 @@ TEST_F(CliCommand, EveryBadOrHostileInputFailsInOneLineWithoutWaitingAndWritesNo
     for (const Case& c : cases) {
         SCOPED_TRACE(c.says);
         expectFailure(run(c.args, c.program), c.status, c.says, "");
-        EXPECT_EQ(leftovers(dir, "out"), 0u) << "an output or temporary file was left behind";
+        EXPECT_EQ(leftovers(dir_, "out"), 0u) << "an output or temporary file was left behind";
     }
     // A FIFO where the settings cache lives is passed over, not waited on.
     ASSERT_EQ(mkfifo(path("Radiantix cached settings 2").c_str(), 0600), 0);
@@ -426,13 +420,13 @@ TEST_F(CliCommand, OutputIsWrittenSafelyOrTheRunFails) {
     std::ofstream(path("out.png")) << "old";
     ASSERT_EQ(chmod(path("out.png").c_str(), 0640), 0);
     std::filesystem::copy_file(RADIANTIX_MODULE_FILE, path("mod.so"));
-    cwd = dir;
+    cwd = dir_.string();
     Outcome r = run({"render", "-q", "--module", "mod.so", "in.png", "-o", "out.png"});
     ASSERT_EQ(r.status, kExitOk) << r.err;
     struct stat st;
     ASSERT_EQ(stat(path("out.png").c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 07777, 0640u);
-    EXPECT_EQ(leftovers(dir, "out.png"), 0u);
+    EXPECT_EQ(leftovers(dir_, "out.png"), 0u);
     // Standard output that cannot be written is a failure, not a silent success.
     stdoutPath = "/dev/full";
     expectFailure(run({"preset", "show", path("missing.q4q")}), kExitFailure, "missing", "");
@@ -467,7 +461,7 @@ TEST_F(CliCommand, CtrlCAndTermEndEveryPhaseWithoutAnOutputFile) {
                 EXPECT_NE(r.err.find("interrupted; nothing written"), std::string::npos) << r.err;
             }
             EXPECT_FALSE(std::filesystem::exists(path("out.bmp")));
-            EXPECT_EQ(leftovers(dir, "out.bmp"), 0u);
+            EXPECT_EQ(leftovers(dir_, "out.bmp"), 0u);
         }
     EXPECT_GT(interrupted, 0);
 }

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <cstring>
 #include <random>
 #include <vector>
 
@@ -62,8 +61,7 @@ void randomSettings(Dice& dice, SunParameters& p) {
 }
 
 void buildScene(Dice& dice, Scene& sc) {
-    std::memset(sc.params.get(), 0, sizeof(SunParameters));
-    SunParameters& p = *sc.params;
+    SunParameters& p = sc.p();
     ApplyDefaults(p);
     randomSettings(dice, p);
 

@@ -19,16 +19,14 @@ namespace {
 using HostQuirks = testing::IsolatedCache;
 using Sent = MemoryHostOptions::ParametersSelector;
 
-struct Quirk {
-    const char* name;
-    std::function<void(MemoryHostOptions&)> set;
-};
-
 TEST_F(HostQuirks, EachQuirkRendersTheGoldenPictureShowsTheDialogWhenAskedAndBoundsHandles) {
     const golden::GoldenCase c = golden::goldenMatrix().front();
     const std::string expected = golden::storedHashes()[c.name];
     ASSERT_TRUE(c.name == "defaults_rgb" && !expected.empty());
-    const std::vector<Quirk> quirks = {
+    const struct {
+        const char* name;
+        std::function<void(MemoryHostOptions&)> set;
+    } quirks[] = {
         {"getSizeProc answers 0", [](MemoryHostOptions& o) { o.sizeAnswersZero = true; }},
         {"no getSizeProc", [](MemoryHostOptions& o) { o.sizeProc = false; }},
         {"parameters not kept", [](MemoryHostOptions& o) { o.keepParameters = false; }},
@@ -54,7 +52,7 @@ TEST_F(HostQuirks, EachQuirkRendersTheGoldenPictureShowsTheDialogWhenAskedAndBou
          }},
     };
     constexpr int kRuns = 100;
-    for (const Quirk& q : quirks) {
+    for (const auto& q : quirks) {
         SCOPED_TRACE(q.name);
         MemoryHostOptions o;
         q.set(o);

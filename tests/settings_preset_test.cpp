@@ -228,13 +228,9 @@ TEST(PresetFile, WithoutAWholeVersionNothingIsReadAndNoFixUpApplies) {
 
 class PresetFileOnDisk : public testing::IsolatedCache {
 protected:
-    std::string path;
-    void SetUp() override {
-        IsolatedCache::SetUp();
-        path = (dir_ / "look.q4q").string();
-    }
+    std::string path() const { return (dir_ / "look.q4q").string(); }
     void put(const std::vector<uint8_t>& bytes) {
-        std::ofstream(path, std::ios::binary)
+        std::ofstream(path(), std::ios::binary)
             .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
     }
 };
@@ -242,19 +238,19 @@ protected:
 TEST_F(PresetFileOnDisk, WriteGivesExactlyTheBytesAlsoOverALongerFile) {
     put(std::vector<uint8_t>(5000, 'x'));
     SunParameters p = distinctSettings();
-    ASSERT_TRUE(writePresetFile(p, path));
+    ASSERT_TRUE(writePresetFile(p, path()));
     auto expected = serializePreset(p);
-    EXPECT_EQ(testing::fileBytes(path), std::string(expected.begin(), expected.end()));
+    EXPECT_EQ(testing::fileBytes(path()), std::string(expected.begin(), expected.end()));
 
     // Written as a new file renamed into place: an ordinary document's mode, and a write
     // that cannot happen (no such folder) reports failure instead of leaving debris.
     struct stat st;
-    ASSERT_EQ(stat(path.c_str(), &st), 0);
+    ASSERT_EQ(stat(path().c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0644u);
-    EXPECT_FALSE(writePresetFile(p, path + ".missing/inside.q4q"));
+    EXPECT_FALSE(writePresetFile(p, path() + ".missing/inside.q4q"));
 
     // A missing file or a folder reads as nothing and changes nothing.
-    for (const std::string& bad : {path + ".missing", dir_.string()}) {
+    for (const std::string& bad : {path() + ".missing", dir_.string()}) {
         SunParameters back = p;
         EXPECT_FALSE(readPresetFile(back, bad).hasVersion);
         EXPECT_EQ(std::memcmp(&back, &p, sizeof p), 0);
@@ -269,7 +265,7 @@ TEST_F(PresetFileOnDisk, FilesReadLikeTheirFirstBytesInMemory) {
         for (size_t b = 232; b < f.size(); ++b) f[b] = uint8_t(rng());
         put(f);
         SunParameters fromFile = defaults(), fromMemory = defaults();
-        PresetReadInfo info = readPresetFile(fromFile, path);
+        PresetReadInfo info = readPresetFile(fromFile, path());
         parsePreset(f.data(), std::min(f.size(), kPresetFileSize), fromMemory);
         ASSERT_EQ(std::memcmp(&fromFile, &fromMemory, sizeof fromFile), 0) << "size " << f.size();
         ASSERT_EQ(info.bytesGiven, std::min(f.size(), kPresetFileSize));

@@ -83,13 +83,9 @@ class PE:
         return name, nfunc, table
 
     def imports(self):
-        rva, size = self.dirs[1]
-        dlls = []
-        while rva:
-            name_rva = self.u32(rva + 12)
-            if name_rva == 0:
-                break
-            dlls.append(self.cstr(name_rva))
+        rva, dlls = self.dirs[1][0], []
+        while rva and self.u32(rva + 12):  # descriptors up to the one without a name
+            dlls.append(self.cstr(self.u32(rva + 12)))
             rva += 20
         return dlls
 
