@@ -33,7 +33,6 @@ struct Outcome {
 };
 
 using testing::fileBytes;
-constexpr auto gradient = testing::imagePattern;
 
 // A private folder, also the cache's: the user's last settings must not reach these renders.
 class CliCommand : public testing::IsolatedCache {
@@ -124,9 +123,9 @@ size_t leftovers(const std::string& dir, const std::string& name) {
 }
 
 TEST_F(CliCommand, EveryBadOrHostileInputFailsInOneLineWithoutWaitingAndWritesNothing) {
-    writeImage("in.png", gradient(40, 30, 3));
-    writeImage("in4.png", gradient(40, 30, 4));
-    writeImage("small_mask.png", gradient(39, 30, 1));
+    writeImage("in.png", testing::picture(40, 30, 3));
+    writeImage("in4.png", testing::picture(40, 30, 4));
+    writeImage("small_mask.png", testing::picture(39, 30, 1));
     std::ofstream(path("text.png")) << "not an image at all";
     std::ofstream(path("notamodule.so")) << "not a module";
     ASSERT_EQ(mkfifo(path("fifo").c_str(), 0600), 0);
@@ -225,7 +224,7 @@ TEST_F(CliCommand, EveryBadOrHostileInputFailsInOneLineWithoutWaitingAndWritesNo
 TEST_F(CliCommand, OutputKeepsTheImageKindAndAlphaPassesThrough) {
     for (int channels = 1; channels <= 4; ++channels) {
         SCOPED_TRACE(channels);
-        Image in = gradient(33, 21, channels);
+        Image in = testing::picture(33, 21, channels);
         writeImage("in.png", in);
         Outcome r = render({path("in.png"), "-o", path("out.png"), "--set", "blendMode=7", "--set",
                             "sunRadius=30"});
@@ -250,13 +249,13 @@ TEST_F(CliCommand, OutputKeepsTheImageKindAndAlphaPassesThrough) {
 }
 
 TEST_F(CliCommand, MaskSelectsWhereTheSunIsPainted) {
-    Image in = gradient(48, 32, 3);
+    Image in = testing::picture(48, 32, 3);
     writeImage("in.png", in);
     ASSERT_EQ(render({path("in.png"), "-o", path("plain.png")}).status, 0);
     const Image plain = readImage("plain.png");
     // Nothing, everything, the left half selected.
     for (int split : {0, 48, 24}) {
-        Image mask = gradient(48, 32, 1);
+        Image mask = testing::picture(48, 32, 1);
         for (size_t i = 0; i < mask.pixels.size(); ++i)
             mask.pixels[i] = int(i % 48) < split ? 255 : 0;
         writeImage("mask.png", mask);
@@ -273,7 +272,7 @@ TEST_F(CliCommand, StandardStreamsSeveralInputsAndJobsGiveTheSinglePictures) {
     // Inputs of different sizes and kinds, each rendered alone first.
     const std::vector<std::string> names = {"a.png", "b.bmp", "c.png", "d.tga"};
     for (size_t i = 0; i < names.size(); ++i) {
-        writeImage(names[i], gradient(int32_t(150 + 40 * i), 100, i == 1 ? 1 : 3));
+        writeImage(names[i], testing::picture(int32_t(150 + 40 * i), 100, i == 1 ? 1 : 3));
         ASSERT_EQ(render({path(names[i]), "-o", path("ref-" + names[i] + ".png")}).status, 0);
     }
     auto reference = [&](const std::string& name) { return readImage("ref-" + name + ".png"); };
@@ -344,7 +343,7 @@ TEST_F(CliCommand, PresetsByFileAndByNameShowWriteAndList) {
     std::string range = bytes;
     range[4 * 10 + 3] = char(200);  // the first slider of the file at 200
     std::ofstream(path("range.q4q"), std::ios::binary) << range;
-    writeImage("in.png", gradient(40, 30, 3));
+    writeImage("in.png", testing::picture(40, 30, 3));
     for (const char* file : {"bad.q4q", "long.q4q", "range.q4q"}) {
         Outcome shown = run({"preset", "show", path(file)});
         expectFailure(shown, kExitFailure, "is not a preset file", "");
@@ -380,7 +379,7 @@ TEST_F(CliCommand, DiceIsNewEachRunAndWhatItDrewRendersTheSameLook) {
     ASSERT_EQ(run({"preset", "write", path("d1.q4q"), "--dice"}).status, 0);
     ASSERT_EQ(run({"preset", "write", path("d2.q4q"), "--dice"}).status, 0);
     EXPECT_NE(fileBytes(path("d1.q4q")), fileBytes(path("d2.q4q"))) << "two runs drew the same";
-    writeImage("in.png", gradient(60, 40, 3));
+    writeImage("in.png", testing::picture(60, 40, 3));
     Outcome d = render({path("in.png"), "-o", path("dice.png"), "--dice", "--set", "blendMode=3",
                         "--save-preset", path("drawn.q4q")});
     ASSERT_EQ(d.status, 0) << d.err;
@@ -414,7 +413,7 @@ TEST_F(CliCommand, TablesAndHelp) {
 }
 
 TEST_F(CliCommand, OutputIsWrittenSafelyOrTheRunFails) {
-    writeImage("in.png", gradient(40, 30, 3));
+    writeImage("in.png", testing::picture(40, 30, 3));
     // A replaced output keeps its permissions; no temporary file stays behind. (And a bare
     // module name is the file in the current folder.)
     std::ofstream(path("out.png")) << "old";
@@ -438,7 +437,7 @@ TEST_F(CliCommand, OutputIsWrittenSafelyOrTheRunFails) {
 TEST_F(CliCommand, CtrlCAndTermEndEveryPhaseWithoutAnOutputFile) {
     // Signals at times that land in different phases (reading, rendering, encoding,
     // writing); a run the signal came too late for must have finished its output.
-    writeImage("in.bmp", gradient(4000, 3000, 3));
+    writeImage("in.bmp", testing::picture(4000, 3000, 3));
     int interrupted = 0;
     for (int sig : {SIGINT, SIGTERM})
         for (int ms : {100, 300, 700, 1200}) {

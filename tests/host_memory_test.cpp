@@ -15,10 +15,7 @@ namespace {
 using HostMemory = testing::IsolatedCache;
 
 bool allZero(const void* p, size_t n) {
-    const auto* b = static_cast<const uint8_t*>(p);
-    for (size_t i = 0; i < n; ++i)
-        if (b[i]) return false;
-    return true;
+    return std::string(static_cast<const char*>(p), n) == std::string(n, '\0');
 }
 
 TEST_F(HostMemory, ModuleHandlesAreZeroFilledAndFreedWhole) {

@@ -58,7 +58,7 @@ inline HostImage patternImage(int32_t w, int32_t h, int32_t planes) {
 }
 
 // An 8-bit image file's picture with a pattern of varied values.
-inline cli::Image imagePattern(int32_t w, int32_t h, int32_t channels) {
+inline cli::Image picture(int32_t w, int32_t h, int32_t channels) {
     cli::Image img{w, h, channels, 8, std::vector<uint8_t>(size_t(w) * h * channels), {}, {}};
     for (size_t i = 0; i < img.pixels.size(); ++i) img.pixels[i] = uint8_t((i * 37) ^ (i >> 5));
     return img;

@@ -12,8 +12,6 @@
 namespace rx::cli {
 namespace {
 
-constexpr auto pattern = testing::imagePattern;
-
 std::vector<uint8_t> encode(const Image& img, ImageFormat format, WriteOptions options = {}) {
     std::vector<uint8_t> bytes;
     std::string error;
@@ -29,7 +27,7 @@ std::string decode(const std::vector<uint8_t>& bytes, Image& out, ReadOptions op
 // `img` with grey repeated into RGB, as formats without grey store it.
 Image asRgb(const Image& img) {
     if (!img.isGrey()) return img;
-    Image out = pattern(img.width, img.height, img.channels + 2);
+    Image out = testing::picture(img.width, img.height, img.channels + 2);
     for (size_t i = 0; i < size_t(img.width) * img.height; ++i) {
         for (int c = 0; c < 3; ++c) out.pixels[i * out.channels + c] = img.pixels[i * img.channels];
         if (img.hasAlpha()) out.pixels[i * 4 + 3] = img.pixels[i * 2 + 1];
@@ -48,7 +46,7 @@ TEST(ImageFiles, LosslessFormatsGiveBackEveryPixel) {
         for (int32_t channels = 1; channels <= 4; ++channels) {
             SCOPED_TRACE(std::string(formatName(c.format)) + " " + std::to_string(channels));
             // Odd widths catch row padding; tall enough for several TIFF strips.
-            const Image in = pattern(37, 301, channels);
+            const Image in = testing::picture(37, 301, channels);
             Image out;
             ASSERT_EQ(decode(encode(in, c.format), out), "");
             const bool kept = channels >= 3 || (channels == 1 ? c.keepsGrey : c.keepsGreyAlpha);
@@ -59,14 +57,14 @@ TEST(ImageFiles, LosslessFormatsGiveBackEveryPixel) {
         }
     // A flat grey picture deflates far more than a colour one: it is not taken for a file
     // cut short (an all-white selection mask was).
-    Image flat = pattern(840, 525, 1), out;
+    Image flat = testing::picture(840, 525, 1), out;
     std::fill(flat.pixels.begin(), flat.pixels.end(), uint8_t(255));
     ASSERT_EQ(decode(encode(flat, ImageFormat::Png), out), "");
     EXPECT_TRUE(out.pixels == flat.pixels);
 }
 
 TEST(ImageFiles, LossyFormatsStayCloseAndHonourQuality) {
-    Image smooth = pattern(64, 48, 3);
+    Image smooth = testing::picture(64, 48, 3);
     for (size_t i = 0; i < smooth.pixels.size(); ++i)
         smooth.pixels[i] = uint8_t(i / 3 % 64 * 3 + i % 3 * 20);
     for (ImageFormat f : {ImageFormat::Jpeg, ImageFormat::WebP}) {
@@ -82,7 +80,7 @@ TEST(ImageFiles, LossyFormatsStayCloseAndHonourQuality) {
         EXPECT_LE(worst, 12);
     }
     // Alpha survives WebP; JPEG is never handed it.
-    Image rgba = pattern(16, 16, 4), out;
+    Image rgba = testing::picture(16, 16, 4), out;
     ASSERT_EQ(decode(encode(rgba, ImageFormat::WebP), out), "");
     EXPECT_EQ(out.channels, 4);
     std::vector<uint8_t> bytes;
@@ -97,10 +95,10 @@ std::vector<uint8_t> patched(std::vector<uint8_t> bytes, size_t at, uint32_t val
 }
 
 TEST(ImageFiles, DeepTruncatedAndHostileFilesAreRefused) {
-    const std::vector<uint8_t> png = encode(pattern(300, 200, 3), ImageFormat::Png);
-    const std::vector<uint8_t> jpeg = encode(pattern(300, 200, 3), ImageFormat::Jpeg);
-    const std::vector<uint8_t> bmp = encode(pattern(30, 20, 3), ImageFormat::Bmp);
-    const std::vector<uint8_t> tga = encode(pattern(30, 20, 3), ImageFormat::Tga);
+    const std::vector<uint8_t> png = encode(testing::picture(300, 200, 3), ImageFormat::Png);
+    const std::vector<uint8_t> jpeg = encode(testing::picture(300, 200, 3), ImageFormat::Jpeg);
+    const std::vector<uint8_t> bmp = encode(testing::picture(30, 20, 3), ImageFormat::Bmp);
+    const std::vector<uint8_t> tga = encode(testing::picture(30, 20, 3), ImageFormat::Tga);
     auto cut = [](std::vector<uint8_t> b, size_t keep) { return b.resize(keep), b; };
     // The first Huffman table claiming 16 x 20 = 320 codes, more than a table holds.
     std::vector<uint8_t> huffman = jpeg;
@@ -110,12 +108,12 @@ TEST(ImageFiles, DeepTruncatedAndHostileFilesAreRefused) {
             break;
         }
     // A top-down BMP (negative height) of the picture upside down is the picture.
-    Image upsideDown = pattern(30, 20, 3), topDown;
+    Image upsideDown = testing::picture(30, 20, 3), topDown;
     for (int32_t y = 0; y < 10; ++y)
         std::swap_ranges(upsideDown.row(y), upsideDown.row(y) + 90, upsideDown.row(19 - y));
     ASSERT_EQ(decode(patched(encode(upsideDown, ImageFormat::Bmp), 22, uint32_t(-20), 4), topDown),
               "");
-    EXPECT_EQ(topDown.pixels, pattern(30, 20, 3).pixels);
+    EXPECT_EQ(topDown.pixels, testing::picture(30, 20, 3).pixels);
     // A 54-byte BMP claiming 26000 x 26000 pixels, an 18-byte TGA claiming 30000 x 30000 and
     // a run-length TGA of 64 x 64 holding 40 of its pixels.
     const auto hugeBmp =
@@ -214,7 +212,7 @@ std::vector<uint8_t> exifBlock(bool big, int orientation, bool linked) {
 // them, so no reader turns the picture a second time.
 TEST(ImageFiles, JpegStandsAsItsExifOrientationSaysAndItsMetadataPassesOn) {
     // Four flat quarters, 16 x 32 pixels each: red, green / blue, white.
-    Image img = pattern(32, 64, 3);
+    Image img = testing::picture(32, 64, 3);
     const uint8_t colours[4][3] = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 255}};
     for (int32_t y = 0; y < 64; ++y)
         for (int32_t x = 0; x < 32; ++x)
@@ -257,7 +255,7 @@ TEST(ImageFiles, JpegStandsAsItsExifOrientationSaysAndItsMetadataPassesOn) {
 }
 
 TEST(ImageFiles, FlattenPutsAlphaOnWhite) {
-    Image img = pattern(3, 1, 2);
+    Image img = testing::picture(3, 1, 2);
     img.pixels = {0, 0, 100, 128, 100, 255};
     flattenAlpha(img);
     EXPECT_EQ(img.channels, 1);

@@ -31,8 +31,7 @@ class CacheFile : public testing::IsolatedCache {
 protected:
     const char* vars[3] = {"RADIANTIX_CACHE_DIR", "XDG_CACHE_HOME", "HOME"};
     std::optional<std::string> savedEnv[3];  // put back after each case
-    std::string root;
-    SunParameters params;
+    SunParameters params = testing::defaults();
     char* master = reinterpret_cast<char*>(&params);
     FilterRecord record{};
     FilterSession session{};
@@ -41,13 +40,11 @@ protected:
         for (int i = 0; i < 3; ++i)
             if (const char* v = getenv(vars[i])) savedEnv[i] = v;
         IsolatedCache::SetUp();
-        root = dir_.string();
-        MakeDefaultRecord(params);
         record.parameters = &master;
         session.filterRecord = &record;
     }
     void TearDown() override {
-        chmod(root.c_str(), 0700);
+        chmod(dir_.string().c_str(), 0700);
         IsolatedCache::TearDown();
         for (int i = 0; i < 3; ++i)
             savedEnv[i] ? setenv(vars[i], savedEnv[i]->c_str(), 1) : unsetenv(vars[i]);
@@ -72,7 +69,7 @@ TEST_F(CacheFile, LivesInAPerUserFolder) {
 }
 
 TEST_F(CacheFile, WriteCreatesTheFolderAndReadRestoresTheSettings) {
-    std::string folder = root + "/deeper/still";
+    std::string folder = dir_.string() + "/deeper/still";
     setenv("RADIANTIX_CACHE_DIR", folder.c_str(), 1);
     // Nothing there yet: the defaults stay.
     SunParameters before = params;
@@ -98,21 +95,21 @@ TEST_F(CacheFile, WriteCreatesTheFolderAndReadRestoresTheSettings) {
 }
 
 TEST_F(CacheFile, FailedWritesKeepThePreviousCacheAndLeaveNoTemporaryFiles) {
-    setenv("RADIANTIX_CACHE_DIR", root.c_str(), 1);
+    setenv("RADIANTIX_CACHE_DIR", dir_.string().c_str(), 1);
     params.sunRadius = 11;
     writeCacheFile(session);
     const std::string first = fileBytes(cacheFilePath());
     ASSERT_EQ(first.size(), kPresetFileSize);
 
     // The folder cannot take new files (root may write anyway; then the write succeeds).
-    chmod(root.c_str(), 0500);
+    chmod(dir_.string().c_str(), 0500);
     params.sunRadius = 22;
     writeCacheFile(session);
-    chmod(root.c_str(), 0700);
+    chmod(dir_.string().c_str(), 0700);
     if (geteuid() != 0) {
         EXPECT_EQ(fileBytes(cacheFilePath()), first);
     }
-    EXPECT_EQ(fileNames(root).size(), 1u);
+    EXPECT_EQ(fileNames(dir_.string()).size(), 1u);
 
     // The rename cannot replace a folder of that name: the temporary file goes again.
     std::string path = cacheFilePath();
@@ -120,10 +117,10 @@ TEST_F(CacheFile, FailedWritesKeepThePreviousCacheAndLeaveNoTemporaryFiles) {
     ASSERT_EQ(mkdir(path.c_str(), 0700), 0);
     ASSERT_EQ(mkdir((path + "/inside").c_str(), 0700), 0);
     writeCacheFile(session);
-    EXPECT_EQ(fileNames(root), Files{"Radiantix cached settings 2"});
+    EXPECT_EQ(fileNames(dir_.string()), Files{"Radiantix cached settings 2"});
 
     // A folder that cannot be created: silent.
-    std::string blocked = root + "/file";
+    std::string blocked = dir_.string() + "/file";
     std::ofstream(blocked) << "x";
     setenv("RADIANTIX_CACHE_DIR", (blocked + "/sub").c_str(), 1);
     writeCacheFile(session);
@@ -132,11 +129,11 @@ TEST_F(CacheFile, FailedWritesKeepThePreviousCacheAndLeaveNoTemporaryFiles) {
     EXPECT_EQ(std::memcmp(&params, &before, sizeof params), 0);
 
     // No record: nothing to write.
-    setenv("RADIANTIX_CACHE_DIR", root.c_str(), 1);
+    setenv("RADIANTIX_CACHE_DIR", dir_.string().c_str(), 1);
     std::filesystem::remove_all(path);
     record.parameters = nullptr;
     writeCacheFile(session);
-    EXPECT_EQ(fileNames(root), Files{"file"});
+    EXPECT_EQ(fileNames(dir_.string()), Files{"file"});
 }
 
 }  // namespace
