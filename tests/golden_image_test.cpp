@@ -20,7 +20,6 @@ void PrintTo(const GoldenCase& c, std::ostream* os) { *os << c.name; }
 namespace {
 
 using golden::GoldenCase;
-using golden::kHashFile;
 
 // As the command renders: in place. The quirk tests render the same hashes from a host's
 // unchanged copy of the input.
@@ -30,7 +29,6 @@ golden::Rendered renderCase(const GoldenCase& c) {
     return golden::renderGolden(c, golden::goldenBytes(c), o);
 }
 
-// One test per case, named after it; a case without a stored hash fails.
 class GoldenImage : public ::testing::TestWithParam<GoldenCase> {};
 
 TEST_P(GoldenImage, MatchesItsStoredHash) {
@@ -64,8 +62,8 @@ TEST(GoldenImages, UpdateWhenAsked) {
         ASSERT_EQ(r.result, 0) << c.name;
         fresh << c.name << " " << golden::goldenHash(r.pixels) << "\n";
     }
-    std::ofstream(kHashFile) << fresh.str();
-    std::printf("golden hashes written to %s\n", kHashFile.c_str());
+    std::ofstream(golden::kHashFile) << fresh.str();
+    std::printf("golden hashes written to %s\n", golden::kHashFile.c_str());
 }
 
 }  // namespace
