@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -13,15 +12,12 @@
 #include "host/band_loop.h"
 #include "host/render_run.h"
 #include "host/session.h"
+#include "host_test_support.h"
 
 namespace rx {
 namespace {
 
-HostImage testImage(int32_t w, int32_t h, int32_t planes, bool alpha = false) {
-    HostImage img = HostImage::make(w, h, planes, alpha);
-    for (size_t i = 0; i < img.pixels.size(); ++i) img.pixels[i] = uint8_t((i * 31) >> 3);
-    return img;
-}
+using testing::patternImage;
 
 TEST(BandLoop, BandsAsTheHostsMemoryAllowsWithProgressPerBand) {
     // 7 x 300 RGB: a row of input and output is 42 bytes and the module's buffers take
@@ -34,7 +30,7 @@ TEST(BandLoop, BandsAsTheHostsMemoryAllowsWithProgressPerBand) {
          {Case{7, 300, 0, 1}, Case{7, 300, 2 * (64 * 42 + 9948), 64}, Case{7, 300, 256 << 20, 300},
           Case{40, 1, 256 << 20, 1}, Case{1, 40, 256 << 20, 40}}) {
         SCOPED_TRACE(::testing::Message() << c.w << " x " << c.h << ", maxSpace " << c.maxSpace);
-        MemoryHost host(testImage(c.w, c.h, 3));
+        MemoryHost host(patternImage(c.w, c.h, 3));
         host.record().maxSpace = c.maxSpace;
         ASSERT_EQ(host.runFilter(&ENTRYPOINT), 0);
         const int32_t bands = (c.h + c.rows - 1) / c.rows;
@@ -60,7 +56,7 @@ TEST(BandLoop, SameBytesForAnyThreadCountAndBandHeight) {
     };
     for (Image im : {Image{97, 61, 3, true}, Image{131, 45, 1, false}, Image{53, 77, 3, false},
                      Image{75, 33, 1, true}}) {
-        HostImage source = testImage(im.w, im.h, im.planes);
+        HostImage source = patternImage(im.w, im.h, im.planes);
         if (im.mask) {
             source.mask.resize(size_t(im.w) * im.h);
             for (size_t i = 0; i < source.mask.size(); ++i) source.mask[i] = uint8_t(i * 7);
@@ -84,7 +80,7 @@ TEST(BandLoop, SameBytesForAnyThreadCountAndBandHeight) {
 
 TEST(BandLoop, AbortAfterRowKEndsCleanlyAndLeavesLaterRows) {
     for (int32_t k : {1, 5, 29}) {
-        const HostImage original = testImage(16, 30, 3);
+        const HostImage original = patternImage(16, 30, 3);
         MemoryHost host(original);
         host.record().maxSpace = 0;  // one row a band, so one abort poll a row
         int polls = 0;
@@ -100,8 +96,6 @@ TEST(BandLoop, AbortAfterRowKEndsCleanlyAndLeavesLaterRows) {
     }
 }
 
-// ---- step by step on a hand-built record --------------------------------------------
-
 int16_t gAdvanceResults[8];
 int gAdvanceCalls = 0;
 OSErr RX_CDECL scriptedAdvance() {
@@ -112,7 +106,7 @@ OSErr RX_CDECL scriptedAdvance() {
 // A hand-built RGB session for a w x h filter rectangle at (5, 10), prepared; start makes
 // the settings record and obtains the lens buffer.
 struct LoopRig {
-    std::unique_ptr<SunParameters> params{new SunParameters()};
+    std::unique_ptr<SunParameters> params{new SunParameters()};  // zero-filled
     char* paramsPointer = nullptr;
     std::unique_ptr<WorkBuffer> work{new WorkBuffer()};
     FilterRecord rec{};
@@ -122,7 +116,6 @@ struct LoopRig {
     std::vector<uint8_t> in, out;
 
     LoopRig(int32_t w, int32_t h) : width(w) {
-        std::memset(params.get(), 0, sizeof(SunParameters));
         paramsPointer = reinterpret_cast<char*>(params.get());
         rec.parameters = &paramsPointer;
         rec.planes = 3;
@@ -135,7 +128,6 @@ struct LoopRig {
         out.assign(in.size(), 0);
         PrepareBands(session);
     }
-    SunParameters& p() { return *reinterpret_cast<SunParameters*>(*rec.parameters); }
 };
 
 TEST(BandLoop, RowRequestsAllPlanesAndMaskRowsAroundTheRowCutToTheRect) {
@@ -196,7 +188,7 @@ void expectEnded(const LoopRig& rig, int16_t result) {
                 rig.rec.maskRect.right == 0);
 }
 
-TEST(BandLoop, AdvanceStateFailureEndsTheRunWithItsCode) {
+TEST(BandLoop, AdvanceStateFailureOrNoInputEndsTheRunWithItsCode) {
     // Start's advance, then rows 0, 1; the fourth fails. A failure at start's own advance
     // ends the run there.
     for (int failing : {3, 0}) {
@@ -208,9 +200,7 @@ TEST(BandLoop, AdvanceStateFailureEndsTheRunWithItsCode) {
         EXPECT_EQ(drive(rig), failing);
         expectEnded(rig, int16_t(-1234 + failing));
     }
-}
-
-TEST(BandLoop, NullInDataStopsWithMemFullAndReleasesTheBuffer) {
+    // A host that hands no input: memFullErr.
     LoopRig rig(8, 6);
     StartRun(rig.session);
     ASSERT_EQ(rig.result, 0);

@@ -12,16 +12,15 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "app/commands.h"
 #include "app/image_io.h"
+#include "host_test_support.h"
 
 extern char** environ;
 
@@ -33,27 +32,15 @@ struct Outcome {
     std::string out, err;
 };
 
-std::string slurp(const std::string& path) {
-    std::ifstream f(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(f), {}};
-}
+using testing::fileBytes;
 
-class CliCommand : public ::testing::Test {
+// A private folder, also the cache's: the user's last settings must not reach these renders.
+class CliCommand : public testing::IsolatedCache {
 protected:
-    std::string dir;
     // Where the next runs read stdin, write stdout and start; "" the usual.
     std::string stdinPath, stdoutPath, cwd;
 
-    void SetUp() override {
-        char tmpl[] = "/tmp/radiantix-cli-XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
-        dir = tmpl;
-        // The user's cache of last settings must not reach these renders.
-        setenv("RADIANTIX_CACHE_DIR", (dir + "/cache").c_str(), 1);
-    }
-    void TearDown() override { std::filesystem::remove_all(dir); }
-
-    std::string path(const std::string& name) const { return dir + "/" + name; }
+    std::string path(const std::string& name) const { return (dir_ / name).string(); }
 
     // Starts radiantix (or a copy of it); stdout and stderr go to files.
     pid_t start(const std::vector<std::string>& args,
@@ -88,8 +75,8 @@ protected:
             usleep(10 * 1000);
         }
         r.status = WIFEXITED(ws) ? WEXITSTATUS(ws) : 256 + WTERMSIG(ws);
-        r.out = slurp(path("stdout"));
-        r.err = slurp(path("stderr"));
+        r.out = fileBytes(path("stdout"));
+        r.err = fileBytes(path("stderr"));
         return r;
     }
     Outcome run(const std::vector<std::string>& args,
@@ -127,26 +114,18 @@ protected:
     }
 };
 
-Image gradient(int32_t w, int32_t h, int32_t channels) {
-    Image img{w, h, channels, 8, std::vector<uint8_t>(size_t(w) * h * channels), {}, {}};
-    for (size_t i = 0; i < img.pixels.size(); ++i) img.pixels[i] = uint8_t((i * 37) ^ (i >> 5));
-    return img;
-}
-
 // Files whose names start with `name` and more: temporary files left behind.
 size_t leftovers(const std::string& dir, const std::string& name) {
     size_t n = 0;
-    for (const auto& e : std::filesystem::directory_iterator(dir)) {
-        const std::string f = e.path().filename().string();
+    for (const std::string& f : testing::fileNames(dir))
         n += f.size() > name.size() && f.compare(0, name.size(), name) == 0;
-    }
     return n;
 }
 
 TEST_F(CliCommand, EveryBadOrHostileInputFailsInOneLineWithoutWaitingAndWritesNothing) {
-    writeImage("in.png", gradient(40, 30, 3));
-    writeImage("in4.png", gradient(40, 30, 4));
-    writeImage("small_mask.png", gradient(39, 30, 1));
+    writeImage("in.png", testing::picture(40, 30, 3));
+    writeImage("in4.png", testing::picture(40, 30, 4));
+    writeImage("small_mask.png", testing::picture(39, 30, 1));
     std::ofstream(path("text.png")) << "not an image at all";
     std::ofstream(path("notamodule.so")) << "not a module";
     ASSERT_EQ(mkfifo(path("fifo").c_str(), 0600), 0);
@@ -156,7 +135,8 @@ TEST_F(CliCommand, EveryBadOrHostileInputFailsInOneLineWithoutWaitingAndWritesNo
     std::ofstream(path("huge.png")).close();
     ASSERT_EQ(truncate(path("huge.png").c_str(), 5ll << 30), 0);
     std::ofstream(path("big.q4q")) << std::string(2 << 20, '\0');
-    std::ofstream(path("cut.so"), std::ios::binary) << slurp(RADIANTIX_MODULE_FILE).substr(0, 8192);
+    std::ofstream(path("cut.so"), std::ios::binary)
+        << fileBytes(RADIANTIX_MODULE_FILE).substr(0, 8192);
     // about with no module where it looks (a copy of the program alone in a folder).
     const std::string lone = path("radiantix");
     std::filesystem::copy_file(RADIANTIX_CLI_EXE, lone);
@@ -233,11 +213,10 @@ TEST_F(CliCommand, EveryBadOrHostileInputFailsInOneLineWithoutWaitingAndWritesNo
     for (const Case& c : cases) {
         SCOPED_TRACE(c.says);
         expectFailure(run(c.args, c.program), c.status, c.says, "");
-        EXPECT_EQ(leftovers(dir, "out"), 0u) << "an output or temporary file was left behind";
+        EXPECT_EQ(leftovers(dir_, "out"), 0u) << "an output or temporary file was left behind";
     }
     // A FIFO where the settings cache lives is passed over, not waited on.
-    ASSERT_EQ(mkdir(path("cache").c_str(), 0700), 0);
-    ASSERT_EQ(mkfifo(path("cache/Radiantix cached settings 2").c_str(), 0600), 0);
+    ASSERT_EQ(mkfifo(path("Radiantix cached settings 2").c_str(), 0600), 0);
     EXPECT_EQ(render({in, "-o", o}).status, kExitOk);
     EXPECT_EQ(run({"about"}).status, kExitOk);
 }
@@ -245,7 +224,7 @@ TEST_F(CliCommand, EveryBadOrHostileInputFailsInOneLineWithoutWaitingAndWritesNo
 TEST_F(CliCommand, OutputKeepsTheImageKindAndAlphaPassesThrough) {
     for (int channels = 1; channels <= 4; ++channels) {
         SCOPED_TRACE(channels);
-        Image in = gradient(33, 21, channels);
+        Image in = testing::picture(33, 21, channels);
         writeImage("in.png", in);
         Outcome r = render({path("in.png"), "-o", path("out.png"), "--set", "blendMode=7", "--set",
                             "sunRadius=30"});
@@ -266,17 +245,17 @@ TEST_F(CliCommand, OutputKeepsTheImageKindAndAlphaPassesThrough) {
                            "--quality", "70"});
     ASSERT_EQ(flat.status, 0) << flat.err;
     EXPECT_EQ(readImage("flat.png").channels, 3);
-    EXPECT_EQ(slurp(path("flat.png")).substr(0, 2), "\xff\xd8");
+    EXPECT_EQ(fileBytes(path("flat.png")).substr(0, 2), "\xff\xd8");
 }
 
 TEST_F(CliCommand, MaskSelectsWhereTheSunIsPainted) {
-    Image in = gradient(48, 32, 3);
+    Image in = testing::picture(48, 32, 3);
     writeImage("in.png", in);
     ASSERT_EQ(render({path("in.png"), "-o", path("plain.png")}).status, 0);
     const Image plain = readImage("plain.png");
     // Nothing, everything, the left half selected.
     for (int split : {0, 48, 24}) {
-        Image mask = gradient(48, 32, 1);
+        Image mask = testing::picture(48, 32, 1);
         for (size_t i = 0; i < mask.pixels.size(); ++i)
             mask.pixels[i] = int(i % 48) < split ? 255 : 0;
         writeImage("mask.png", mask);
@@ -293,7 +272,7 @@ TEST_F(CliCommand, StandardStreamsSeveralInputsAndJobsGiveTheSinglePictures) {
     // Inputs of different sizes and kinds, each rendered alone first.
     const std::vector<std::string> names = {"a.png", "b.bmp", "c.png", "d.tga"};
     for (size_t i = 0; i < names.size(); ++i) {
-        writeImage(names[i], gradient(int32_t(150 + 40 * i), 100, i == 1 ? 1 : 3));
+        writeImage(names[i], testing::picture(int32_t(150 + 40 * i), 100, i == 1 ? 1 : 3));
         ASSERT_EQ(render({path(names[i]), "-o", path("ref-" + names[i] + ".png")}).status, 0);
     }
     auto reference = [&](const std::string& name) { return readImage("ref-" + name + ".png"); };
@@ -335,7 +314,7 @@ TEST_F(CliCommand, PresetsByFileAndByNameShowWriteAndList) {
         write.insert(write.end(), {"--set", a});
     Outcome w = run(write);
     ASSERT_EQ(w.status, 0) << w.err;
-    std::string bytes = slurp(q);
+    std::string bytes = fileBytes(q);
     EXPECT_EQ(bytes.size(), 232u);
     EXPECT_EQ(std::string(bytes, 0, 4), std::string("\0\0\0\x10", 4));
     Outcome s = run({"preset", "show", q, "--json"});
@@ -364,7 +343,7 @@ TEST_F(CliCommand, PresetsByFileAndByNameShowWriteAndList) {
     std::string range = bytes;
     range[4 * 10 + 3] = char(200);  // the first slider of the file at 200
     std::ofstream(path("range.q4q"), std::ios::binary) << range;
-    writeImage("in.png", gradient(40, 30, 3));
+    writeImage("in.png", testing::picture(40, 30, 3));
     for (const char* file : {"bad.q4q", "long.q4q", "range.q4q"}) {
         Outcome shown = run({"preset", "show", path(file)});
         expectFailure(shown, kExitFailure, "is not a preset file", "");
@@ -399,8 +378,8 @@ TEST_F(CliCommand, PresetsByFileAndByNameShowWriteAndList) {
 TEST_F(CliCommand, DiceIsNewEachRunAndWhatItDrewRendersTheSameLook) {
     ASSERT_EQ(run({"preset", "write", path("d1.q4q"), "--dice"}).status, 0);
     ASSERT_EQ(run({"preset", "write", path("d2.q4q"), "--dice"}).status, 0);
-    EXPECT_NE(slurp(path("d1.q4q")), slurp(path("d2.q4q"))) << "two runs drew the same";
-    writeImage("in.png", gradient(60, 40, 3));
+    EXPECT_NE(fileBytes(path("d1.q4q")), fileBytes(path("d2.q4q"))) << "two runs drew the same";
+    writeImage("in.png", testing::picture(60, 40, 3));
     Outcome d = render({path("in.png"), "-o", path("dice.png"), "--dice", "--set", "blendMode=3",
                         "--save-preset", path("drawn.q4q")});
     ASSERT_EQ(d.status, 0) << d.err;
@@ -434,19 +413,19 @@ TEST_F(CliCommand, TablesAndHelp) {
 }
 
 TEST_F(CliCommand, OutputIsWrittenSafelyOrTheRunFails) {
-    writeImage("in.png", gradient(40, 30, 3));
+    writeImage("in.png", testing::picture(40, 30, 3));
     // A replaced output keeps its permissions; no temporary file stays behind. (And a bare
     // module name is the file in the current folder.)
     std::ofstream(path("out.png")) << "old";
     ASSERT_EQ(chmod(path("out.png").c_str(), 0640), 0);
     std::filesystem::copy_file(RADIANTIX_MODULE_FILE, path("mod.so"));
-    cwd = dir;
+    cwd = dir_.string();
     Outcome r = run({"render", "-q", "--module", "mod.so", "in.png", "-o", "out.png"});
     ASSERT_EQ(r.status, kExitOk) << r.err;
     struct stat st;
     ASSERT_EQ(stat(path("out.png").c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 07777, 0640u);
-    EXPECT_EQ(leftovers(dir, "out.png"), 0u);
+    EXPECT_EQ(leftovers(dir_, "out.png"), 0u);
     // Standard output that cannot be written is a failure, not a silent success.
     stdoutPath = "/dev/full";
     expectFailure(run({"preset", "show", path("missing.q4q")}), kExitFailure, "missing", "");
@@ -458,7 +437,7 @@ TEST_F(CliCommand, OutputIsWrittenSafelyOrTheRunFails) {
 TEST_F(CliCommand, CtrlCAndTermEndEveryPhaseWithoutAnOutputFile) {
     // Signals at times that land in different phases (reading, rendering, encoding,
     // writing); a run the signal came too late for must have finished its output.
-    writeImage("in.bmp", gradient(4000, 3000, 3));
+    writeImage("in.bmp", testing::picture(4000, 3000, 3));
     int interrupted = 0;
     for (int sig : {SIGINT, SIGTERM})
         for (int ms : {100, 300, 700, 1200}) {
@@ -481,7 +460,7 @@ TEST_F(CliCommand, CtrlCAndTermEndEveryPhaseWithoutAnOutputFile) {
                 EXPECT_NE(r.err.find("interrupted; nothing written"), std::string::npos) << r.err;
             }
             EXPECT_FALSE(std::filesystem::exists(path("out.bmp")));
-            EXPECT_EQ(leftovers(dir, "out.bmp"), 0u);
+            EXPECT_EQ(leftovers(dir_, "out.bmp"), 0u);
         }
     EXPECT_GT(interrupted, 0);
 }

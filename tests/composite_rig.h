@@ -1,14 +1,18 @@
 // Settings, render tables and one image in memory for driving the compositor without a
 // host or a session. Settings and tables start zeroed (but for a neutral level, modes and
-// strides) so that tests fill exactly what they look at; prepare() makes real tables.
+// strides) so that tests fill exactly what they look at; prepare() makes real tables. The
+// render set-up tests start from the default settings instead (RenderRig).
 #pragma once
 
 #include <cstring>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "composite/band_compositor.h"
+#include "host/default_record.h"
 #include "render/sun_tables.h"
+#include "render/table_dump.h"
 
 namespace rx::testing {
 
@@ -22,12 +26,12 @@ struct CompositeRig {
     const uint8_t* mask = nullptr;  // preview selection, one byte a pixel, rows of `width`
     std::vector<uint8_t> in, out;
 
-    CompositeRig(int32_t w, int32_t h, int32_t planeCount)
+    CompositeRig(int32_t w, int32_t h, int32_t planeCount, int32_t lensCapacity = 4000)
         : width(w), height(h), planes(planeCount), lastRow(h - 1), lastColumn(w - 1) {
         std::memset(params.get(), 0, sizeof(SunParameters));
-        lens.assign(4000, 0);
-        tables->lensTable = lens.data();
-        tables->lensCapacity = int32_t(lens.size());
+        lens.assign(size_t(lensCapacity), 0);
+        tables->lensTable = lens.empty() ? nullptr : lens.data();
+        tables->lensCapacity = lensCapacity;
         tables->lensLast = 1;
         tables->smearStep = 1;
         in.assign(size_t(w) * h * planes, 0);
@@ -68,6 +72,16 @@ struct CompositeRig {
     void row(int32_t y) { rows(y, y); }
     void all(RowCompositor composite = &compositeRow) { rows(0, height - 1, composite); }
     uint8_t* outAt(int32_t x, int32_t y) { return &out[(size_t(y) * width + x) * planes]; }
+};
+
+struct RenderRig : CompositeRig {
+    explicit RenderRig(int32_t lensCapacity = 4000) : CompositeRig(1, 1, 1, lensCapacity) {
+        MakeDefaultRecord(*params);
+    }
+    std::string prepareAndDump() {
+        prepare();
+        return dumpRenderTables(*tables);
+    }
 };
 
 }  // namespace rx::testing

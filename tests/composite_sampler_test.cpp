@@ -3,8 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
-
 #include "composite/ray_samplers.h"
 #include "render/noise.h"
 

@@ -94,7 +94,6 @@ TEST(Depth16, PackedAndStridedRowsAgree) {
     for (int32_t range : {65535, 32768}) {
         for (int32_t mode = 1; mode <= 11; ++mode) {
             golden::GoldenCase plain;
-            plain.name = "mode";
             plain.settings = {"blendMode=" + std::to_string(mode), "flareCount=12"};
             golden::GoldenCase alpha = plain;
             alpha.alpha = true;
@@ -117,7 +116,6 @@ TEST(Depth16, PackedAndStridedRowsAgree) {
 TEST(Depth16, GradientBeyondTheSunKeepsAllItsLevels) {
     for (const char* mode : {"blendMode=10", "blendMode=5", "blendMode=11"}) {
         golden::GoldenCase c;
-        c.name = mode;
         c.width = 3000, c.height = 3, c.planes = 1;
         c.center = true, c.centerX = 2900, c.centerY = 1;
         c.settings = {mode,          "sunRadius=5", "haloRadius=5", "flareRadius=5",

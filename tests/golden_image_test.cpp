@@ -9,8 +9,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <fstream>
-#include <map>
 #include <sstream>
 
 #include "golden/golden_render.h"
@@ -23,8 +21,6 @@ namespace {
 
 using golden::GoldenCase;
 
-const std::string kHashFile = std::string(RADIANTIX_SOURCE_DIR) + "/tests/golden/hashes.txt";
-
 // As the command renders: in place. The quirk tests render the same hashes from a host's
 // unchanged copy of the input.
 golden::Rendered renderCase(const GoldenCase& c) {
@@ -33,25 +29,16 @@ golden::Rendered renderCase(const GoldenCase& c) {
     return golden::renderGolden(c, golden::goldenBytes(c), o);
 }
 
-std::map<std::string, std::string> readHashes() {
-    std::map<std::string, std::string> hashes;
-    std::ifstream in(kHashFile);
-    std::string name, hash;
-    while (in >> name >> hash) hashes[name] = hash;
-    return hashes;
-}
-
-// One test per case, named after it; a case without a stored hash fails.
 class GoldenImage : public ::testing::TestWithParam<GoldenCase> {};
 
 TEST_P(GoldenImage, MatchesItsStoredHash) {
     const GoldenCase& c = GetParam();
-    static const std::map<std::string, std::string> stored = readHashes();
+    static const std::map<std::string, std::string> stored = golden::storedHashes();
     const auto it = stored.find(c.name);
     ASSERT_NE(it, stored.end()) << "no stored hash for golden case " << c.name;
     const golden::Rendered r = renderCase(c);
     ASSERT_EQ(r.result, 0);
-    EXPECT_EQ(golden::hashText(golden::goldenHash(r.pixels)), it->second) << c.name;
+    EXPECT_EQ(golden::goldenHash(r.pixels), it->second) << c.name;
 }
 
 INSTANTIATE_TEST_SUITE_P(Matrix, GoldenImage, ::testing::ValuesIn(golden::goldenMatrix()),
@@ -63,7 +50,7 @@ TEST(GoldenImages, NamesAreUniqueAndEveryStoredHashHasItsCase) {
     std::map<std::string, int> seen;
     for (const GoldenCase& c : golden::goldenMatrix()) EXPECT_EQ(++seen[c.name], 1) << c.name;
     EXPECT_GT(seen.size(), 80u);
-    for (const auto& [name, hash] : readHashes()) EXPECT_EQ(seen.count(name), 1u) << name;
+    for (const auto& [name, hash] : golden::storedHashes()) EXPECT_EQ(seen.count(name), 1u) << name;
 }
 
 // RADIANTIX_UPDATE_GOLDEN=1 rewrites the hash file from what the code renders now.
@@ -73,10 +60,10 @@ TEST(GoldenImages, UpdateWhenAsked) {
     for (const GoldenCase& c : golden::goldenMatrix()) {
         const golden::Rendered r = renderCase(c);
         ASSERT_EQ(r.result, 0) << c.name;
-        fresh << c.name << " " << golden::hashText(golden::goldenHash(r.pixels)) << "\n";
+        fresh << c.name << " " << golden::goldenHash(r.pixels) << "\n";
     }
-    std::ofstream(kHashFile) << fresh.str();
-    std::printf("golden hashes written to %s\n", kHashFile.c_str());
+    std::ofstream(golden::kHashFile) << fresh.str();
+    std::printf("golden hashes written to %s\n", golden::kHashFile.c_str());
 }
 
 }  // namespace

@@ -15,10 +15,7 @@ namespace {
 using HostMemory = testing::IsolatedCache;
 
 bool allZero(const void* p, size_t n) {
-    const auto* b = static_cast<const uint8_t*>(p);
-    for (size_t i = 0; i < n; ++i)
-        if (b[i]) return false;
-    return true;
+    return std::string(static_cast<const char*>(p), n) == std::string(n, '\0');
 }
 
 TEST_F(HostMemory, ModuleHandlesAreZeroFilledAndFreedWhole) {
@@ -73,19 +70,6 @@ TEST_F(HostMemory, SuiteTestsFollowVersionCountAndProcedures) {
     EXPECT_FALSE(HostHandlesUsable(&r));
 }
 
-// Runs `body` with `host` as the active host, as during an entry call.
-template <typename F>
-void insideHost(MemoryHost& host, F body) {
-    static F* current;
-    current = &body;
-    host.call(
-        [](int16_t, void*, intptr_t*, int16_t* result) {
-            (*current)();
-            *result = 0;
-        },
-        filterSelectorFinish);
-}
-
 TEST_F(HostMemory, WorkingBuffersPreferTheHostAndFallBackToModuleMemory) {
     struct Case {
         const char* what;
@@ -97,32 +81,32 @@ TEST_F(HostMemory, WorkingBuffersPreferTheHostAndFallBackToModuleMemory) {
                  {"no buffer procedures", false, -1, false, false},
                  {"neither host nor module memory", true, 0, true, false}};
     for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
         MemoryHostOptions o;
         o.bufferProcs = c.bufferProcs;
         o.failBuffersAfter = c.failBuffersAfter;
         MemoryHost host(HostImage::make(4, 4, 1), o);
-        insideHost(host, [&] {
-            FilterSession s{};
-            s.filterRecord = &host.record();
-            BufferID id = reinterpret_cast<BufferID>(1);
-            if (c.moduleMemoryFails) platform::failMemoryAfter(0);
-            void* p = AllocateWorking(s, 1000, &id);
-            platform::failMemoryAfter(-1);
-            EXPECT_EQ(id != nullptr, c.hostBuffer) << c.what;
-            EXPECT_EQ(host.liveBuffers(), c.hostBuffer ? 1u : 0u) << c.what;
-            if (c.moduleMemoryFails) {
-                EXPECT_EQ(p, nullptr);
-                return;
-            }
-            ASSERT_NE(p, nullptr) << c.what;
-            if (!c.hostBuffer) {
-                EXPECT_TRUE(allZero(p, 1000)) << c.what;
-            }
-            std::memset(p, 0x5A, 1000);
-            FreeWorking(s, &p, &id);
-            EXPECT_TRUE(p == nullptr && id == nullptr) << c.what;
-            EXPECT_EQ(host.liveBuffers(), 0u) << c.what;
-        });
+        MemoryHost::ActiveScope active(host);  // as during an entry call
+        FilterSession s{};
+        s.filterRecord = &host.record();
+        BufferID id = reinterpret_cast<BufferID>(1);
+        if (c.moduleMemoryFails) platform::failMemoryAfter(0);
+        void* p = AllocateWorking(s, 1000, &id);
+        platform::failMemoryAfter(-1);
+        EXPECT_EQ(id != nullptr, c.hostBuffer);
+        EXPECT_EQ(host.liveBuffers(), c.hostBuffer ? 1u : 0u);
+        if (c.moduleMemoryFails) {
+            EXPECT_EQ(p, nullptr);
+            continue;
+        }
+        ASSERT_NE(p, nullptr);
+        if (!c.hostBuffer) {
+            EXPECT_TRUE(allZero(p, 1000));
+        }
+        std::memset(p, 0x5A, 1000);
+        FreeWorking(s, &p, &id);
+        EXPECT_TRUE(p == nullptr && id == nullptr);
+        EXPECT_EQ(host.liveBuffers(), 0u);
     }
     BufferID none = nullptr;
     EXPECT_EQ(AllocateBuffer(nullptr, 10, &none), memFullErr);

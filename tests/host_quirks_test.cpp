@@ -5,11 +5,10 @@
 
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 
 #include "app/memory_host.h"
-#include "golden/golden_matrix.h"
+#include "golden/golden_render.h"
 #include "host/session.h"
 #include "host_test_support.h"
 #include "settings/cache_file.h"
@@ -20,39 +19,22 @@ namespace {
 using HostQuirks = testing::IsolatedCache;
 using Sent = MemoryHostOptions::ParametersSelector;
 
-golden::GoldenCase defaultsCase() {
-    for (const golden::GoldenCase& c : golden::goldenMatrix())
-        if (c.name == "defaults_rgb") return c;
-    return {};
-}
-
-std::string storedHash(const std::string& name) {
-    std::ifstream in(std::string(RADIANTIX_SOURCE_DIR) + "/tests/golden/hashes.txt");
-    std::string n, hash;
-    while (in >> n >> hash)
-        if (n == name) return hash;
-    return {};
-}
-
-struct Quirk {
-    const char* name;
-    std::function<void(MemoryHostOptions&)> set;
-    Sent sent = Sent::WhenAsked;
-};
-
 TEST_F(HostQuirks, EachQuirkRendersTheGoldenPictureShowsTheDialogWhenAskedAndBoundsHandles) {
-    const golden::GoldenCase c = defaultsCase();
-    const std::string expected = storedHash(c.name);
-    ASSERT_FALSE(expected.empty());
-    const std::vector<Quirk> quirks = {
+    const golden::GoldenCase c = golden::goldenMatrix().front();
+    const std::string expected = golden::storedHashes()[c.name];
+    ASSERT_TRUE(c.name == "defaults_rgb" && !expected.empty());
+    const struct {
+        const char* name;
+        std::function<void(MemoryHostOptions&)> set;
+    } quirks[] = {
         {"getSizeProc answers 0", [](MemoryHostOptions& o) { o.sizeAnswersZero = true; }},
         {"no getSizeProc", [](MemoryHostOptions& o) { o.sizeProc = false; }},
         {"parameters not kept", [](MemoryHostOptions& o) { o.keepParameters = false; }},
         {"new session every run", [](MemoryHostOptions& o) { o.keepSession = false; }},
         {"parameters selector never sent",
-         [](MemoryHostOptions& o) { o.parametersSelector = Sent::Never; }, Sent::Never},
+         [](MemoryHostOptions& o) { o.parametersSelector = Sent::Never; }},
         {"parameters selector on every run",
-         [](MemoryHostOptions& o) { o.parametersSelector = Sent::EveryRun; }, Sent::EveryRun},
+         [](MemoryHostOptions& o) { o.parametersSelector = Sent::EveryRun; }},
         {"filterRect changed after prepare",
          [](MemoryHostOptions& o) {
              o.moveFilterRectAfterPrepare = true;
@@ -67,26 +49,25 @@ TEST_F(HostQuirks, EachQuirkRendersTheGoldenPictureShowsTheDialogWhenAskedAndBou
              o.keepParameters = o.keepSession = false;
              o.parametersSelector = Sent::EveryRun;
              o.resultBeforeCall = 1;
-         },
-         Sent::EveryRun},
+         }},
     };
     constexpr int kRuns = 100;
-    for (const Quirk& q : quirks) {
+    for (const auto& q : quirks) {
         SCOPED_TRACE(q.name);
         MemoryHostOptions o;
         q.set(o);
+        const Sent sent = o.parametersSelector;
         MemoryHost host(HostImage::make(c.width, c.height, c.planes), o);
         const std::vector<uint8_t> source = golden::goldenPixels(c);
         for (int run = 0; run < kRuns; ++run) {
             host.image().pixels = source;
             const bool asked = run % 3 == 1;
             const bool dialogExpected =
-                q.sent == Sent::EveryRun || (q.sent == Sent::WhenAsked && asked);
+                sent == Sent::EveryRun || (sent == Sent::WhenAsked && asked);
             ASSERT_EQ(host.runFilter(&ENTRYPOINT, asked), 0) << run;
             ASSERT_EQ(std::filesystem::remove(cacheFilePath()), dialogExpected) << run;
             if (run < 3 || run == kRuns - 1) {
-                ASSERT_EQ(golden::hashText(golden::goldenHash(host.image().pixels)), expected)
-                    << run;
+                ASSERT_EQ(golden::goldenHash(host.image().pixels), expected) << run;
             }
         }
         // A handle for the session block and one for the record, again only for what the
@@ -107,7 +88,6 @@ TEST_F(HostQuirks, HostThatCannotTellSizesKeepsOneRecordWithItsSettings) {
         MemoryHostOptions o;
         o.sizeAnswersZero = kind > 0;
         o.sizeProc = kind < 2;
-        const bool sizeProc = o.sizeProc;
         MemoryHost host(HostImage::make(61, 40, 3), o);
         ASSERT_EQ(host.call(&ENTRYPOINT, filterSelectorParameters), 0);
         Handle record = host.parametersHandle();
@@ -130,7 +110,7 @@ TEST_F(HostQuirks, HostThatCannotTellSizesKeepsOneRecordWithItsSettings) {
         p = static_cast<SunParameters*>(host.parameters());
         EXPECT_TRUE(p->sunRadius == 71 && p->sunCenterX == 30 && p->previewScale == 1);
         EXPECT_STREQ(p->presetName, "dawn.q4q");
-        EXPECT_EQ(host.liveHandles(), sizeProc ? 3u : 0u);  // two session blocks, one record
+        EXPECT_EQ(host.liveHandles(), o.sizeProc ? 3u : 0u);  // two session blocks, one record
     }
 }
 

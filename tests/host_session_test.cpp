@@ -5,9 +5,7 @@
 #include <cstring>
 
 #include "app/memory_host.h"
-#include "host/default_record.h"
 #include "host/session.h"
-#include "host/types/setting_table.h"
 #include "host_test_support.h"
 #include "platform/memory.h"
 
@@ -16,41 +14,10 @@ namespace {
 
 using HostSession = testing::IsolatedCache;
 
-HostImage greyImage(int32_t w = 20, int32_t h = 10) {
-    HostImage img = HostImage::make(w, h, 1);
-    for (size_t i = 0; i < img.pixels.size(); ++i) img.pixels[i] = uint8_t(i * 7);
-    return img;
-}
-
 // The session block behind a `data` value: host handles and module handles both keep
 // the data pointer in the handle's first word.
 FilterSession* sessionOf(intptr_t data) {
     return data ? reinterpret_cast<FilterSession*>(*reinterpret_cast<Handle>(data)) : nullptr;
-}
-
-SunParameters* recordOf(const MemoryHost& host) {
-    return static_cast<SunParameters*>(host.parameters());
-}
-
-bool sameSetting(const SunParameters& a, const SunParameters& b, const SettingInfo& s) {
-    const size_t size = s.kind == SettingKind::Colour   ? sizeof(RGB16)
-                        : s.kind == SettingKind::Vector ? sizeof(Vector3f)
-                                                        : sizeof(int32_t);
-    return std::memcmp(reinterpret_cast<const char*>(&a) + s.offset,
-                       reinterpret_cast<const char*>(&b) + s.offset, size) == 0;
-}
-
-// The settings of the default record, whose values the golden pictures guard, and the state
-// fields as record creation leaves them (before any start).
-void expectDefaults(const SunParameters& p) {
-    SunParameters d;
-    MakeDefaultRecord(d);
-    size_t n = 0;
-    const SettingInfo* table = settingTable(&n);
-    for (size_t i = 0; i < n; ++i) EXPECT_TRUE(sameSetting(p, d, table[i])) << table[i].name;
-    EXPECT_EQ(p.dialogPending | p.previewRendering | p.hostPreview, 0u);
-    EXPECT_TRUE(p.previewScale == 1 && p.autoPreview == 1 && !p.presetFolder[0] &&
-                !p.presetName[0]);
 }
 
 TEST_F(HostSession, AboutLeavesDataAndReportsSuccess) {
@@ -66,7 +33,7 @@ TEST_F(HostSession, AboutLeavesDataAndReportsSuccess) {
 }
 
 TEST_F(HostSession, SelectorsOutsideTheTableGiveBadParametersAndUnlock) {
-    MemoryHost host(greyImage());
+    MemoryHost host(testing::patternImage(20, 10, 1));
     for (int16_t selector : {int16_t(6), int16_t(-1), int16_t(32767)}) {
         EXPECT_EQ(host.call(&ENTRYPOINT, selector), filterBadParameters) << selector;
         ASSERT_NE(host.sessionData(), 0);
@@ -121,7 +88,7 @@ TEST_F(HostSession, MemoryFailuresGiveMemFullErr) {
         MemoryHostOptions o;
         o.handleProcs = c.hostHandles;
         if (c.hostHandles) o.failHandlesAfter = c.failAfter;
-        MemoryHost host(greyImage(21, 10), o);
+        MemoryHost host(testing::patternImage(21, 10, 1), o);
         host.setFilterRect(Rect{2, 3, 9, 18});
         if (!c.hostHandles) platform::failMemoryAfter(c.failAfter);
         EXPECT_EQ(host.call(&ENTRYPOINT, c.selector), memFullErr);
@@ -134,13 +101,17 @@ TEST_F(HostSession, MemoryFailuresGiveMemFullErr) {
                 EXPECT_EQ(host.handleLocks(reinterpret_cast<Handle>(host.sessionData())), 0);
             }
         }
-        // Then the first prepare that succeeds makes the record: defaults, the sun in the
-        // middle of the filter rectangle.
+        // Then the first prepare that succeeds makes the record: the default settings (whose
+        // values the golden pictures guard), a fresh record's state (preview scale 1, auto
+        // preview on, the rest zero), the sun in the middle of the filter rectangle.
         host.options().failHandlesAfter = -1;
         ASSERT_EQ(host.call(&ENTRYPOINT, filterSelectorPrepare), 0);
-        SunParameters* p = recordOf(host);
-        expectDefaults(*p);
-        EXPECT_TRUE(p->sunCenterX == (18 - 3) / 2 && p->sunCenterY == (9 - 2) / 2);
+        SunParameters fresh = testing::defaults();
+        EXPECT_TRUE(fresh.previewScale == 1 && fresh.autoPreview == 1 && !fresh.presetName[0] &&
+                    !fresh.presetFolder[0] && !fresh.dialogPending && !fresh.previewRendering &&
+                    !fresh.hostPreview);
+        fresh.sunCenterX = (18 - 3) / 2, fresh.sunCenterY = (9 - 2) / 2;
+        EXPECT_EQ(std::memcmp(host.parameters(), &fresh, sizeof fresh), 0);
     }
 }
 

@@ -3,20 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 #include "app/image_io.h"
+#include "host_test_support.h"
 
 namespace rx::cli {
 namespace {
-
-Image pattern(int32_t w, int32_t h, int32_t channels) {
-    Image img{w, h, channels, 8, std::vector<uint8_t>(size_t(w) * h * channels), {}, {}};
-    for (size_t i = 0; i < img.pixels.size(); ++i) img.pixels[i] = uint8_t((i * 37) ^ (i >> 5));
-    return img;
-}
 
 std::vector<uint8_t> encode(const Image& img, ImageFormat format, WriteOptions options = {}) {
     std::vector<uint8_t> bytes;
@@ -33,7 +27,7 @@ std::string decode(const std::vector<uint8_t>& bytes, Image& out, ReadOptions op
 // `img` with grey repeated into RGB, as formats without grey store it.
 Image asRgb(const Image& img) {
     if (!img.isGrey()) return img;
-    Image out = pattern(img.width, img.height, img.channels + 2);
+    Image out = testing::picture(img.width, img.height, img.channels + 2);
     for (size_t i = 0; i < size_t(img.width) * img.height; ++i) {
         for (int c = 0; c < 3; ++c) out.pixels[i * out.channels + c] = img.pixels[i * img.channels];
         if (img.hasAlpha()) out.pixels[i * 4 + 3] = img.pixels[i * 2 + 1];
@@ -52,7 +46,7 @@ TEST(ImageFiles, LosslessFormatsGiveBackEveryPixel) {
         for (int32_t channels = 1; channels <= 4; ++channels) {
             SCOPED_TRACE(std::string(formatName(c.format)) + " " + std::to_string(channels));
             // Odd widths catch row padding; tall enough for several TIFF strips.
-            const Image in = pattern(37, 301, channels);
+            const Image in = testing::picture(37, 301, channels);
             Image out;
             ASSERT_EQ(decode(encode(in, c.format), out), "");
             const bool kept = channels >= 3 || (channels == 1 ? c.keepsGrey : c.keepsGreyAlpha);
@@ -63,14 +57,14 @@ TEST(ImageFiles, LosslessFormatsGiveBackEveryPixel) {
         }
     // A flat grey picture deflates far more than a colour one: it is not taken for a file
     // cut short (an all-white selection mask was).
-    Image flat = pattern(840, 525, 1), out;
+    Image flat = testing::picture(840, 525, 1), out;
     std::fill(flat.pixels.begin(), flat.pixels.end(), uint8_t(255));
     ASSERT_EQ(decode(encode(flat, ImageFormat::Png), out), "");
     EXPECT_TRUE(out.pixels == flat.pixels);
 }
 
 TEST(ImageFiles, LossyFormatsStayCloseAndHonourQuality) {
-    Image smooth = pattern(64, 48, 3);
+    Image smooth = testing::picture(64, 48, 3);
     for (size_t i = 0; i < smooth.pixels.size(); ++i)
         smooth.pixels[i] = uint8_t(i / 3 % 64 * 3 + i % 3 * 20);
     for (ImageFormat f : {ImageFormat::Jpeg, ImageFormat::WebP}) {
@@ -86,7 +80,7 @@ TEST(ImageFiles, LossyFormatsStayCloseAndHonourQuality) {
         EXPECT_LE(worst, 12);
     }
     // Alpha survives WebP; JPEG is never handed it.
-    Image rgba = pattern(16, 16, 4), out;
+    Image rgba = testing::picture(16, 16, 4), out;
     ASSERT_EQ(decode(encode(rgba, ImageFormat::WebP), out), "");
     EXPECT_EQ(out.channels, 4);
     std::vector<uint8_t> bytes;
@@ -101,10 +95,10 @@ std::vector<uint8_t> patched(std::vector<uint8_t> bytes, size_t at, uint32_t val
 }
 
 TEST(ImageFiles, DeepTruncatedAndHostileFilesAreRefused) {
-    const std::vector<uint8_t> png = encode(pattern(300, 200, 3), ImageFormat::Png);
-    const std::vector<uint8_t> jpeg = encode(pattern(300, 200, 3), ImageFormat::Jpeg);
-    const std::vector<uint8_t> bmp = encode(pattern(30, 20, 3), ImageFormat::Bmp);
-    const std::vector<uint8_t> tga = encode(pattern(30, 20, 3), ImageFormat::Tga);
+    const std::vector<uint8_t> png = encode(testing::picture(300, 200, 3), ImageFormat::Png);
+    const std::vector<uint8_t> jpeg = encode(testing::picture(300, 200, 3), ImageFormat::Jpeg);
+    const std::vector<uint8_t> bmp = encode(testing::picture(30, 20, 3), ImageFormat::Bmp);
+    const std::vector<uint8_t> tga = encode(testing::picture(30, 20, 3), ImageFormat::Tga);
     auto cut = [](std::vector<uint8_t> b, size_t keep) { return b.resize(keep), b; };
     // The first Huffman table claiming 16 x 20 = 320 codes, more than a table holds.
     std::vector<uint8_t> huffman = jpeg;
@@ -114,12 +108,12 @@ TEST(ImageFiles, DeepTruncatedAndHostileFilesAreRefused) {
             break;
         }
     // A top-down BMP (negative height) of the picture upside down is the picture.
-    Image upsideDown = pattern(30, 20, 3), topDown;
+    Image upsideDown = testing::picture(30, 20, 3), topDown;
     for (int32_t y = 0; y < 10; ++y)
         std::swap_ranges(upsideDown.row(y), upsideDown.row(y) + 90, upsideDown.row(19 - y));
     ASSERT_EQ(decode(patched(encode(upsideDown, ImageFormat::Bmp), 22, uint32_t(-20), 4), topDown),
               "");
-    EXPECT_EQ(topDown.pixels, pattern(30, 20, 3).pixels);
+    EXPECT_EQ(topDown.pixels, testing::picture(30, 20, 3).pixels);
     // A 54-byte BMP claiming 26000 x 26000 pixels, an 18-byte TGA claiming 30000 x 30000 and
     // a run-length TGA of 64 x 64 holding 40 of its pixels.
     const auto hugeBmp =
@@ -213,20 +207,12 @@ std::vector<uint8_t> exifBlock(bool big, int orientation, bool linked) {
     return out;
 }
 
-// A JPEG with an EXIF block and a colour profile. The writer stores both as given (it does
-// not turn the picture), so the orientation is the reader's alone to apply.
-std::vector<uint8_t> jpegWithMetadata(Image img, const std::vector<uint8_t>& icc,
-                                      const std::vector<uint8_t>& exif) {
-    img.iccProfile = icc, img.exif = exif;
-    return encode(img, ImageFormat::Jpeg);
-}
-
 // JPEG files stand as their EXIF orientation says (in either byte order, with and without a
 // link to IFD1); the profile and the EXIF block, set upright, reach every format that holds
 // them, so no reader turns the picture a second time.
 TEST(ImageFiles, JpegStandsAsItsExifOrientationSaysAndItsMetadataPassesOn) {
     // Four flat quarters, 16 x 32 pixels each: red, green / blue, white.
-    Image img = pattern(32, 64, 3);
+    Image img = testing::picture(32, 64, 3);
     const uint8_t colours[4][3] = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 255}};
     for (int32_t y = 0; y < 64; ++y)
         for (int32_t x = 0; x < 32; ++x)
@@ -237,9 +223,12 @@ TEST(ImageFiles, JpegStandsAsItsExifOrientationSaysAndItsMetadataPassesOn) {
     const std::vector<uint8_t> icc = iccProfile(70000);  // two APP2 pieces in a JPEG
     for (int o = 1; o <= 8; ++o) {
         SCOPED_TRACE(o);
+        // The writer stores the EXIF block and the profile as given (it does not turn the
+        // picture), so the orientation is the reader's alone to apply.
         const bool big = o % 2 == 1;
-        Image in;
-        ASSERT_EQ(decode(jpegWithMetadata(img, icc, exifBlock(big, o, o % 4 < 2)), in), "");
+        Image tagged = img, in;
+        tagged.iccProfile = icc, tagged.exif = exifBlock(big, o, o % 4 < 2);
+        ASSERT_EQ(decode(encode(tagged, ImageFormat::Jpeg), in), "");
         const bool turned = o >= 5;
         ASSERT_EQ(in.width, turned ? 64 : 32);
         ASSERT_EQ(in.height, turned ? 32 : 64);
@@ -266,7 +255,7 @@ TEST(ImageFiles, JpegStandsAsItsExifOrientationSaysAndItsMetadataPassesOn) {
 }
 
 TEST(ImageFiles, FlattenPutsAlphaOnWhite) {
-    Image img = pattern(3, 1, 2);
+    Image img = testing::picture(3, 1, 2);
     img.pixels = {0, 0, 100, 128, 100, 255};
     flattenAlpha(img);
     EXPECT_EQ(img.channels, 1);

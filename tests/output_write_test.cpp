@@ -6,46 +6,29 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 
 #include "app/commands.h"
 #include "app/system.h"
+#include "host_test_support.h"
 
 namespace fs = std::filesystem;
+using rx::testing::fileBytes;
+using rx::testing::fileNames;
 
 namespace {
 
-fs::path freshFolder(const char* name) {
-    fs::path dir = fs::path(RADIANTIX_BINARY_DIR) / "output_write_test" / name;
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    return dir;
-}
+using OutputWrite = rx::testing::IsolatedCache;  // a private folder, dir_
 
-std::string contents(const fs::path& p) {
-    std::ifstream f(p, std::ios::binary);
-    return {std::istreambuf_iterator<char>(f), {}};
-}
-
-std::vector<std::string> names(const fs::path& dir) {
-    std::vector<std::string> out;
-    for (const auto& e : fs::directory_iterator(dir)) out.push_back(e.path().filename().string());
-    std::sort(out.begin(), out.end());
-    return out;
-}
-
-TEST(OutputWrite, ReplacesASymbolicLinkNeverItsTarget) {
-    const fs::path dir = freshFolder("link");
-    std::ofstream(dir / "other.png") << "precious";
-    fs::permissions(dir / "other.png", fs::perms::owner_read | fs::perms::owner_write);
+TEST_F(OutputWrite, ReplacesASymbolicLinkNeverItsTarget) {
+    std::ofstream(dir_ / "other.png") << "precious";
+    fs::permissions(dir_ / "other.png", fs::perms::owner_read | fs::perms::owner_write);
     const mode_t mask = umask(0);
     umask(mask);
     for (const char* target : {"other.png", "missing.png"}) {  // a file, and a dangling link
         SCOPED_TRACE(target);
-        const fs::path out = dir / "out.png";
+        const fs::path out = dir_ / "out.png";
         fs::remove(out);
         fs::create_symlink(target, out);
         std::string error;
@@ -54,15 +37,14 @@ TEST(OutputWrite, ReplacesASymbolicLinkNeverItsTarget) {
         ASSERT_EQ(lstat(out.c_str(), &st), 0);
         EXPECT_TRUE(S_ISREG(st.st_mode));
         EXPECT_EQ(st.st_mode & 07777, 0666 & ~mask);  // not the linked file's 0600
-        EXPECT_EQ(contents(out), "new");
-        EXPECT_EQ(contents(dir / "other.png"), "precious");
-        EXPECT_EQ(names(dir), (std::vector<std::string>{"other.png", "out.png"}));
+        EXPECT_EQ(fileBytes(out), "new");
+        EXPECT_EQ(fileBytes(dir_ / "other.png"), "precious");
+        EXPECT_EQ(fileNames(dir_), (std::vector<std::string>{"other.png", "out.png"}));
     }
 }
 
-TEST(OutputWrite, CtrlCTwiceWhileWritingLeavesNoTemporaryFile) {
-    const fs::path dir = freshFolder("interrupt");
-    const fs::path out = dir / "out.png";
+TEST_F(OutputWrite, CtrlCTwiceWhileWritingLeavesNoTemporaryFile) {
+    const fs::path out = dir_ / "out.png";
     std::ofstream(out) << "old";
     const pid_t pid = fork();
     if (pid == 0) {
@@ -84,8 +66,8 @@ TEST(OutputWrite, CtrlCTwiceWhileWritingLeavesNoTemporaryFile) {
     int status = 0;
     ASSERT_EQ(waitpid(pid, &status, 0), pid);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "wait status " << status;
-    EXPECT_EQ(names(dir), std::vector<std::string>{"out.png"});
-    EXPECT_EQ(contents(out), "old");
+    EXPECT_EQ(fileNames(dir_), std::vector<std::string>{"out.png"});
+    EXPECT_EQ(fileBytes(out), "old");
 }
 
 }  // namespace

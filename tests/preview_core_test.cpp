@@ -14,22 +14,16 @@
 #include "host/band_loop.h"
 #include "host/default_record.h"
 #include "host/session.h"
+#include "host_test_support.h"
 #include "ui/preview_core.h"
 
 namespace rx {
 namespace {
 
+using testing::patternImage;
+
 // The dialog's preview frame (control 18) in client pixels.
 constexpr Rect kFrame = {0, 401, 253, 707};
-
-HostImage patternImage(int32_t w, int32_t h, int32_t planes) {
-    HostImage img = HostImage::make(w, h, planes);
-    for (int32_t y = 0; y < h; ++y)
-        for (int32_t x = 0; x < w; ++x)
-            for (int32_t c = 0; c < planes; ++c)
-                img.at(x, y)[c] = uint8_t((x * 7 + y * 13 + c * 50) & 0xFF);
-    return img;
-}
 
 // A session on the memory host's record as the start selector leaves it for the dialog:
 // settings with their defaults, a work buffer, the lens table sized by the prepare step.
@@ -64,7 +58,6 @@ struct PreviewRig {
     ~PreviewRig() { EndRender(session); }
     SunParameters& p() { return *params; }
     FilterRecord& rec() { return host.record(); }
-    int32_t enabled(int id) const { return work->controlEnabled[id]; }
     int32_t width(const Rect& r) const { return r.right - r.left; }
     const uint8_t* outAt(int32_t x, int32_t y) {
         const FilterRecord& r = host.record();
@@ -115,7 +108,8 @@ TEST(PreviewSource, SmallImagesAndHostsWithoutSamplingStayAtOneToOne) {
         EXPECT_EQ(rig.session.fitScale, 1);
         EXPECT_EQ(int32_t(rig.rec().inputRate), 1 << 16);
         updateZoomFlags(rig.session);
-        EXPECT_EQ(rig.enabled(ui::idZoomIn) | rig.enabled(ui::idZoomOut), 0);
+        EXPECT_EQ(rig.work->controlEnabled[ui::idZoomIn] | rig.work->controlEnabled[ui::idZoomOut],
+                  0);
         const int64_t before = rig.host.advanceStateCalls();
         // A small image still re-renders on reset; a fixed zoom has nothing to change.
         EXPECT_EQ(zoomCommand(rig.session, ui::idZoomReset), sampling);
@@ -126,40 +120,37 @@ TEST(PreviewSource, SmallImagesAndHostsWithoutSamplingStayAtOneToOne) {
 // A click placing the centre and one pixel of pan moving three image pixels at scale 3 are
 // the Wine dialog test's.
 TEST(PreviewPan, StaysInsideTheImageAndShowsThePlainCopy) {
-    PreviewRig rig(patternImage(1200, 900, 3));
-    startPreview(rig.session, kFrame);
-    ASSERT_TRUE(zoomCommand(rig.session, ui::idZoomIn));
-    ASSERT_EQ(rig.p().previewScale, 3);
-    rig.p().previousMouse = Point{100, 500};
-    EXPECT_FALSE(panStep(rig.session, 500, 100));  // no travel, nothing to show
+    for (bool masked : {false, true}) {
+        SCOPED_TRACE(masked ? "left half unselected" : "no selection");
+        HostImage img = patternImage(1200, 900, 3);
+        for (size_t i = 0; masked && i < size_t(1200) * 900; ++i)
+            img.mask.push_back(i % 1200 < 600 ? 0 : 255);
+        PreviewRig rig(std::move(img));
+        startPreview(rig.session, kFrame);
+        ASSERT_TRUE(zoomCommand(rig.session, ui::idZoomIn));
+        ASSERT_EQ(rig.p().previewScale, 3);
+        rig.p().previousMouse = Point{100, 500};
+        EXPECT_FALSE(panStep(rig.session, 500, 100));  // no travel, nothing to show
 
-    // Dragging far beyond the image keeps the origins inside it.
-    EXPECT_TRUE(panStep(rig.session, -2000, -2000));
-    EXPECT_TRUE(rig.p().previewOriginH == (1200 / 3 - 302) * 3 &&
-                rig.p().previewOriginV == (900 / 3 - 249) * 3);
-    EXPECT_TRUE(panStep(rig.session, 2000, 2000));
-    EXPECT_TRUE(rig.p().previewOriginH == 0 && rig.p().previewOriginV == 0);
+        // Dragging far beyond the image keeps the origins inside it.
+        EXPECT_TRUE(panStep(rig.session, -2000, -2000));
+        EXPECT_TRUE(rig.p().previewOriginH == (1200 / 3 - 302) * 3 &&
+                    rig.p().previewOriginV == (900 / 3 - 249) * 3);
+        EXPECT_TRUE(panStep(rig.session, 2000, 2000));
+        EXPECT_TRUE(rig.p().previewOriginH == 0 && rig.p().previewOriginV == 0);
 
-    // While panning the preview shows the plain image, slightly darkened (x 255 / 256).
-    for (int32_t x : {0, 100, 301})
-        for (int c = 0; c < 3; ++c) EXPECT_EQ(rig.outAt(x, 10)[c], rig.inAt(x, 10)[c] * 255 / 256);
-}
-
-TEST(PreviewPan, UnselectedPixelsFadeToACheckerboard) {
-    HostImage img = patternImage(1200, 900, 3);
-    img.mask.resize(size_t(1200) * 900);
-    for (size_t i = 0; i < img.mask.size(); ++i) img.mask[i] = i % 1200 < 600 ? 0 : 255;
-    PreviewRig rig(std::move(img));
-    startPreview(rig.session, kFrame);
-    ASSERT_TRUE(zoomCommand(rig.session, ui::idZoomIn));
-    rig.p().previousMouse = Point{100, 500};
-    ASSERT_TRUE(panStep(rig.session, 2000, 2000));  // to the top-left corner
-    ASSERT_EQ(rig.p().previewOriginH, 0);
-    // Preview column x shows image column 3x: unselected left of 200.
-    EXPECT_EQ(rig.outAt(0, 0)[0], 254);  // light square
-    EXPECT_EQ(rig.outAt(8, 0)[1], 203);  // darker square: 204 * 255 / 256
-    EXPECT_EQ(rig.outAt(8, 8)[2], 254);
-    EXPECT_EQ(rig.outAt(250, 5)[0], rig.inAt(250, 5)[0] * 255 / 256);
+        // While panning the preview shows the plain image, slightly darkened (x 255 / 256).
+        // Preview column x shows image column 3x: unselected left of 200, where it shows a
+        // checkerboard of light and darker (204 * 255 / 256) squares.
+        for (int32_t x : {0, 100, 250, 301})
+            for (int c = 0; c < 3 && (!masked || x >= 200); ++c)
+                EXPECT_EQ(rig.outAt(x, 10)[c], rig.inAt(x, 10)[c] * 255 / 256) << x;
+        if (masked) {
+            EXPECT_EQ(rig.outAt(0, 0)[0], 254);
+            EXPECT_EQ(rig.outAt(8, 0)[1], 203);
+            EXPECT_EQ(rig.outAt(8, 8)[2], 254);
+        }
+    }
 }
 
 // Renders the whole image through the entry point, as the host's final run does.

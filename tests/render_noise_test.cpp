@@ -1,7 +1,6 @@
 // The seeded noise table, the lattice weights, cellNoise and surfaceNoise.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <array>
 #include <set>
 

@@ -8,7 +8,7 @@
 
 #include "host/types/setting_table.h"
 #include "render/noise.h"
-#include "tests/render_rig.h"
+#include "tests/composite_rig.h"
 
 namespace {
 

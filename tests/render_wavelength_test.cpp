@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "render/wavelength_tables.h"
-#include "tests/render_rig.h"
+#include "tests/composite_rig.h"
 
 namespace {
 

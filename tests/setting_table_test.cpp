@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
+#include <cstddef>
 #include <set>
 #include <string>
 
@@ -38,10 +38,8 @@ TEST(SettingTable, ClampBringsForeignValuesIntoRange) {
                  {"lightingMode", 0, 1},    {"lightingMode", 3, 3}, {"seed", 2048 + 5, 5},
                  {"seed", -1, 2047}};
     for (const auto& c : cases) {
-        SunParameters p;
-        std::memset(&p, 0, sizeof p);
-        int32_t* field =
-            reinterpret_cast<int32_t*>(reinterpret_cast<char*>(&p) + findSetting(c.name)->offset);
+        SunParameters p{};
+        int32_t* field = settingInt(p, *findSetting(c.name));
         *field = c.value;
         clampSettings(p);
         EXPECT_EQ(*field, c.clamped) << c.name << " " << c.value;

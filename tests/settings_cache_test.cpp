@@ -11,43 +11,27 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "host/default_record.h"
+#include "host_test_support.h"
 #include "settings/preset_file.h"
 
 namespace rx {
 namespace {
 
-std::vector<std::string> filesIn(const std::string& folder) {
-    std::vector<std::string> names;
-    std::error_code ec;
-    for (const auto& e : std::filesystem::directory_iterator(folder, ec))
-        names.push_back(e.path().filename());
-    return names;
-}
-
-std::vector<uint8_t> contents(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
-}
-
-void removeTree(const std::string& path) {
-    std::error_code ec;
-    std::filesystem::remove_all(path, ec);
-}
+using testing::fileBytes;
+using testing::fileNames;
 
 using Files = std::vector<std::string>;
 
-class CacheFile : public ::testing::Test {
+class CacheFile : public testing::IsolatedCache {
 protected:
     const char* vars[3] = {"RADIANTIX_CACHE_DIR", "XDG_CACHE_HOME", "HOME"};
     std::optional<std::string> savedEnv[3];  // put back after each case
-    std::string root = ::testing::TempDir() + "radiantix_cache_test_" + std::to_string(getpid());
-    SunParameters params;
+    SunParameters params = testing::defaults();
     char* master = reinterpret_cast<char*>(&params);
     FilterRecord record{};
     FilterSession session{};
@@ -55,16 +39,15 @@ protected:
     void SetUp() override {
         for (int i = 0; i < 3; ++i)
             if (const char* v = getenv(vars[i])) savedEnv[i] = v;
-        removeTree(root);
-        MakeDefaultRecord(params);
+        IsolatedCache::SetUp();
         record.parameters = &master;
         session.filterRecord = &record;
     }
     void TearDown() override {
+        chmod(dir_.string().c_str(), 0700);
+        IsolatedCache::TearDown();
         for (int i = 0; i < 3; ++i)
             savedEnv[i] ? setenv(vars[i], savedEnv[i]->c_str(), 1) : unsetenv(vars[i]);
-        chmod(root.c_str(), 0700);
-        removeTree(root);
     }
 };
 
@@ -86,7 +69,7 @@ TEST_F(CacheFile, LivesInAPerUserFolder) {
 }
 
 TEST_F(CacheFile, WriteCreatesTheFolderAndReadRestoresTheSettings) {
-    std::string folder = root + "/deeper/still";
+    std::string folder = dir_.string() + "/deeper/still";
     setenv("RADIANTIX_CACHE_DIR", folder.c_str(), 1);
     // Nothing there yet: the defaults stay.
     SunParameters before = params;
@@ -97,9 +80,9 @@ TEST_F(CacheFile, WriteCreatesTheFolderAndReadRestoresTheSettings) {
     params.seed = 1999;
     params.spikeVector = Vector3f{0.7f, -0.3f, 0.0f};
     writeCacheFile(session);
-    EXPECT_EQ(filesIn(folder), Files{"Radiantix cached settings 2"});
+    EXPECT_EQ(fileNames(folder), Files{"Radiantix cached settings 2"});
     auto expected = serializePreset(params);
-    EXPECT_EQ(contents(cacheFilePath()), std::vector<uint8_t>(expected.begin(), expected.end()));
+    EXPECT_EQ(fileBytes(cacheFilePath()), std::string(expected.begin(), expected.end()));
     struct stat st;
     ASSERT_EQ(stat(folder.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 077, 0u);  // private to the user
@@ -112,21 +95,21 @@ TEST_F(CacheFile, WriteCreatesTheFolderAndReadRestoresTheSettings) {
 }
 
 TEST_F(CacheFile, FailedWritesKeepThePreviousCacheAndLeaveNoTemporaryFiles) {
-    setenv("RADIANTIX_CACHE_DIR", root.c_str(), 1);
+    setenv("RADIANTIX_CACHE_DIR", dir_.string().c_str(), 1);
     params.sunRadius = 11;
     writeCacheFile(session);
-    std::vector<uint8_t> first = contents(cacheFilePath());
+    const std::string first = fileBytes(cacheFilePath());
     ASSERT_EQ(first.size(), kPresetFileSize);
 
     // The folder cannot take new files (root may write anyway; then the write succeeds).
-    chmod(root.c_str(), 0500);
+    chmod(dir_.string().c_str(), 0500);
     params.sunRadius = 22;
     writeCacheFile(session);
-    chmod(root.c_str(), 0700);
+    chmod(dir_.string().c_str(), 0700);
     if (geteuid() != 0) {
-        EXPECT_EQ(contents(cacheFilePath()), first);
+        EXPECT_EQ(fileBytes(cacheFilePath()), first);
     }
-    EXPECT_EQ(filesIn(root).size(), 1u);
+    EXPECT_EQ(fileNames(dir_.string()).size(), 1u);
 
     // The rename cannot replace a folder of that name: the temporary file goes again.
     std::string path = cacheFilePath();
@@ -134,10 +117,10 @@ TEST_F(CacheFile, FailedWritesKeepThePreviousCacheAndLeaveNoTemporaryFiles) {
     ASSERT_EQ(mkdir(path.c_str(), 0700), 0);
     ASSERT_EQ(mkdir((path + "/inside").c_str(), 0700), 0);
     writeCacheFile(session);
-    EXPECT_EQ(filesIn(root), Files{"Radiantix cached settings 2"});
+    EXPECT_EQ(fileNames(dir_.string()), Files{"Radiantix cached settings 2"});
 
     // A folder that cannot be created: silent.
-    std::string blocked = root + "/file";
+    std::string blocked = dir_.string() + "/file";
     std::ofstream(blocked) << "x";
     setenv("RADIANTIX_CACHE_DIR", (blocked + "/sub").c_str(), 1);
     writeCacheFile(session);
@@ -146,11 +129,11 @@ TEST_F(CacheFile, FailedWritesKeepThePreviousCacheAndLeaveNoTemporaryFiles) {
     EXPECT_EQ(std::memcmp(&params, &before, sizeof params), 0);
 
     // No record: nothing to write.
-    setenv("RADIANTIX_CACHE_DIR", root.c_str(), 1);
-    removeTree(path);
+    setenv("RADIANTIX_CACHE_DIR", dir_.string().c_str(), 1);
+    std::filesystem::remove_all(path);
     record.parameters = nullptr;
     writeCacheFile(session);
-    EXPECT_EQ(filesIn(root), Files{"file"});
+    EXPECT_EQ(fileNames(dir_.string()), Files{"file"});
 }
 
 }  // namespace

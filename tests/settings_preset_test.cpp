@@ -6,31 +6,23 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <cstring>
 #include <fstream>
-#include <iterator>
 #include <random>
 #include <set>
 #include <string>
 #include <vector>
 
-#include "host/default_record.h"
 #include "host/types/setting_table.h"
+#include "host_test_support.h"
 
 namespace rx {
 namespace {
 
-SunParameters defaults() {
-    SunParameters p;
-    std::memset(&p, 0, sizeof p);
-    ApplyDefaults(p);
-    return p;
-}
+using testing::defaults;
 
 size_t settingSize(const SettingInfo& s) {
     return s.kind == SettingKind::Colour   ? sizeof(RGB16)
@@ -46,8 +38,8 @@ SunParameters distinctSettings() {
     for (size_t i = 0; i < n; ++i) {
         const SettingInfo& s = table[i];
         if (s.kind == SettingKind::Colour) {
-            RGB16& c = *settingColour(p, s);
-            c = RGB16{uint16_t(0x1000 + i), uint16_t(0x2000 + i), uint16_t(0xF000 + i)};
+            *settingColour(p, s) =
+                RGB16{uint16_t(0x1000 + i), uint16_t(0x2000 + i), uint16_t(0xF000 + i)};
         } else if (s.kind == SettingKind::Vector) {
             *settingVector(p, s) = Vector3f{0.25f + float(i), -0.5f, 0.13f};
         } else {
@@ -57,12 +49,9 @@ SunParameters distinctSettings() {
     return p;
 }
 
+// Stores `v` big-endian at `offset`, as the file does.
 void putValue(std::vector<uint8_t>& b, size_t offset, int32_t v) {
-    uint32_t u = uint32_t(v);
-    b[offset] = uint8_t(u >> 24);
-    b[offset + 1] = uint8_t(u >> 16);
-    b[offset + 2] = uint8_t(u >> 8);
-    b[offset + 3] = uint8_t(u);
+    for (int i = 0; i < 4; ++i) b[offset + size_t(i)] = uint8_t(uint32_t(v) >> (24 - 8 * i));
 }
 
 // A complete version 16 file of `p` with another version number. Versions from 8 on lay
@@ -79,17 +68,6 @@ bool same(const SunParameters& a, const SunParameters& b, const char* name) {
     const SettingInfo* s = findSetting(name);
     return std::memcmp(reinterpret_cast<const char*>(&a) + s->offset,
                        reinterpret_cast<const char*>(&b) + s->offset, settingSize(*s)) == 0;
-}
-
-bool sameSettings(const SunParameters& a, const SunParameters& b) {
-    size_t n = 0;
-    const SettingInfo* table = settingTable(&n);
-    for (size_t i = 0; i < n; ++i)
-        if (!same(a, b, table[i].name)) {
-            ADD_FAILURE() << "setting differs: " << table[i].name;
-            return false;
-        }
-    return true;
 }
 
 TEST(PresetLayout, CarriesEverySettingOnceAtItsOffset) {
@@ -186,30 +164,29 @@ TEST(PresetFile, OldVersionsConvertWhatChangedMeaning) {
         {15, 96, 30, &SunParameters::haloBrightness, 30},
         {10, 164, 2147483647, &SunParameters::lightingMode, -2147483647 - 1},  // wraps, no overflow
         {12, 192, -2147483647 - 1, &SunParameters::spikeDetail, -2147483647 - 1 + 100},
+        // As written (offset 0): the bow smear reset below 9 only, the seed from 12 on, the
+        // flare brightness not before 14.
+        {8, 0, 0, &SunParameters::bowSmear, 0},
+        {9, 0, 0, &SunParameters::bowSmear, src.bowSmear},
+        {8, 0, 0, &SunParameters::spikeGamma, src.spikeGamma},
+        {12, 0, 0, &SunParameters::seed, src.seed},
+        {12, 0, 0, &SunParameters::flareBrightness, defaults().flareBrightness},
     };
     for (const Case& c : cases) {
         std::vector<uint8_t> b = fileOfVersion(src, c.version);
-        putValue(b, c.offset, c.stored);
+        if (c.offset) putValue(b, c.offset, c.stored);
         SunParameters p = defaults();
         parsePreset(b.data(), b.size(), p);
         EXPECT_EQ(p.*c.field, c.expected) << "version " << c.version << " offset " << c.offset;
     }
-    // Versions 8..13 lack the flare brightness; 12 and later carry the seed.
+    // Versions 12 and 13 lack only the flare brightness; vectors come with 8.
     SunParameters p = defaults();
     PresetReadInfo info = parsePreset(fileOfVersion(src, 12).data(), kPresetFileSize, p);
-    EXPECT_EQ(p.seed, src.seed);
-    EXPECT_EQ(p.flareBrightness, defaults().flareBrightness);
     EXPECT_EQ(info.bytesUsed, 224u);
     EXPECT_EQ(info.missingSettings(), std::vector<std::string>{"flareBrightness"});
-    // Versions 7 and 8: the bow smear is reset below 9 only; vectors come with 8.
     p = defaults();
     parsePreset(fileOfVersion(src, 8).data(), kPresetFileSize, p);
-    EXPECT_EQ(p.bowSmear, 0);
     EXPECT_EQ(p.spikeVector.x, src.spikeVector.x);
-    EXPECT_EQ(p.spikeGamma, src.spikeGamma);
-    p = defaults();
-    parsePreset(fileOfVersion(src, 9).data(), kPresetFileSize, p);
-    EXPECT_EQ(p.bowSmear, src.bowSmear);
 }
 
 TEST(PresetFile, NewerVersionsReadLikeSixteen) {
@@ -220,7 +197,7 @@ TEST(PresetFile, NewerVersionsReadLikeSixteen) {
         SunParameters p = defaults();
         PresetReadInfo info = parsePreset(fileOfVersion(src, v).data(), kPresetFileSize, p);
         EXPECT_EQ(info.version, v);
-        EXPECT_TRUE(sameSettings(p, as16)) << "version " << v;
+        EXPECT_EQ(std::memcmp(&p, &as16, sizeof p), 0) << "version " << v;
     }
 }
 
@@ -249,38 +226,31 @@ TEST(PresetFile, WithoutAWholeVersionNothingIsReadAndNoFixUpApplies) {
     }
 }
 
-class PresetFileOnDisk : public ::testing::Test {
+class PresetFileOnDisk : public testing::IsolatedCache {
 protected:
-    // One name per process: ctest runs the cases side by side.
-    std::string path =
-        ::testing::TempDir() + "radiantix_preset_test_" + std::to_string(getpid()) + ".q4q";
-    void TearDown() override { std::remove(path.c_str()); }
+    std::string path() const { return (dir_ / "look.q4q").string(); }
     void put(const std::vector<uint8_t>& bytes) {
-        std::ofstream out(path, std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-    }
-    std::vector<uint8_t> contents() {
-        std::ifstream in(path, std::ios::binary);
-        return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+        std::ofstream(path(), std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
     }
 };
 
 TEST_F(PresetFileOnDisk, WriteGivesExactlyTheBytesAlsoOverALongerFile) {
     put(std::vector<uint8_t>(5000, 'x'));
     SunParameters p = distinctSettings();
-    ASSERT_TRUE(writePresetFile(p, path));
+    ASSERT_TRUE(writePresetFile(p, path()));
     auto expected = serializePreset(p);
-    EXPECT_EQ(contents(), std::vector<uint8_t>(expected.begin(), expected.end()));
+    EXPECT_EQ(testing::fileBytes(path()), std::string(expected.begin(), expected.end()));
 
     // Written as a new file renamed into place: an ordinary document's mode, and a write
     // that cannot happen (no such folder) reports failure instead of leaving debris.
     struct stat st;
-    ASSERT_EQ(stat(path.c_str(), &st), 0);
+    ASSERT_EQ(stat(path().c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0644u);
-    EXPECT_FALSE(writePresetFile(p, path + ".missing/inside.q4q"));
+    EXPECT_FALSE(writePresetFile(p, path() + ".missing/inside.q4q"));
 
     // A missing file or a folder reads as nothing and changes nothing.
-    for (const std::string& bad : {path + ".missing", ::testing::TempDir()}) {
+    for (const std::string& bad : {path() + ".missing", dir_.string()}) {
         SunParameters back = p;
         EXPECT_FALSE(readPresetFile(back, bad).hasVersion);
         EXPECT_EQ(std::memcmp(&back, &p, sizeof p), 0);
@@ -295,7 +265,7 @@ TEST_F(PresetFileOnDisk, FilesReadLikeTheirFirstBytesInMemory) {
         for (size_t b = 232; b < f.size(); ++b) f[b] = uint8_t(rng());
         put(f);
         SunParameters fromFile = defaults(), fromMemory = defaults();
-        PresetReadInfo info = readPresetFile(fromFile, path);
+        PresetReadInfo info = readPresetFile(fromFile, path());
         parsePreset(f.data(), std::min(f.size(), kPresetFileSize), fromMemory);
         ASSERT_EQ(std::memcmp(&fromFile, &fromMemory, sizeof fromFile), 0) << "size " << f.size();
         ASSERT_EQ(info.bytesGiven, std::min(f.size(), kPresetFileSize));

@@ -8,11 +8,10 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
-#include <iterator>
 #include <vector>
 
-#include "host/default_record.h"
 #include "host/types/setting_table.h"
+#include "host_test_support.h"
 #include "settings/preset_file.h"
 
 namespace rx {
@@ -35,12 +34,7 @@ struct Script {
 
 int k(int offset) { return offset << 4; }  // randRange(lo, hi) gives lo + offset
 
-SunParameters defaults() {
-    SunParameters p;
-    std::memset(&p, 0, sizeof p);
-    ApplyDefaults(p);
-    return p;
-}
+using testing::defaults;
 
 TEST(Dice, DrawsInOrderAndLeavesTheRestAlone) {
     Script s{{

@@ -11,26 +11,26 @@ fi
 build=build/fuzz
 CXX=clang++ cmake -S tests/fuzz -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$build" -j2
-mkdir -p "$build/corpus/preset"
-echo "fuzz: preset reader for ${seconds}s"
-"$build/preset_fuzz" "$build/corpus/preset" presets -max_len=600 -max_total_time="$seconds" \
-  -print_final_stats=1 -artifact_prefix="$build/" 2>&1 | tail -n 40
+
+# fuzz TARGET MAX_LEN [SEED_FOLDER | OPTION]...: runs one target, its corpus kept in the build.
+fuzz() {
+  local target=$1 max_len=$2
+  shift 2
+  mkdir -p "$build/corpus/$target"
+  echo "fuzz: $target for ${seconds}s"
+  "$build/${target}_fuzz" "$build/corpus/$target" "$@" -max_len="$max_len" \
+    -max_total_time="$seconds" -print_final_stats=1 -artifact_prefix="$build/" 2>&1 | tail -n 40
+}
+
+fuzz preset 600 presets
 
 # The image readers of the native and of the Windows build (libFuzzer finds the formats'
 # signatures from an empty corpus), first on the inputs that once drew a report.
 for target in image stb_image; do
-  mkdir -p "$build/corpus/$target"
-  echo "fuzz: $target readers for ${seconds}s"
   "$build/${target}_fuzz" tests/fuzz/regressions/* 2>&1 | tail -n 5
-  "$build/${target}_fuzz" "$build/corpus/$target" tests/fuzz/regressions -max_len=4096 \
-    -rss_limit_mb=2048 -max_total_time="$seconds" -print_final_stats=1 \
-    -artifact_prefix="$build/" 2>&1 | tail -n 40
+  fuzz "$target" 4096 tests/fuzz/regressions -rss_limit_mb=2048
 done
 
 # The --set value parser and the property-list reader.
-for target in setting_value pipl; do
-  mkdir -p "$build/corpus/$target"
-  echo "fuzz: $target for ${seconds}s"
-  "$build/${target}_fuzz" "$build/corpus/$target" -max_len=256 -max_total_time="$seconds" \
-    -print_final_stats=1 -artifact_prefix="$build/" 2>&1 | tail -n 40
-done
+fuzz setting_value 256
+fuzz pipl 256

@@ -44,10 +44,6 @@ inline std::vector<GoldenCase> goldenMatrix() {
         GoldenCase& c = add(std::move(name), std::move(settings));
         c.width = w, c.height = h, c.planes = planes, c.alpha = alpha, c.mask = mask;
     };
-    auto centred = [&](std::string name, int32_t x, int32_t y, std::vector<std::string> settings) {
-        GoldenCase& c = add(std::move(name), std::move(settings));
-        c.center = true, c.centerX = x, c.centerY = y;
-    };
     add("defaults_rgb");
     image("defaults_grey", 160, 120, 1, false, false);
     image("defaults_rgba", 160, 120, 3, true, false);
@@ -95,8 +91,9 @@ inline std::vector<GoldenCase> goldenMatrix() {
     image("size_1_column", 1, 47, 1, false, false);
     image("size_odd", 37, 23, 3, false, false, {"sunRadius=8"});
     image("size_odd_rgba_grey_mask", 29, 31, 1, true, true);
-    centred("center_corner", 0, 0, {});
-    centred("center_outside", -30, 70, {"haloRadius=100"});
+    add("center_corner").center = true;  // at (0, 0)
+    GoldenCase& outside = add("center_outside", {"haloRadius=100"});
+    outside.center = true, outside.centerX = -30, outside.centerY = 70;
     // 16-bit images: defaults, each kind of image, and modes that show the source.
     image("deep_defaults_rgb", 160, 120, 3, false, false);
     image("deep_screen_grey", 160, 120, 1, false, false, {"blendMode=10"});
@@ -167,17 +164,13 @@ inline std::vector<uint8_t> goldenMask(const GoldenCase& c) {
     return mask;
 }
 
-// FNV-1a, 64 bits, over the whole image (all planes, alpha included).
-inline uint64_t goldenHash(const std::vector<uint8_t>& bytes) {
+// FNV-1a, 64 bits, over the whole image (all planes, alpha included), in hexadecimal.
+inline std::string goldenHash(const std::vector<uint8_t>& bytes) {
     uint64_t h = 1469598103934665603ull;
     for (uint8_t b : bytes) {
         h ^= b;
         h *= 1099511628211ull;
     }
-    return h;
-}
-
-inline std::string hashText(uint64_t h) {
     char text[17];
     std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(h));
     return text;

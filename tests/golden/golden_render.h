@@ -4,12 +4,26 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <map>
+
 #include "app/memory_host.h"
 #include "app/setting_values.h"
 #include "golden_matrix.h"
 #include "host/session.h"
 
 namespace rx::golden {
+
+inline const std::string kHashFile = std::string(RADIANTIX_SOURCE_DIR) + "/tests/golden/hashes.txt";
+
+// The stored hashes by case name.
+inline std::map<std::string, std::string> storedHashes() {
+    std::map<std::string, std::string> hashes;
+    std::ifstream in(kHashFile);
+    std::string name, hash;
+    while (in >> name >> hash) hashes[name] = hash;
+    return hashes;
+}
 
 struct Rendered {
     std::vector<uint8_t> pixels;

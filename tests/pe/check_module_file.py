@@ -42,23 +42,20 @@ class PE:
         pe = struct.unpack_from('<I', blob, 0x3C)[0]
         if blob[pe:pe + 4] != b'PE\0\0':
             raise ValueError('no PE signature')
-        coff = pe + 4
-        self.machine, nsect = struct.unpack_from('<HH', blob, coff)
-        opt_size = struct.unpack_from('<H', blob, coff + 16)[0]
-        opt = coff + 20
+        self.machine, nsect = struct.unpack_from('<HH', blob, pe + 4)
+        opt_size = struct.unpack_from('<H', blob, pe + 20)[0]
+        opt = pe + 24
         magic = struct.unpack_from('<H', blob, opt)[0]
         dirs = opt + (96 if magic == 0x10B else 112)
         ndirs = struct.unpack_from('<I', blob, dirs - 4)[0]
         self.dirs = [struct.unpack_from('<II', blob, dirs + 8 * i) for i in range(ndirs)]
-        self.sections = []
-        for i in range(nsect):
-            s = opt + opt_size + 40 * i
-            vsize, va, rawsize, rawptr = struct.unpack_from('<IIII', blob, s + 8)
-            self.sections.append((va, max(vsize, rawsize), rawptr, rawsize))
+        # Each section's virtual size, address, raw size and file offset.
+        self.sections = [struct.unpack_from('<IIII', blob, opt + opt_size + 40 * i + 8)
+                         for i in range(nsect)]
 
     def off(self, rva):
-        for va, size, rawptr, rawsize in self.sections:
-            if va <= rva < va + size:
+        for vsize, va, rawsize, rawptr in self.sections:
+            if va <= rva < va + max(vsize, rawsize):
                 if rva - va >= rawsize:
                     raise ValueError('RVA %#x lies in uninitialised data' % rva)
                 return rawptr + rva - va
@@ -86,13 +83,9 @@ class PE:
         return name, nfunc, table
 
     def imports(self):
-        rva, size = self.dirs[1]
-        dlls = []
-        while rva:
-            name_rva = self.u32(rva + 12)
-            if name_rva == 0:
-                break
-            dlls.append(self.cstr(name_rva))
+        rva, dlls = self.dirs[1][0], []
+        while rva and self.u32(rva + 12):  # descriptors up to the one without a name
+            dlls.append(self.cstr(self.u32(rva + 12)))
             rva += 20
         return dlls
 
@@ -108,25 +101,23 @@ class PE:
                 yield self.u32(e), self.u32(e + 4)
 
         def name_of(key):
-            if key & 0x80000000:
-                o = root + (key & 0x7FFFFFFF)
-                n = self.u16(o)
-                raw = self.b[self.off(o + 2):self.off(o + 2) + 2 * n]
-                return raw.decode('utf-16-le')
-            return key
+            if not key & 0x80000000:
+                return key
+            o = self.off(root + (key & 0x7FFFFFFF))
+            n = struct.unpack_from('<H', self.b, o)[0]
+            return self.b[o + 2:o + 2 + 2 * n].decode('utf-16-le')
+
+        def subdirs(d, name):
+            for key, val in entries(d):
+                if name_of(key) == name and val & 0x80000000:
+                    yield val & 0x7FFFFFFF
 
         found = []
-        for tkey, tval in entries(0):
-            if name_of(tkey) != type_name or not tval & 0x80000000:
-                continue
-            for ikey, ival in entries(tval & 0x7FFFFFFF):
-                if name_of(ikey) != res_id or not ival & 0x80000000:
-                    continue
-                for _, lval in entries(ival & 0x7FFFFFFF):
-                    leaf = root + (lval & 0x7FFFFFFF)
-                    data_rva, size = self.u32(leaf), self.u32(leaf + 4)
-                    o = self.off(data_rva)
-                    found.append(self.b[o:o + size])
+        for types in subdirs(0, type_name):
+            for ids in subdirs(types, res_id):
+                for _, leaf in entries(ids):
+                    o = self.off(self.u32(root + leaf))
+                    found.append(self.b[o:o + self.u32(root + leaf + 4)])
         return found
 
 
@@ -142,13 +133,9 @@ def check(path, arch):
     name, nfunc, table = pe.exports()
     if name != 'KITEWORK.8bf':
         errors.append('export directory names %r, expected "KITEWORK.8bf"' % name)
-    for export, ordinal in (('ENTRYPOINT', 1), ('DissolveProc', 2)):
-        if export not in table:
-            errors.append('%s is not exported by name' % export)
-        elif table[export] != ordinal:
-            errors.append('%s has ordinal %d, expected %d' % (export, table[export], ordinal))
-    if nfunc != 2 or len(table) != 2:
-        errors.append('exports %d functions (%s), expected exactly 2' % (nfunc, sorted(table)))
+    if table != {'ENTRYPOINT': 1, 'DissolveProc': 2} or nfunc != 2:
+        errors.append('exports %d functions, by name and ordinal %s; expected exactly '
+                      'ENTRYPOINT at 1 and DissolveProc at 2' % (nfunc, sorted(table.items())))
 
     runtime = [d for d in pe.imports()
                if d.lower().startswith(('libgcc', 'libstdc++', 'libwinpthread'))]

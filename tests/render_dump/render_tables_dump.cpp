@@ -2,12 +2,12 @@
 // dump per line, to the file named on the command line. The native and the Windows builds
 // run it and their files must be identical byte for byte.
 #include <cstdio>
-#include <cstring>
 #include <limits>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "host/default_record.h"
 #include "host/types/setting_table.h"
 #include "render/sun_tables.h"
 #include "render/table_dump.h"
@@ -85,20 +85,10 @@ int main(int argc, char** argv) {
     tables->lensTable = lens.data();
     tables->lensCapacity = static_cast<int32_t>(lens.size());
 
-    size_t count = 0;
-    const rx::SettingInfo* table = rx::settingTable(&count);
     for (const Case& c : kCases)
         for (int32_t seed : kSeeds)
             for (int32_t scale : kScales) {
-                std::memset(params.get(), 0, sizeof(rx::SunParameters));
-                for (size_t i = 0; i < count; ++i) {
-                    const rx::SettingInfo& s = table[i];
-                    if (!s.hasDefault) continue;
-                    if (s.kind == rx::SettingKind::Colour)
-                        *rx::settingColour(*params, s) = s.defaultColour;
-                    else if (s.kind != rx::SettingKind::Vector)
-                        *rx::settingInt(*params, s) = s.defaultValue;
-                }
+                rx::MakeDefaultRecord(*params);
                 params->seed = seed;
                 params->previewScale = scale;
                 c.apply(*params);
