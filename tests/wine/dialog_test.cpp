@@ -8,6 +8,7 @@
 #include <windows.h>
 // after windows.h
 #include <dlgs.h>
+#include <tlhelp32.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -412,6 +413,31 @@ void presetsDiceEcceThenCachedStart() {
 
 }  // namespace
 
+// Threads of this process.
+DWORD threadCount() {
+    const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    THREADENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    DWORD count = 0;
+    for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry))
+        count += entry.th32OwnerProcessID == GetCurrentProcessId();
+    CloseHandle(snapshot);
+    return count;
+}
+
+// A final render on three threads in bands of ten rows, dropped after its first band: no
+// more continue and no finish, as a host that fails mid-run may do.
+void runDroppedAfterFirstBand(MemoryHost& host) {
+    for (const char* setting : {"RADIANTIX_THREADS=3", "RADIANTIX_BAND_ROWS=10"}) {
+        _putenv(setting);
+        const std::string s(setting);
+        SetEnvironmentVariableA(s.substr(0, s.find('=')).c_str(), s.c_str() + s.find('=') + 1);
+    }
+    CHECK_EQ(host.call(gEntry, filterSelectorPrepare), 0);
+    CHECK_EQ(host.call(gEntry, filterSelectorStart), 0);
+    CHECK_EQ(host.call(gEntry, filterSelectorContinue), 0);
+}
+
 int main(int argc, char** argv) {
     if (argc != 3 && argc != 4) {
         std::fprintf(stderr, "usage: radiantix_dialog_test MODULE_FILE OUTPUT_DIR [CASE]\n");
@@ -449,7 +475,20 @@ int main(int argc, char** argv) {
         c.run();
         std::printf("%s: %s\n", c.name, gFailures == before ? "ok" : "FAILED");
     }
-    FreeLibrary(gModule);
+    // Last, as it unloads the module: a run the host drops after its first band ends its
+    // worker threads when the module is unloaded, and the host lives on.
+    if (!only || std::strstr("dropped run, unload", only)) {
+        MemoryHost host(HostImage::make(300, 200, 3));  // it outlives the module, as hosts do
+        const DWORD before = threadCount();
+        runDroppedAfterFirstBand(host);
+        CHECK_EQ(threadCount(), before + 2);
+        FreeLibrary(gModule);
+        for (int i = 0; i < 100 && threadCount() != before; ++i) Sleep(20);
+        CHECK_EQ(threadCount(), before);
+        std::printf("dropped run, unload: %s\n", gFailures ? "FAILED" : "ok");
+    } else {
+        FreeLibrary(gModule);
+    }
     if (gFailures) std::fprintf(stderr, "%d check(s) failed\n", gFailures);
     return gFailures ? 1 : 0;
 }
